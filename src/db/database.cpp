@@ -1,0 +1,376 @@
+#include "db/database.h"
+
+#include "db/paths.h"
+#include "db/schema.h"
+#include "db/values.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+#include <sqlite3.h>
+
+namespace tav::db {
+
+DbError::DbError(const QString& message, const QString& engineText)
+    : std::runtime_error((message + QStringLiteral(": ") + engineText).toStdString()),
+      message_(message), engineText_(engineText)
+{
+}
+
+QString DbError::userText() const
+{
+    if (engineText_.isEmpty())
+        return message_;
+    return message_ + QLatin1Char('\r') + engineText_;
+}
+
+// ---------------------------------------------------------------- Row
+
+Row::Row(QSharedPointer<const QStringList> names, QVector<QVariant> values)
+    : names_(std::move(names)), values_(std::move(values))
+{
+}
+
+const QStringList& Row::names() const
+{
+    static const QStringList none;
+    return names_ ? *names_ : none;
+}
+
+int Row::indexOf(const QString& field) const
+{
+    if (!names_)
+        return -1;
+    const QStringList& n = *names_;
+    for (int i = 0; i < n.size(); ++i)
+        if (n[i].compare(field, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QVariant Row::value(const QString& field) const
+{
+    const int i = indexOf(field);
+    return i < 0 ? QVariant() : values_[i];
+}
+
+QString Row::text(const QString& field) const
+{
+    return textOf(value(field));
+}
+
+int Row::toInt(const QString& field) const
+{
+    return value(field).toInt();
+}
+
+bool Row::yes(const QString& field) const
+{
+    return value(field).toLongLong() != 0;
+}
+
+void Row::set(const QString& field, const QVariant& v)
+{
+    const int i = indexOf(field);
+    if (i >= 0) {
+        values_[i] = v;
+        return;
+    }
+    QStringList n = names();
+    n << field;
+    names_ = QSharedPointer<const QStringList>::create(n);
+    values_ << v;
+}
+
+// ---------------------------------------------------------------- collation
+
+namespace {
+
+inline unsigned char lowerAscii(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+}
+
+int collate(void*, int n1, const void* p1, int n2, const void* p2)
+{
+    const auto* a = static_cast<const unsigned char*>(p1);
+    const auto* b = static_cast<const unsigned char*>(p2);
+    int i = 0;
+    // ASCII prefix fast path; the rest through Unicode case folding.
+    while (i < n1 && i < n2 && a[i] < 0x80 && b[i] < 0x80) {
+        const unsigned char x = lowerAscii(a[i]), y = lowerAscii(b[i]);
+        if (x != y)
+            return x < y ? -1 : 1;
+        ++i;
+    }
+    if (i == n1 || i == n2)
+        return (n1 - i) == (n2 - i) ? 0 : (i == n1 ? -1 : 1);
+    if (a[i] < 0x80)
+        return -1;
+    if (b[i] < 0x80)
+        return 1;
+    const QString s1 = QString::fromUtf8(reinterpret_cast<const char*>(a + i), n1 - i);
+    const QString s2 = QString::fromUtf8(reinterpret_cast<const char*>(b + i), n2 - i);
+    const int r = s1.compare(s2, Qt::CaseInsensitive);
+    return r < 0 ? -1 : (r > 0 ? 1 : 0);
+}
+
+void registerCollation(QSqlDatabase& db)
+{
+    const QVariant h = db.driver()->handle();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
+        throw DbError(QStringLiteral("Драйверът на базата данни не е SQLite"));
+    sqlite3* handle = *static_cast<sqlite3* const*>(h.constData());
+    if (!handle)
+        throw DbError(QStringLiteral("Базата данни не е отворена"));
+    sqlite3_create_collation(handle, kCollation, SQLITE_UTF8, nullptr, &collate);
+}
+
+QAtomicInt g_counter;
+
+QVariant bindable(const QVariant& v)
+{
+    switch (v.typeId()) {
+    case QMetaType::QDate:
+        return v.isNull() ? QVariant(QMetaType::fromType<QString>()) : QVariant(toIsoDate(v.toDate()));
+    case QMetaType::QDateTime:
+        return v.isNull() ? QVariant(QMetaType::fromType<QString>())
+                          : QVariant(toIsoDate(v.toDateTime().date()));
+    case QMetaType::Bool:
+        return v.toBool() ? 1 : 0;
+    default:
+        return v;
+    }
+}
+
+} // namespace
+
+int compareNoCase(const QString& a, const QString& b)
+{
+    const QByteArray x = a.toUtf8(), y = b.toUtf8();
+    return collate(nullptr, int(x.size()), x.constData(), int(y.size()), y.constData());
+}
+
+QString quoteName(const QString& name)
+{
+    QString n = name;
+    n.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+
+// ---------------------------------------------------------------- Connection
+
+Connection::Connection(const QString& path, OpenMode mode)
+    : name_(QStringLiteral("tav_%1").arg(g_counter.fetchAndAddRelaxed(1))), path_(path)
+{
+    if (mode != OpenMode::Create && !QFileInfo::exists(path))
+        throw DbError(QStringLiteral("Липсва файлът на базата данни"), QDir::toNativeSeparators(path));
+    db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+    const char* m = mode == OpenMode::ReadOnly ? "ro" : (mode == OpenMode::Create ? "rwc" : "rw");
+    db_.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)
+                        + QStringLiteral("?mode=") + QLatin1String(m));
+    db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
+    if (!db_.open()) {
+        const QString err = db_.lastError().text();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name_);
+        throw DbError(QStringLiteral("Базата данни не може да бъде отворена"),
+                      QDir::toNativeSeparators(path) + QStringLiteral(": ") + err);
+    }
+    try {
+        registerCollation(db_);
+        // Touches the file: a file that is not a database fails here, not later.
+        scalar(QStringLiteral("PRAGMA schema_version"));
+    } catch (const DbError& e) {
+        db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name_);
+        throw DbError(QStringLiteral("Файлът не е база данни"),
+                      QDir::toNativeSeparators(path) + QStringLiteral(": ") + e.engineText());
+    }
+}
+
+Connection::Connection(Connection&& other) noexcept
+    : name_(std::move(other.name_)), path_(std::move(other.path_)), db_(std::move(other.db_))
+{
+    other.name_.clear();
+    other.db_ = QSqlDatabase();
+}
+
+Connection::~Connection()
+{
+    if (name_.isEmpty())
+        return;
+    if (db_.isOpen()) {
+        if (db_.driver()->hasFeature(QSqlDriver::Transactions))
+            db_.rollback();   // no-op unless a transaction was left open
+        db_.close();
+    }
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name_);
+}
+
+namespace {
+void checkOwnFile(Connection& c, DatabaseKind kind)
+{
+    const qint64 id = c.scalar(QStringLiteral("PRAGMA application_id")).toLongLong();
+    if (id != applicationId(kind))
+        throw DbError(QStringLiteral("Файлът не е база данни на програмата"),
+                      QDir::toNativeSeparators(c.path()));
+}
+}
+
+Connection Connection::main()
+{
+    Connection c(DatabasePath, OpenMode::ReadWrite);
+    checkOwnFile(c, DatabaseKind::Main);
+    return c;
+}
+
+Connection Connection::reference()
+{
+    Connection c(ReferenceDatabasePath, OpenMode::ReadOnly);
+    checkOwnFile(c, DatabaseKind::Reference);
+    return c;
+}
+
+Connection Connection::temp()
+{
+    return Connection(TempDatabasePath, OpenMode::ReadWrite);
+}
+
+namespace {
+QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantList& params)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw DbError(QStringLiteral("Грешка в заявка към базата данни"),
+                      q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
+    for (const QVariant& p : params)
+        q.addBindValue(bindable(p));
+    if (!q.exec())
+        throw DbError(QStringLiteral("Грешка при работа с базата данни"),
+                      q.lastError().text());
+    return q;
+}
+}
+
+Rows Connection::query(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery q = run(db_, sql, params);
+    Rows rows;
+    const QSqlRecord rec = q.record();
+    QStringList names;
+    names.reserve(rec.count());
+    for (int i = 0; i < rec.count(); ++i)
+        names << rec.fieldName(i);
+    auto shared = QSharedPointer<const QStringList>::create(names);
+    const int n = rec.count();
+    while (q.next()) {
+        QVector<QVariant> v(n);
+        for (int i = 0; i < n; ++i)
+            v[i] = q.value(i);
+        rows.push_back(Row(shared, std::move(v)));
+    }
+    if (q.lastError().isValid())
+        throw DbError(QStringLiteral("Грешка при четене от базата данни"), q.lastError().text());
+    return rows;
+}
+
+Row Connection::first(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery q = run(db_, sql, params);
+    if (!q.next())
+        return Row();
+    const QSqlRecord rec = q.record();
+    QStringList names;
+    QVector<QVariant> v(rec.count());
+    for (int i = 0; i < rec.count(); ++i) {
+        names << rec.fieldName(i);
+        v[i] = q.value(i);
+    }
+    return Row(QSharedPointer<const QStringList>::create(names), std::move(v));
+}
+
+QVariant Connection::scalar(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery q = run(db_, sql, params);
+    return q.next() ? q.value(0) : QVariant();
+}
+
+int Connection::exec(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery q = run(db_, sql, params);
+    return q.numRowsAffected();
+}
+
+qint64 Connection::insert(const QString& table, const QStringList& fields, const QVariantList& values)
+{
+    QStringList names, marks;
+    for (const QString& f : fields) {
+        names << quoteName(f);
+        marks << QStringLiteral("?");
+    }
+    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                            .arg(quoteName(table), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    QSqlQuery q = run(db_, sql, values);
+    return q.lastInsertId().toLongLong();
+}
+
+void Connection::execScript(const QString& script)
+{
+    QString cleaned;
+    for (const QString& line : script.split(QLatin1Char('\n'))) {
+        const QString t = line.trimmed();
+        if (t.startsWith(QStringLiteral("--")))
+            continue;
+        cleaned += line + QLatin1Char('\n');
+    }
+    for (const QString& stmt : cleaned.split(QStringLiteral(";\n"))) {
+        if (stmt.trimmed().isEmpty())
+            continue;
+        exec(stmt);
+    }
+}
+
+void Connection::begin()
+{
+    if (!db_.transaction())
+        throw DbError(QStringLiteral("Транзакцията не може да започне"), db_.lastError().text());
+}
+
+void Connection::commit()
+{
+    if (!db_.commit())
+        throw DbError(QStringLiteral("Промените не бяха записани"), db_.lastError().text());
+}
+
+void Connection::rollback()
+{
+    db_.rollback();
+}
+
+Transaction::Transaction(Connection& c) : c_(c)
+{
+    c_.begin();
+}
+
+Transaction::~Transaction()
+{
+    if (!done_)
+        c_.rollback();
+}
+
+void Transaction::commit()
+{
+    c_.commit();
+    done_ = true;
+}
+
+} // namespace tav::db

@@ -1,0 +1,23 @@
+#pragma once
+// The program's own database files: created with their tables and delivered
+// content when missing, and recognised by their application id.
+
+#include <QString>
+
+namespace tav::db {
+
+enum class DatabaseKind { Main, Reference };
+
+qint32 applicationId(DatabaseKind kind);
+
+// Creates tavlinora.mdb and data.mdb in the program folder when missing.
+// A file is built under a temporary name and renamed, so a failed run leaves
+// no half-made database behind. Throws DbError.
+void ensureDatabases();
+void createDatabase(const QString& path, DatabaseKind kind);
+
+// True when the file is an SQLite database of the given kind of this program
+// (checked on the file header, without opening it).
+bool isProgramDatabase(const QString& path, DatabaseKind kind);
+
+} // namespace tav::db

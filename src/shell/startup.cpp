@@ -1,0 +1,13 @@
+#include "shell/startup.h"
+
+#include <QApplication>
+
+namespace tav {
+
+int runProgram(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    return 0;
+}
+
+} // namespace tav

@@ -1,0 +1,139 @@
+#include "db/database.h"
+#include "db/paths.h"
+#include "db/schema.h"
+#include "support/program_folder.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace tav;
+using namespace tav::db;
+using testing_support::TestFolder;
+
+TEST(Database, MissingFileIsAnErrorNotANewDatabase)
+{
+    TestFolder folder(false);
+    EXPECT_THROW(Connection::main(), DbError);
+    EXPECT_FALSE(QFile::exists(DatabasePath));
+}
+
+TEST(Database, ForeignFilesAreRefused)
+{
+    TestFolder folder(false);
+    {
+        QFile f(DatabasePath);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Standard Jet DB - this is not SQLite at all, just some bytes to fill the header");
+    }
+    EXPECT_THROW(Connection::main(), DbError);
+    QFile::remove(DatabasePath);
+    {   // an SQLite file, but not one of ours
+        Connection other(DatabasePath, OpenMode::Create);
+        other.exec("CREATE TABLE x (a)");
+    }
+    try {
+        Connection::main();
+        FAIL() << "foreign database opened";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.message(), QString("Файлът не е база данни на програмата"));
+    }
+    EXPECT_FALSE(isProgramDatabase(DatabasePath, DatabaseKind::Main));
+}
+
+TEST(Database, DeliveredDatabasesHaveTheirTablesAndContent)
+{
+    TestFolder folder;
+    EXPECT_TRUE(isProgramDatabase(DatabasePath, DatabaseKind::Main));
+    EXPECT_TRUE(isProgramDatabase(ReferenceDatabasePath, DatabaseKind::Reference));
+    Connection c = Connection::main();
+    for (const char* t : {"Medic", "MedicUnit", "Pacients", "Dental", "Help", "CenyZK", "TempKarton",
+                          "Path", "Invest", "Spec", "Grafic", "Ceny"})
+        EXPECT_NO_THROW(c.query(QStringLiteral("SELECT * FROM %1").arg(quoteName(t)))) << t;
+    EXPECT_EQ(c.scalar("SELECT COUNT(*) FROM MedicUnit").toInt(), 1);
+    EXPECT_EQ(c.scalar("SELECT COUNT(*) FROM Medic").toInt(), 0);
+    const Row r = c.first("SELECT * FROM CenyZK WHERE Kod = ?", {"301"});
+    EXPECT_EQ(r.toInt("Times"), 26);
+    EXPECT_DOUBLE_EQ(r.value("CenaDo").toDouble(), 25.13);
+    EXPECT_EQ(c.query("SELECT * FROM Dental").isEmpty(), true);
+    EXPECT_EQ(c.first("SELECT * FROM Dental").names().size(), 0);
+
+    Connection ref = Connection::reference();
+    EXPECT_GE(ref.scalar("SELECT COUNT(*) FROM PostCode").toInt(), 28);
+    EXPECT_EQ(ref.first("SELECT * FROM PostCode WHERE PKod = ?", {"4000"}).text("Tawn"), QString("Пловдив"));
+    const int mater = ref.scalar("SELECT COUNT(*) FROM Mater").toInt();
+    EXPECT_GT(mater, 0);
+    // one norm column per material position
+    const Row norm = ref.first("SELECT * FROM RazhNorm WHERE KodHelp = ?", {"301А"});
+    for (int i = 1; i <= mater; ++i)
+        EXPECT_TRUE(norm.contains(QStringLiteral("%1M").arg(i))) << i;
+    EXPECT_THROW(ref.exec("DELETE FROM PostCode"), DbError);   // read only
+}
+
+TEST(Database, TextComparesWithoutRegardToCaseCyrillicIncluded)
+{
+    TestFolder folder;
+    Connection c = Connection::main();
+    c.insert("Medic", {"Names", "KodMedic"}, {"Иван Петров", "1"});
+    c.insert("Medic", {"Names", "KodMedic"}, {"анна", "2"});
+    c.insert("Medic", {"Names", "KodMedic"}, {"Борис", "3"});
+    EXPECT_EQ(c.query("SELECT * FROM Medic WHERE Names = ?", {"ИВАН ПЕТРОВ"}).size(), 1);
+    EXPECT_EQ(c.query("SELECT * FROM Medic WHERE Names = ?", {"иван петров"}).size(), 1);
+    const Rows sorted = c.query("SELECT Names FROM Medic ORDER BY Names");
+    ASSERT_EQ(sorted.size(), 3);
+    EXPECT_EQ(sorted[0].text("Names"), QString("анна"));
+    EXPECT_EQ(sorted[1].text("Names"), QString("Борис"));
+    EXPECT_EQ(sorted[2].text("Names"), QString("Иван Петров"));
+    EXPECT_LT(compareNoCase("abc", "ABD"), 0);
+    EXPECT_EQ(compareNoCase("Ъгъл", "ЪГЪЛ"), 0);
+    EXPECT_LT(compareNoCase("a", "я"), 0);   // ASCII before Cyrillic either way
+    EXPECT_GT(compareNoCase("Я", "a"), 0);
+}
+
+TEST(Database, FailedTransactionLeavesNothing)
+{
+    TestFolder folder;
+    {
+        Connection c = Connection::main();
+        try {
+            Transaction t(c);
+            c.insert("Pacients", {"EGN", "Names"}, {"7501020018", "Първи"});
+            c.insert("Pacients", {"EGN", "Names"}, {"7501020018", "Дубликат"});   // unique EGN
+            t.commit();
+            FAIL() << "duplicate EGN accepted";
+        } catch (const DbError& e) {
+            EXPECT_FALSE(e.engineText().isEmpty());
+        }
+    }
+    Connection c = Connection::main();
+    EXPECT_EQ(c.scalar("SELECT COUNT(*) FROM Pacients").toInt(), 0);
+}
+
+TEST(Database, TableOrderIsInsertionOrderAndValuesAreBound)
+{
+    TestFolder folder;
+    Connection c = Connection::main();
+    const QString evil = "O'Brien'); DROP TABLE Medic; --";
+    for (const QString& n : {QString("Яна"), QString("Ана"), evil})
+        c.insert("Medic", {"Names", "KodMedic"}, {n, "1"});
+    const Rows rows = c.query("SELECT Names FROM Medic ORDER BY RecID");
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0].text("names"), QString("Яна"));
+    EXPECT_EQ(rows[2].text("NAMES"), evil);
+    EXPECT_EQ(c.query("SELECT * FROM Medic WHERE Names = ?", {evil}).size(), 1);
+}
+
+TEST(Database, NullYesNoAndDateRules)
+{
+    TestFolder folder;
+    Connection c = Connection::main();
+    c.insert("Help", {"EGN", "Data", "KodHelp", "Help"}, {"7501020018", QDate(2026, 3, 31), "301", QVariant()});
+    const Row r = c.first("SELECT * FROM Help");
+    EXPECT_EQ(r.value("Data").toString(), QString("2026-03-31"));
+    EXPECT_FALSE(r.yes("ZK"));
+    EXPECT_FALSE(r.yes("Schet"));
+    EXPECT_TRUE(r.value("Help").isNull());
+    EXPECT_EQ(r.text("Help"), QString());
+    EXPECT_EQ(c.query("SELECT * FROM Help WHERE Data BETWEEN ? AND ?", {QDate(2026, 3, 1), QDate(2026, 3, 31)}).size(), 1);
+    for (const char* bad : {"2026-02-30", "31.03.2026", "2026-03-31T00:00:00"})
+        EXPECT_THROW(c.insert("Help", {"Data"}, {QString(bad)}), DbError) << bad;
+}
