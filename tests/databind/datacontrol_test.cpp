@@ -1,0 +1,180 @@
+#include "databind/datacontrol.h"
+#include "db/database.h"
+#include "support/program_folder.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+using namespace tav;
+using testing_support::TestFolder;
+
+namespace {
+void addDoctor(const QString& name, const QString& code)
+{
+    db::Connection c = db::Connection::main();
+    c.insert("Medic", {"Names", "KodMedic", "Password"}, {name, code, "секрет1"});
+}
+int doctorCount()
+{
+    return db::Connection::main().scalar("SELECT COUNT(*) FROM Medic").toInt();
+}
+}
+
+TEST(DataControl, ShowsRowsInTableOrderAndWritesEditsOnMove)
+{
+    TestFolder folder;
+    addDoctor("Първи", "1");
+    addDoctor("Втори", "2");
+    DataControl data;
+    QLineEdit name, code;
+    data.setRecordSource("Medic");
+    data.bind(&name, "Names");
+    data.bind(&code, "KodMedic");
+    int repositions = 0;
+    QObject::connect(&data, &DataControl::reposition, [&] { ++repositions; });
+    data.refresh();
+    EXPECT_EQ(data.recordCount(), 2);
+    EXPECT_EQ(name.text(), QString("Първи"));
+    EXPECT_EQ(repositions, 1);
+
+    name.setText("Първи Поправен");
+    EXPECT_TRUE(data.isDirty());
+    ASSERT_TRUE(data.moveNext());
+    EXPECT_EQ(name.text(), QString("Втори"));
+    EXPECT_EQ(data.absolutePosition(), 1);
+    EXPECT_FALSE(data.moveNext());   // stays on the last row
+    const db::Row first = db::Connection::main().first("SELECT * FROM Medic ORDER BY RecID");
+    EXPECT_EQ(first.text("Names"), QString("Първи Поправен"));
+}
+
+TEST(DataControl, ValidateCanCancelTheMoveOrDropTheEdits)
+{
+    TestFolder folder;
+    addDoctor("Първи", "1");
+    addDoctor("Втори", "2");
+    DataControl data;
+    QLineEdit name;
+    data.setRecordSource("Medic");
+    data.bind(&name, "Names");
+    data.refresh();
+
+    int mode = 0;   // 0 cancel, 1 drop edits
+    QObject::connect(&data, &DataControl::validate, [&](int& action, bool& save) {
+        EXPECT_EQ(action, DataControl::Next);
+        if (mode == 0)
+            action = DataControl::Cancel;
+        else
+            save = false;
+    });
+    name.setText("Променен");
+    EXPECT_FALSE(data.moveNext());
+    EXPECT_EQ(data.absolutePosition(), 0);
+    EXPECT_EQ(name.text(), QString("Променен"));
+    mode = 1;
+    EXPECT_TRUE(data.moveNext());
+    EXPECT_EQ(db::Connection::main().first("SELECT * FROM Medic ORDER BY RecID").text("Names"), QString("Първи"));
+}
+
+TEST(DataControl, NewRowIsStoredOnlyWhenWrittenAndEmptyTextIsNull)
+{
+    TestFolder folder;
+    DataControl data;
+    QLineEdit name, code, egn;
+    data.setRecordSource("Medic");
+    data.bind(&name, "Names");
+    data.bind(&code, "KodMedic");
+    data.bind(&egn, "EGN");
+    data.refresh();
+    EXPECT_FALSE(data.hasCurrent());
+    data.addNew();
+    EXPECT_TRUE(data.isNewRow());
+    EXPECT_EQ(doctorCount(), 0);
+    name.setText("Нов");
+    code.setText("7");
+    data.updateRecord();
+    EXPECT_FALSE(data.isNewRow());
+    EXPECT_EQ(doctorCount(), 1);
+    const db::Row r = db::Connection::main().first("SELECT * FROM Medic");
+    EXPECT_TRUE(r.value("EGN").isNull());
+    EXPECT_EQ(data.field("RecID").toLongLong(), r.value("RecID").toLongLong());
+    // a second write updates the same row
+    code.setText("8");
+    data.updateRecord();
+    EXPECT_EQ(doctorCount(), 1);
+    EXPECT_EQ(db::Connection::main().first("SELECT * FROM Medic").text("KodMedic"), QString("8"));
+}
+
+TEST(DataControl, FailedWriteKeepsWhatWasTypedAndStoresNothing)
+{
+    TestFolder folder;
+    DataControl data;
+    QLineEdit name, code;
+    data.setRecordSource("Medic");
+    data.bind(&name, "Names");
+    data.bind(&code, "KodMedic");
+    data.refresh();
+    data.addNew();
+    name.setText("Без код");   // KodMedic is required
+    EXPECT_THROW(data.updateRecord(), db::DbError);
+    EXPECT_TRUE(data.isNewRow());
+    EXPECT_EQ(name.text(), QString("Без код"));
+    EXPECT_EQ(doctorCount(), 0);
+
+    // the error event may take the error over
+    QString reported;
+    QObject::connect(&data, &DataControl::error, [&](const QString& text, int& response) {
+        reported = text;
+        response = 0;
+    });
+    data.addNew();   // leaving the unsaved row tries to write it
+    EXPECT_FALSE(reported.isEmpty());
+    EXPECT_EQ(doctorCount(), 0);
+}
+
+TEST(DataControl, DeleteMovesToTheNextRow)
+{
+    TestFolder folder;
+    addDoctor("А", "1");
+    addDoctor("Б", "2");
+    addDoctor("В", "3");
+    DataControl data;
+    QLineEdit name;
+    data.setRecordSource("Medic", "WHERE KodMedic <> ?", {"9"});
+    data.bind(&name, "Names");
+    data.refresh();
+    data.moveNext();
+    data.deleteCurrent();
+    EXPECT_EQ(name.text(), QString("В"));
+    EXPECT_EQ(doctorCount(), 2);
+    data.deleteCurrent();
+    EXPECT_EQ(name.text(), QString("А"));
+    data.deleteCurrent();
+    EXPECT_FALSE(data.hasCurrent());
+    EXPECT_EQ(name.text(), QString());
+    EXPECT_EQ(doctorCount(), 0);
+}
+
+TEST(DataControl, DatesAndYesNoFields)
+{
+    TestFolder folder;
+    db::Connection::main().insert("Help", {"EGN", "Data", "ZK"}, {"7501020018", QDate(2026, 3, 5), 1});
+    DataControl data;
+    QLineEdit date;
+    QCheckBox zk;
+    data.setRecordSource("Help", "WHERE EGN = ?", {"7501020018"});
+    data.bind(&date, "Data", DataControl::Format::Date);
+    data.bind(&zk, "ZK");
+    data.refresh();
+    EXPECT_EQ(date.text(), QString("05.03.2026"));
+    EXPECT_TRUE(zk.isChecked());
+    date.setText("06.03.2026");
+    zk.setChecked(false);
+    data.updateRecord();
+    const db::Row r = db::Connection::main().first("SELECT * FROM Help");
+    EXPECT_EQ(r.text("Data"), QString("2026-03-06"));
+    EXPECT_FALSE(r.yes("ZK"));
+    date.setText("31.02.2026");
+    EXPECT_THROW(data.updateRecord(), db::DbError);
+    EXPECT_EQ(db::Connection::main().first("SELECT * FROM Help").text("Data"), QString("2026-03-06"));
+}
