@@ -339,6 +339,8 @@ void DataControl::writeCurrent(Connection& c)
     if (!hasCurrent())
         return;
     pullFromWidgets();
+    // Until the write is committed the buffer holds unstored edits.
+    bufferChanged_ = true;
     writeRow(c, rows_[current_], newRow_);
 }
 

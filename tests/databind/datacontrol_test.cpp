@@ -120,6 +120,7 @@ TEST(DataControl, FailedWriteKeepsWhatWasTypedAndStoresNothing)
     EXPECT_TRUE(data.isNewRow());
     EXPECT_EQ(name.text(), QString("Без код"));
     EXPECT_EQ(doctorCount(), 0);
+    EXPECT_TRUE(data.isDirty());   // the unstored edits are not forgotten
 
     // the error event may take the error over
     QString reported;

@@ -1,0 +1,96 @@
+#include "shell/dialogs.h"
+
+#include "shell/choicedialog.h"
+#include "shell/exitdialog.h"
+#include "shell/hourglass.h"
+#include "shell/infdialog.h"
+#include "shell/program.h"
+#include "shell/progdialog.h"
+#include "shell/quesdialog.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace tav {
+
+void InfoMessage(const QString& text, QWidget* owner)
+{
+    InfDialog dlg(owner);
+    dlg.setMessage(text);
+    dlg.exec();
+}
+
+bool YesNoQuestion(const QString& question, QWidget* owner, const QString& caption)
+{
+    QuesDialog dlg(owner);
+    dlg.setQuestion(question);
+    if (!caption.isEmpty())
+        dlg.setWindowTitle(caption);
+    dlg.exec();
+    return QuesDialog::vars().nCh == 1;
+}
+
+struct ProgressWindow::Impl {
+    Hourglass hourglass;
+    QPointer<ProgDialog> dialog;
+    int rows = 0;
+    int shownPercent = -1;
+};
+
+ProgressWindow::ProgressWindow(const QString& label, int rows, QWidget* owner) : d(new Impl)
+{
+    d->rows = rows;
+    ProgDialog* dlg = new ProgDialog(owner ? owner : mainWindow());
+    d->dialog = dlg;
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    dlg->setWindowModality(Qt::NonModal);
+    dlg->label()->setText(label);
+    dlg->button()->setEnabled(false);
+    dlg->bar()->setMinimum(1);
+    dlg->bar()->setMaximum(rows < 1 ? 1 : rows);
+    dlg->bar()->setValue(1);
+    dlg->show();
+    // Shown before the work starts; typed keys and clicks wait until it ends.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+ProgressWindow::~ProgressWindow()
+{
+    if (d->dialog)
+        d->dialog->close();
+}
+
+void ProgressWindow::setValue(int position)
+{
+    if (!d->dialog)
+        return;
+    QProgressBar* bar = d->dialog->bar();
+    bar->setValue(qBound(bar->minimum(), position, bar->maximum()));
+    // Repainting every row would cost more than the row itself.
+    const int percent = d->rows > 0 ? int(qint64(position) * 100 / d->rows) : 100;
+    if (percent != d->shownPercent) {
+        d->shownPercent = percent;
+        bar->repaint();
+    }
+}
+
+std::optional<QDate> DateChoice(const QString& prompt, QWidget* owner)
+{
+    ChoiceDialog dlg(owner);
+    dlg.setPrompt(prompt);
+    dlg.exec();
+    if (ChoiceDialog::vars().lChoice)
+        return ChoiceDialog::vars().dData;
+    return std::nullopt;
+}
+
+void ExitConfirmation(QWidget* mainWindow)
+{
+    ExitDialog dlg(mainWindow);
+    dlg.exec();
+}
+
+} // namespace tav

@@ -1,0 +1,35 @@
+#include "shell/exitdialog.h"
+
+#include "ui_exitdialog.h"
+
+#include "shell/program.h"
+
+#include <QStyle>
+
+namespace tav {
+
+ExitDialog::ExitDialog(QWidget* owner) : QDialog(owner), ui(new Ui::ExitDialog)
+{
+    ui->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    ui->Picture1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(32, 32));
+    connect(ui->OKButton, &QPushButton::clicked, this, &ExitDialog::onOk);
+    connect(ui->CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+ExitDialog::~ExitDialog() = default;
+
+void ExitDialog::showEvent(QShowEvent* e)
+{
+    ui->CancelButton->setFocus();
+    QDialog::showEvent(e);
+}
+
+void ExitDialog::onOk()
+{
+    // No closing steps of any window run: the program ends here.
+    endProgram();
+    QDialog::accept();
+}
+
+} // namespace tav

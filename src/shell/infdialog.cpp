@@ -1,0 +1,43 @@
+#include "shell/infdialog.h"
+
+#include "ui_infdialog.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QStyle>
+
+namespace tav {
+
+InfDialog::InfDialog(QWidget* owner) : QDialog(owner), ui(new Ui::InfDialog)
+{
+    ui->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    ui->Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+    connect(ui->OKButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+InfDialog::~InfDialog() = default;
+
+void InfDialog::setMessage(const QString& text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    ui->Label1->setText(shown);
+    adjustSize();
+}
+
+QString InfDialog::message() const
+{
+    return ui->Label1->text();
+}
+
+bool InfDialog::event(QEvent* e)
+{
+    // Every activation draws the user's eye with the beep.
+    if (e->type() == QEvent::WindowActivate)
+        QApplication::beep();
+    return QDialog::event(e);
+}
+
+} // namespace tav

@@ -1,0 +1,56 @@
+#pragma once
+// The login window: the doctor is chosen by name and lets in with the code.
+
+#include <QDialog>
+#include <QList>
+#include <memory>
+
+namespace Ui { class Password; }
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+
+namespace tav {
+
+class Password : public QDialog {
+    Q_OBJECT
+public:
+    struct Vars {
+        QString sPassWord;   // trimmed stored code of the chosen doctor
+        QString sName;       // the list text when a doctor was chosen
+        QString sKod;
+        bool lKod = false;   // login granted
+        int nIDMedic = 0;    // leading number of the chosen doctor's code
+        qint64 nRecID = 0;   // the chosen doctor's Medic row
+    };
+    static Vars& vars();
+
+    // Shows the login modally; true when a doctor is logged in. On an empty
+    // Medic it shows the doctors register and ends the program.
+    static bool runLogin(QWidget* owner);
+
+    explicit Password(QWidget* owner = nullptr);
+    ~Password() override;
+
+    enum class LoadResult { Doctors, NoDoctors, Failed };
+    // Fills the list from Medic; a database error is shown.
+    LoadResult load();
+    // What a click on a list entry does.
+    void chooseEntry(int index);
+
+    void done(int r) override;
+
+    QList<QGroupBox*> Frame1;
+    QList<QLabel*> lblLabels;
+    QComboBox* combo() const;
+    QLineEdit* codeBox() const;
+
+private:
+    void onOk();
+    void onCancel();
+    void unload();
+    std::unique_ptr<Ui::Password> ui;
+};
+
+} // namespace tav
