@@ -1,9 +1,20 @@
 #include "patients/entry.h"
 
+#include "patients/kartonadd.h"
+#include "patients/seekname.h"
+#include "shell/globals.h"
+
 namespace tav::patients {
 
-// Filled in by the patient register.
-void openNewPatientCard(QWidget*) {}
-void openSearchByName(QWidget*) {}
+void openNewPatientCard(QWidget*)
+{
+    CardMode = QStringLiteral("New");
+    KartonAdd::showShared();
+}
+
+void openSearchByName(QWidget*)
+{
+    SeekName::showShared();
+}
 
 } // namespace tav::patients

@@ -10,6 +10,7 @@
 #include "shell/login_logic.h"
 #include "shell/medicadd.h"
 #include "shell/program.h"
+#include "shell/splash.h"
 
 namespace tav {
 
@@ -62,6 +63,7 @@ bool Password::runLogin(QWidget* owner)
 
 Password::LoadResult Password::load()
 {
+    Splash::unloadShared();
     vars().sPassWord.clear();
     vars().nRecID = 0;
     ui->Combo1->clear();

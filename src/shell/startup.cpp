@@ -1,13 +1,130 @@
 #include "shell/startup.h"
 
+#include "db/database.h"
+#include "db/paths.h"
+#include "db/schema.h"
+#include "db/values.h"
+#include "shell/dialogs.h"
+#include "shell/frmmain.h"
+#include "shell/globals.h"
+#include "shell/hourglass.h"
+#include "shell/medicadd.h"
+#include "shell/pictures.h"
+#include "shell/program.h"
+#include "shell/registry.h"
+#include "shell/splash.h"
+
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QTime>
+#include <optional>
 
 namespace tav {
+
+QString programFolderFromArguments(const QStringList& arguments)
+{
+    QCommandLineParser cli;
+    cli.addOption({QStringLiteral("folder"), QStringLiteral("Program folder."), QStringLiteral("dir")});
+    cli.parse(arguments);
+    if (cli.isSet(QStringLiteral("folder")) && !cli.value(QStringLiteral("folder")).isEmpty())
+        return QDir(cli.value(QStringLiteral("folder"))).absolutePath();
+    return defaultProgramFolder();
+}
+
+void openProgramFolder(const QString& folder)
+{
+    setProgramFolder(folder);
+    if (!QDir().mkpath(ProgramFolder))
+        throw db::DbError(QStringLiteral("Папката на програмата не може да бъде създадена"),
+                          QDir::toNativeSeparators(ProgramFolder));
+    db::ensureDatabases();
+    registry::loadFile(registry::defaultFile());
+}
+
+void showSplashUntilNextSecond(const std::function<int()>& clockSecond)
+{
+    const auto second = clockSecond ? clockSecond : [] { return QTime::currentTime().second(); };
+    Splash::showShared();
+    QElapsedTimer waited;
+    waited.start();
+    const int start = second();
+    // Bounded as well, so a clock that stands still cannot keep the splash up.
+    while (second() == start && waited.elapsed() < 1000) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(5);
+    }
+    Splash::unloadShared();
+}
+
+void LoadCurrentDoctor(const StartupHooks& hooks, std::unique_ptr<frmMain>& main)
+{
+    std::optional<Hourglass> wait(std::in_place);
+    db::Row first;
+    {
+        db::Connection c = db::Connection::main();
+        first = c.first(QStringLiteral("SELECT KodMedic, Names FROM Medic ORDER BY RecID LIMIT 1"));
+    }
+    if (first.names().isEmpty()) {
+        wait.reset();
+        if (hooks.registerDoctor) {
+            hooks.registerDoctor();
+        } else {
+            MedicAdd dlg;
+            dlg.exec();
+        }
+        auto w = std::make_unique<frmMain>();
+        if (!w->load(hooks.login))
+            return;
+        w->showFirstRunItems();
+        main = std::move(w);
+        return;
+    }
+    CurrentDoctorCode = trimBlanks(first.text(QStringLiteral("KodMedic")));
+    CurrentDoctorName = trimBlanks(first.text(QStringLiteral("Names")));
+}
+
+std::unique_ptr<frmMain> loadProgram(const QString& folder, const StartupHooks& hooks)
+{
+    openProgramFolder(folder);
+    if (hooks.splash)
+        showSplashUntilNextSecond(hooks.clockSecond);
+    std::unique_ptr<frmMain> main;
+    LoadCurrentDoctor(hooks, main);
+    if (programEnding())
+        return nullptr;
+    if (!main) {
+        main = std::make_unique<frmMain>();
+        if (!main->load(hooks.login))
+            return nullptr;
+    }
+    return main;
+}
 
 int runProgram(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    // The default program folder is ~/.local/share/Tavlinora.
+    QApplication::setApplicationName(QStringLiteral("Tavlinora"));
+    QApplication::setWindowIcon(QIcon(programPicture(64)));
+    // The register and the login close before the main window is shown.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    std::unique_ptr<frmMain> main;
+    try {
+        main = loadProgram(programFolderFromArguments(QApplication::arguments()));
+    } catch (const db::DbError& e) {
+        Splash::unloadShared();
+        InfoMessage(e.userText());
+        return 1;
+    }
+    if (!main || programEnding())
+        return programExitCode();
+    main->show();
+    QApplication::setQuitOnLastWindowClosed(true);
+    return app.exec();
 }
 
 } // namespace tav

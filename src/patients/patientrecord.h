@@ -1,0 +1,107 @@
+#pragma once
+// A patient: one Pacients row and one Dental row, linked by equal EGN text.
+// The derived values (birth date, sex), the card's text rules, the post-code
+// look-up and the paired reads and writes of the two rows.
+
+#include "db/database.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tav::patients {
+
+// "DD.MM.YYYY" from the EGN: month field above 40 gives the 2000s (month
+// less 40, two digits), otherwise the 1900s with the month as it stands.
+QString DataBFromEGN(const QString& egn);
+// "М" when the ninth character is an even digit (a non-digit counts as 0), else "Ж".
+QString PolFromEGN(const QString& egn);
+
+// The quarter begins with "кв. " unless it already begins with "к-с" or "кв.".
+QString withQuarterPrefix(const QString& text);
+// The first "!" becomes "№"; the street begins with "ул. " unless it already
+// begins with "ул." or "бул.".
+QString withStreetPrefix(const QString& text);
+// Only warnings; the text stays as typed.
+bool healthBookLooksWrong(const QString& text);   // trimmed length not 8
+bool namesLackSecondWord(const QString& text);    // trimmed text has no blank
+
+inline const QString kMsgHealthBook = QStringLiteral("Номера на здравната книжка е невалиден!");
+inline const QString kMsgThreeNames = QStringLiteral("Въведете трите имена на пациента!");
+inline const QString kMsgNoPostCode =
+    QStringLiteral("Няма данни за населеното място \rили за пощенски код е сгрешен!");
+inline const QString kMsgPatientExists = QStringLiteral("Имате пациент с това ЕГН!\rЩе покажа данните.");
+
+struct PostCodeEntry {
+    QString tawn, obsh, obl, zk, zdrn;
+};
+// The first PostCode row whose PKod equals the code. Throws db::DbError.
+std::optional<PostCodeEntry> findPostCode(const QString& pkod);
+
+// The Pacients fields that the card shows and edits.
+const QStringList& cardPacientsFields();
+// "Z1".."Z52".
+const QStringList& toothColumns();
+
+// The doctor's number from the login (Pacients.IDName of a new patient).
+int currentIdMedic();
+
+// The two rows of the patient on a card, read into memory.
+class PatientRecord {
+public:
+    enum class State {
+        None,     // nothing bound: nothing to save or delete
+        NewRow,   // begun, not yet stored
+        Stored    // the rows of a stored patient
+    };
+
+    State state() const { return state_; }
+    bool isBound() const { return state_ != State::None; }
+    bool isStored() const { return state_ == State::Stored; }
+
+    // The buffers: the card fields of Pacients, EGN and Z1..Z52 of Dental.
+    db::Row& pacients() { return pacients_; }
+    db::Row& dental() { return dental_; }
+    const db::Row& pacients() const { return pacients_; }
+    const db::Row& dental() const { return dental_; }
+    // The EGN of the stored rows (empty unless Stored).
+    QString storedEgn() const { return storedEgn_; }
+    bool hasDentalRow() const { return dentalId_ != 0; }
+
+    // The stored patient with this EGN, in table order; false (and nothing
+    // bound) when there is none. Throws db::DbError.
+    bool load(const QString& egn);
+    // Empty buffers for a new patient.
+    void beginNew();
+    void unbind();
+
+    // What a new card stamps into its Pacients row besides the card fields.
+    struct NewStamp {
+        QString lkod;
+        int idName = 0;
+    };
+    // Adds the Dental row (EGN = the Pacients buffer's EGN) and the Pacients
+    // row with LKod, IDName, DataB from the EGN, in one transaction. The
+    // region codes are the card's boxes, which the post code filled. Throws
+    // db::DbError; then nothing is stored and the buffers stay as they were.
+    void saveNew(const NewStamp& stamp);
+    // Writes both buffers into the stored rows in one transaction (adding the
+    // Dental row when the patient has none). Throws db::DbError.
+    void saveCorrection();
+    // Removes the patient's Pacients, Dental and Help rows in one transaction.
+    // Throws db::DbError; then nothing is removed.
+    void deleteStored();
+
+    // The stored Names of the first patient with this EGN. Throws db::DbError.
+    static std::optional<QString> findNames(const QString& egn);
+
+private:
+    State state_ = State::None;
+    db::Row pacients_;
+    db::Row dental_;
+    qint64 pacientsId_ = 0;
+    qint64 dentalId_ = 0;
+    QString storedEgn_;
+};
+
+} // namespace tav::patients

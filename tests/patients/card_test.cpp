@@ -1,0 +1,541 @@
+#include "fixtures.h"
+
+#include "db/database.h"
+#include "patients/kartonadd.h"
+#include "patients/prompts.h"
+#include "patients/seekname.h"
+#include "patients/toothcodes.h"
+#include "shell/globals.h"
+#include "shell/password.h"
+#include "support/program_folder.h"
+#include "treatments/denhelp.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using namespace tav;
+using namespace tav::patients;
+using namespace patients_test;
+using testing_support::TestFolder;
+
+namespace {
+
+class Card : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CurrentDoctorCode = "220001";
+        Password::vars().nIDMedic = 2201;
+        prompts().info = [this](const QString& text, QWidget*) { messages << text; };
+        prompts().ask = [this](const QString& q, QWidget*, const QString& caption) {
+            questions << caption + "|" + q;
+            return answer;
+        };
+        DenHelp::resetShowRequests();
+        DenHelp::vars() = {};
+        KartonAdd::vars() = {};
+        SeekName::vars() = {};
+    }
+    void TearDown() override
+    {
+        delete KartonAdd::instance();
+        prompts() = {};
+        CardMode.clear();
+    }
+
+    KartonAdd* open(const QString& mode, const QString& egn = {})
+    {
+        CardMode = mode;
+        if (!egn.isEmpty()) {
+            SeekName::vars().sFindEGN = egn;
+            SeekName::vars().sFindName = "x";
+        }
+        KartonAdd* card = KartonAdd::showShared();
+        messages.clear();
+        return card;
+    }
+    template <class W = QLineEdit>
+    W* box(const char* name)
+    {
+        return KartonAdd::instance()->findChild<W*>(name);
+    }
+    QLineEdit* tooth(int fdi)
+    {
+        const int column = columnOfTooth(fdi);
+        for (int i = 23; i <= 74; ++i)
+            if (columnOfBox(i) == column)
+                return KartonAdd::instance()->txtFields(i);
+        return nullptr;
+    }
+    static void leave(QWidget* w, Qt::FocusReason reason = Qt::TabFocusReason)
+    {
+        QFocusEvent e(QEvent::FocusOut, reason);
+        QApplication::sendEvent(w, &e);
+    }
+    static void enter(QWidget* w, Qt::FocusReason reason = Qt::MouseFocusReason)
+    {
+        QFocusEvent e(QEvent::FocusIn, reason);
+        QApplication::sendEvent(w, &e);
+    }
+    void typeEgn(const QString& text)
+    {
+        QLineEdit* text3 = box("Text3");
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), text3->mapToGlobal(QPointF(5, 5)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(text3, &press);
+        box("Text11")->setText(text);
+        leave(box("Text11"));
+    }
+    static void settle()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QString pacient(const QString& egn, const char* field)
+    {
+        db::Connection c = db::Connection::main();
+        return c.first("SELECT * FROM Pacients WHERE EGN = ?", {egn}).text(field);
+    }
+    QString dental(const QString& egn, const char* field)
+    {
+        db::Connection c = db::Connection::main();
+        return c.first("SELECT * FROM Dental WHERE EGN = ?", {egn}).text(field);
+    }
+
+    TestFolder folder;
+    QStringList messages;
+    QStringList questions;
+    bool answer = false;
+};
+
+} // namespace
+
+TEST_F(Card, BareNewCardBindsNothingAndWritesNothing)
+{
+    addPatient(egnOf("750312654"), "Иван Петров Колев", "220001", {{"Z21", "C"}});
+    KartonAdd* card = open("New");
+    EXPECT_EQ(card->windowTitle(), QString("Картон - Нов"));
+    EXPECT_FALSE(card->record().isBound());
+    // the first patient's rows are not on the card
+    EXPECT_EQ(box("Text2")->text(), QString());
+    EXPECT_EQ(tooth(18)->text(), QString());
+    EXPECT_FALSE(box<QPushButton>("cmdUpdate")->isEnabled());
+    EXPECT_FALSE(box<QPushButton>("cmdDelete")->isEnabled());
+    EXPECT_FALSE(box<QPushButton>("cmdClose")->isEnabled());
+    EXPECT_TRUE(box<QPushButton>("cmdAdd")->isEnabled());
+    EXPECT_FALSE(box("Text2")->isEnabled());
+    EXPECT_TRUE(box("Text11")->isHidden());
+    card->cmdUpdate_Click();
+    card->cmdDelete_Click();
+    // "Добави" begins with the EGN
+    card->cmdAdd_Click();
+    EXPECT_FALSE(box("Text11")->isHidden());
+    EXPECT_FALSE(card->record().isBound());
+    card->cmdClose_Click();
+    settle();
+    EXPECT_EQ(KartonAdd::instance(), nullptr);
+    EXPECT_EQ(DenHelp::showRequests(), 0);
+    db::Connection c = db::Connection::main();
+    EXPECT_EQ(c.scalar("SELECT COUNT(*) FROM Pacients").toInt(), 1);
+    EXPECT_EQ(c.scalar("SELECT COUNT(*) FROM Dental").toInt(), 1);
+    EXPECT_EQ(pacient(egnOf("750312654"), "Names"), QString("Иван Петров Колев"));
+}
+
+TEST_F(Card, EntryOfTheWrongLengthClosesTheCard)
+{
+    for (const char* typed : {"123456789", "12345678901", "", "75031265a4", "7503 12654"}) {
+        open("New");
+        typeEgn(typed);
+        EXPECT_EQ(messages, QStringList{"Невалидно ЕГН!"}) << typed;
+        settle();
+        EXPECT_EQ(KartonAdd::instance(), nullptr) << typed;
+    }
+    // blanks around are trimmed before the length is counted
+    open("New");
+    const QString egn = egnOf("750312654");
+    typeEgn("  " + egn + " ");
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+    EXPECT_EQ(box("Text3")->text(), egn);
+    EXPECT_TRUE(KartonAdd::instance()->record().isBound());
+}
+
+TEST_F(Card, FailedCheckKeepsTheEntryOpenAndAllowsNoSave)
+{
+    KartonAdd* card = open("New");
+    const QString egn = egnOf("124931123");   // 31.09.2012
+    typeEgn(egn);
+    EXPECT_EQ(messages, QStringList{"Грешна дата в ЕГН: \r   " + egn});
+    EXPECT_EQ(CardMode, QString(" "));
+    EXPECT_FALSE(box("Text11")->isHidden());
+    EXPECT_EQ(box("Text11")->text(), egn);
+    EXPECT_FALSE(card->record().isBound());
+    card->cmdUpdate_Click();
+    card->cmdDelete_Click();
+    messages.clear();
+    const QString month = egnOf("751312123");
+    box("Text11")->setText(month);
+    leave(box("Text11"));
+    EXPECT_EQ(messages, QStringList{"Грешен месец в ЕГН: \r   " + month});
+    messages.clear();
+    QString sum = egnOf("750312654");
+    sum[9] = QChar(sum[9] == '9' ? '0' : sum[9].unicode() + 1);
+    box("Text11")->setText(sum);
+    leave(box("Text11"));
+    EXPECT_EQ(messages, QStringList{"Грешна контролна сума в ЕГН: \r   " + sum});
+    db::Connection c = db::Connection::main();
+    EXPECT_EQ(c.scalar("SELECT COUNT(*) FROM Pacients").toInt(), 0);
+    EXPECT_EQ(c.scalar("SELECT COUNT(*) FROM Dental").toInt(), 0);
+    // corrected and left again: a child born after 2010 is registered
+    messages.clear();
+    const QString child = egnOf("154512123");
+    box("Text11")->setText(child);
+    leave(box("Text11"));
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(CardMode, QString("New"));
+    EXPECT_TRUE(card->record().isBound());
+}
+
+TEST_F(Card, NewPatientIsSavedAndHandedToTheTreatmentForm)
+{
+    KartonAdd* card = open("New");
+    const QString egn = egnOf("054107124");   // 07.01.2005, ninth digit 4
+    typeEgn(egn);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(CardMode, QString("New"));
+    EXPECT_EQ(card->record().state(), PatientRecord::State::NewRow);
+    EXPECT_EQ(box("Text3")->text(), egn);
+    EXPECT_TRUE(box("Text11")->isHidden());
+    EXPECT_EQ(card->txtFields(17)->text(), QString("М"));
+    EXPECT_FALSE(box<QPushButton>("cmdAdd")->isEnabled());
+    EXPECT_TRUE(box<QPushButton>("cmdUpdate")->isEnabled());
+    EXPECT_TRUE(box<QPushButton>("cmdClose")->isEnabled());
+    EXPECT_TRUE(box("Text2")->isEnabled());
+
+    box("Text2")->setText("Мария Иванова Колева ");
+    leave(box("Text2"));
+    box("Text6")->setText("4000");
+    leave(box("Text6"));
+    EXPECT_EQ(box("Text1")->text(), QString("Пловдив"));
+    EXPECT_FALSE(card->txtFields(6)->text().isEmpty());
+    EXPECT_EQ(KartonAdd::vars().sFieldZK, card->txtFields(6)->text());
+    box("Text14")->setText("Гладстон !12");
+    leave(box("Text14"));
+    EXPECT_EQ(box("Text14")->text(), QString("ул. Гладстон №12"));
+    box("Text12")->setText("12345678");
+    leave(box("Text12"));
+    tooth(36)->setText("1");
+    leave(tooth(36));
+    EXPECT_EQ(tooth(36)->text(), QString("C"));
+    box<QPlainTextEdit>("Text4")->setPlainText("пеницилин");
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+
+    card->cmdUpdate_Click();
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+    EXPECT_EQ(pacient(egn, "Names"), QString("Мария Иванова Колева "));
+    EXPECT_EQ(pacient(egn, "LKod"), QString("220001"));
+    EXPECT_EQ(pacient(egn, "IDName"), QString("2201"));
+    EXPECT_EQ(pacient(egn, "DataB"), QString("07.01.2005"));
+    EXPECT_EQ(pacient(egn, "Pol"), QString("М"));
+    EXPECT_EQ(pacient(egn, "UL"), QString("ул. Гладстон №12"));
+    EXPECT_EQ(pacient(egn, "Nep"), QString("пеницилин"));
+    EXPECT_EQ(pacient(egn, "RZOK"), card->txtFields(6)->text());
+    EXPECT_EQ(dental(egn, "Z50"), QString("C"));
+    EXPECT_EQ(DenHelp::vars().sAddEGN, egn);
+    EXPECT_EQ(DenHelp::vars().sAddName, QString("Мария Иванова Колева"));
+    EXPECT_EQ(CardMode, QString("New"));
+    EXPECT_FALSE(box<QPushButton>("cmdUpdate")->isEnabled());
+    EXPECT_EQ(DenHelp::showRequests(), 0);
+
+    card->cmdClose_Click();
+    EXPECT_EQ(DenHelp::showRequests(), 1);
+    EXPECT_EQ(DenHelp::vars().sVidDen, QString("New"));
+    settle();
+    EXPECT_EQ(KartonAdd::instance(), nullptr);
+    EXPECT_EQ(count("Pacients", egn), 1);
+    EXPECT_EQ(count("Dental", egn), 1);
+}
+
+TEST_F(Card, UnsavedOrFailedNewCardOpensNoTreatmentForm)
+{
+    KartonAdd* card = open("New");
+    const QString egn = egnOf("750312654");
+    typeEgn(egn);
+    box("Text2")->setText("Иван Петров Колев");
+    card->cmdClose_Click();
+    settle();
+    EXPECT_EQ(DenHelp::showRequests(), 0);
+    EXPECT_EQ(count("Pacients", egn), 0);
+    EXPECT_EQ(count("Dental", egn), 0);
+
+    {
+        db::Connection c = db::Connection::main();
+        c.exec("CREATE TRIGGER refuse BEFORE INSERT ON Pacients BEGIN SELECT RAISE(ABORT, 'disk is full'); END");
+    }
+    card = open("New");
+    typeEgn(egn);
+    box("Text2")->setText("Иван Петров Колев");
+    card->cmdUpdate_Click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("disk is full")) << qPrintable(messages[0]);
+    EXPECT_TRUE(box<QPushButton>("cmdUpdate")->isEnabled());   // may be tried again
+    EXPECT_EQ(box("Text2")->text(), QString("Иван Петров Колев"));
+    EXPECT_TRUE(DenHelp::vars().sAddEGN.isEmpty());
+    EXPECT_EQ(count("Dental", egn), 0);
+    card->cmdClose_Click();
+    settle();
+    EXPECT_EQ(DenHelp::showRequests(), 0);
+}
+
+TEST_F(Card, EntryOfAKnownEgnJumpsToThatPatientWithItsMilkTeeth)
+{
+    const QString shown = egnOf("150503123"), found = egnOf("750312654");
+    // the patient on the card first has milk tooth 61; the one found has 55
+    addPatient(shown, "Петър Колев Иванов", "220001", {{"Z6", "*"}});
+    addPatient(found, "Иван Петров Колев", "220001", {{"Z1", "K"}, {"Z21", "C"}});
+    KartonAdd* card = open("Edit", shown);
+    EXPECT_TRUE(card->check(6)->isChecked());
+    EXPECT_FALSE(tooth(61)->isHidden());
+    EXPECT_TRUE(tooth(21)->isHidden());
+    box("Text2")->setText("Петър Колев Иванов-Шишков");   // an edit not yet saved
+
+    typeEgn(found);
+    EXPECT_EQ(messages, QStringList{"Имате пациент с това ЕГН!\rЩе покажа данните."});
+    EXPECT_EQ(CardMode, QString("Edit"));
+    EXPECT_EQ(card->windowTitle(), QString("Картон - Корекция"));
+    EXPECT_EQ(KartonAdd::vars().sKorEGN, found);
+    EXPECT_EQ(KartonAdd::vars().sKorName, QString("Иван Петров Колев"));
+    EXPECT_EQ(box("Text2")->text(), QString("Иван Петров Колев"));
+    EXPECT_EQ(tooth(18)->text(), QString("C"));
+    EXPECT_FALSE(card->check(6)->isChecked());
+    EXPECT_TRUE(tooth(61)->isHidden());
+    EXPECT_FALSE(tooth(21)->isHidden());
+    EXPECT_TRUE(card->check(1)->isChecked());
+    EXPECT_FALSE(tooth(55)->isHidden());
+    EXPECT_EQ(tooth(55)->text(), QString("K"));
+    EXPECT_TRUE(tooth(15)->isHidden());
+    // the edit of the patient shown before was written when the card moved on
+    EXPECT_EQ(pacient(shown, "Names"), QString("Петър Колев Иванов-Шишков"));
+
+    // a new card after one with ticked switches shows every permanent box
+    messages.clear();
+    typeEgn(egnOf("880229123"));
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(CardMode, QString("New"));
+    for (int n = 1; n <= 20; ++n)
+        EXPECT_FALSE(card->check(n)->isChecked()) << n;
+    EXPECT_FALSE(tooth(15)->isHidden());
+    EXPECT_TRUE(tooth(55)->isHidden());
+    EXPECT_EQ(tooth(55)->text(), QString());
+    EXPECT_EQ(tooth(18)->text(), QString());
+}
+
+TEST_F(Card, FoundFromANewCardEvenOnTheFirstPatient)
+{
+    const QString egn = egnOf("750312654");
+    addPatient(egn, "Иван Петров Колев", "220001");
+    KartonAdd* card = open("New");
+    typeEgn(egn);
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_EQ(card->windowTitle(), QString("Картон - Корекция"));
+    EXPECT_TRUE(card->record().isStored());
+    EXPECT_FALSE(box<QPushButton>("cmdDelete")->isEnabled());
+    box("Text2")->setText("Иван Петров Колев-Иванов");
+    card->cmdUpdate_Click();
+    EXPECT_EQ(pacient(egn, "Names"), QString("Иван Петров Колев-Иванов"));
+    EXPECT_EQ(count("Pacients", egn), 1);
+    EXPECT_TRUE(box<QPushButton>("cmdClose")->isEnabled());
+    card->cmdClose_Click();
+    settle();
+    EXPECT_EQ(DenHelp::showRequests(), 0);
+}
+
+TEST_F(Card, CorrectionSavesClosesAndDeletes)
+{
+    const QString egn = egnOf("750312654"), other = egnOf("880229123");
+    addPatient(egn, "Иван Петров Колев", "220001", {{"Z21", "C"}});
+    addPatient(other, "Петър Колев", "220001", {{"Z21", "K"}});
+    addTreatment(egn);
+    addTreatment(other);
+    KartonAdd* card = open("Edit", egn);
+    EXPECT_EQ(card->windowTitle(), QString("Картон - Корекция"));
+    EXPECT_FALSE(box<QPushButton>("cmdAdd")->isEnabled());
+    EXPECT_TRUE(box<QPushButton>("cmdDelete")->isEnabled());
+    EXPECT_TRUE(box<QPushButton>("cmdUpdate")->isEnabled());
+    EXPECT_FALSE(box<QPushButton>("cmdClose")->isEnabled());
+    EXPECT_EQ(box("Text2")->text(), QString("Иван Петров Колев"));
+    EXPECT_EQ(tooth(18)->text(), QString("C"));
+
+    tooth(17)->setText("5");
+    leave(tooth(17));
+    card->cmdUpdate_Click();
+    EXPECT_EQ(dental(egn, "Z22"), QString("K"));
+    EXPECT_EQ(CardMode, QString("Edit"));
+    EXPECT_FALSE(box<QPushButton>("cmdUpdate")->isEnabled());
+    EXPECT_TRUE(box<QPushButton>("cmdClose")->isEnabled());
+
+    // "НЕ" keeps the patient
+    answer = false;
+    card->cmdDelete_Click();
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_EQ(questions[0], QString("ВНИМАНИЕ!|Изтривате пациент от БД!\rДа продължа ли?"));
+    EXPECT_EQ(count("Pacients", egn), 1);
+    EXPECT_NE(KartonAdd::instance(), nullptr);
+
+    answer = true;
+    card->cmdDelete_Click();
+    settle();
+    EXPECT_EQ(KartonAdd::instance(), nullptr);
+    EXPECT_EQ(count("Pacients", egn), 0);
+    EXPECT_EQ(count("Dental", egn), 0);
+    EXPECT_EQ(count("Help", egn), 0);
+    EXPECT_EQ(count("Pacients", other), 1);
+    EXPECT_EQ(count("Help", other), 1);
+}
+
+TEST_F(Card, EditsAreWrittenWhenTheCardCloses)
+{
+    const QString egn = egnOf("750312654");
+    addPatient(egn, "Иван Петров Колев", "220001");
+    KartonAdd* card = open("Edit", egn);
+    box("txtFields_13")->setText("0888123456");
+    card->close();
+    settle();
+    EXPECT_EQ(pacient(egn, "MTel"), QString("0888123456"));
+}
+
+TEST_F(Card, DeleteFromANewCardDoesNothing)
+{
+    const QString egn = egnOf("750312654");
+    addPatient(egn, "Иван Петров Колев", "220001");
+    addTreatment(egn);
+    KartonAdd* card = open("New");
+    typeEgn(egnOf("880229123"));
+    answer = true;
+    card->cmdDelete_Click();
+    EXPECT_EQ(count("Pacients", egn), 1);
+    EXPECT_EQ(count("Help", egn), 1);
+    EXPECT_NE(KartonAdd::instance(), nullptr);
+}
+
+TEST_F(Card, WarningsPrefixesAndPostCode)
+{
+    open("New");
+    typeEgn(egnOf("750312654"));
+    box("Text2")->setText("Иван");
+    leave(box("Text2"));
+    box("Text12")->setText("");
+    leave(box("Text12"));
+    EXPECT_EQ(messages, (QStringList{"Въведете трите имена на пациента!", "Номера на здравната книжка е невалиден!"}));
+    box("Text13")->setText("");
+    leave(box("Text13"));
+    EXPECT_EQ(box("Text13")->text(), QString("кв. "));
+    box("Text14")->setText("бул. България 5");
+    leave(box("Text14"));
+    EXPECT_EQ(box("Text14")->text(), QString("бул. България 5"));
+
+    messages.clear();
+    box("Text1")->setText("Асеновград");
+    box("Text6")->setText("99999");
+    leave(box("Text6"));
+    EXPECT_EQ(messages, QStringList{"Няма данни за населеното място \rили за пощенски код е сгрешен!"});
+    EXPECT_EQ(box("Text1")->text(), QString("Асеновград"));
+    EXPECT_TRUE(KartonAdd::vars().sFieldZK.isEmpty());
+}
+
+TEST_F(Card, ChartConvertsOnlyWhenTheBoxIsReallyLeft)
+{
+    const QString egn = egnOf("750312654");
+    addPatient(egn, "Иван Петров Колев", "220001", {{"Z24", "K"}});
+    KartonAdd* card = open("Edit", egn);
+    tooth(36)->setText("1");
+    leave(tooth(36), Qt::ActiveWindowFocusReason);   // another window came up
+    leave(tooth(36), Qt::PopupFocusReason);          // its context menu opened
+    leave(tooth(36), Qt::MenuBarFocusReason);
+    EXPECT_EQ(tooth(36)->text(), QString("1"));
+    leave(tooth(36), Qt::MouseFocusReason);
+    EXPECT_EQ(tooth(36)->text(), QString("C"));
+    leave(tooth(36), Qt::TabFocusReason);            // again: nothing more happens
+    EXPECT_EQ(tooth(36)->text(), QString("C"));
+    // leaving the sex box also converts and upper-cases it
+    tooth(46)->setText("0");
+    card->txtFields(17)->setText("ж");
+    leave(card->txtFields(17));
+    EXPECT_EQ(tooth(46)->text(), QString("Pa"));
+    EXPECT_EQ(card->txtFields(17)->text(), QString("Ж"));
+
+    // a switch ticked, then the window deactivated and activated again before it is left
+    QCheckBox* check1 = card->check(1);
+    enter(check1, Qt::MouseFocusReason);
+    check1->setChecked(true);
+    leave(check1, Qt::ActiveWindowFocusReason);
+    EXPECT_EQ(tooth(15)->text(), QString("K"));
+    enter(check1, Qt::ActiveWindowFocusReason);
+    EXPECT_EQ(KartonAdd::vars().nChek, 0);
+    leave(check1, Qt::TabFocusReason);
+    EXPECT_EQ(tooth(55)->text(), QString("K"));
+    EXPECT_FALSE(tooth(55)->isHidden());
+    EXPECT_TRUE(tooth(15)->isHidden());
+    EXPECT_EQ(tooth(15)->text(), QString());
+    // left once more: nothing moves back
+    leave(check1, Qt::TabFocusReason);
+    EXPECT_EQ(tooth(55)->text(), QString("K"));
+
+    // "00" in the box of tooth 11 works Check5
+    tooth(11)->setText("00");
+    leave(tooth(11));
+    EXPECT_TRUE(card->check(5)->isChecked());
+    EXPECT_EQ(tooth(51)->text(), QString("*"));
+    EXPECT_FALSE(tooth(51)->isHidden());
+    EXPECT_TRUE(tooth(11)->isHidden());
+
+    // the EGN entry is not run by a window switch while typing
+    messages.clear();
+    card->Text3_Click();
+    box("Text11")->setText("12");
+    leave(box("Text11"), Qt::ActiveWindowFocusReason);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_NE(KartonAdd::instance(), nullptr);
+
+    // activation sets the switches up from the boxes, and again changes nothing
+    card->Form_Activate();
+    card->Form_Activate();
+    EXPECT_TRUE(card->check(1)->isChecked());
+    EXPECT_TRUE(card->check(5)->isChecked());
+    EXPECT_FALSE(card->check(2)->isChecked());
+
+    box("Text11")->clear();
+    box("Text11")->hide();
+    card->cmdUpdate_Click();
+    EXPECT_EQ(dental(egn, "Z1"), QString("K"));
+    EXPECT_EQ(dental(egn, "Z24"), QString());
+    EXPECT_EQ(dental(egn, "Z5"), QString("*"));
+    EXPECT_EQ(dental(egn, "Z50"), QString("C"));
+    EXPECT_EQ(dental(egn, "Z39"), QString("Pa"));
+}
+
+TEST_F(Card, RendersAsACard)
+{
+    const QString egn = egnOf("150503124");
+    addPatient(egn, "Мария Иванова Колева", "220001",
+               {{"Z1", "*"}, {"Z6", "C"}, {"Z13", "*"}, {"Z21", "E"}, {"Z23", "K"}, {"Z29", "O"},
+                {"Z36", "X"}, {"Z37", "R"}, {"Z39", "P"}, {"Z50", "III"}, {"Z52", "Pa"}});
+    KartonAdd* card = open("Edit", egn);
+    card->resize(card->sizeHint().expandedTo(card->size()));
+    const QImage img = card->grab().toImage();
+    EXPECT_GT(img.width(), 700);
+    EXPECT_GT(img.height(), 450);
+    const QString dir = qEnvironmentVariable("TAV_SHOTS");
+    if (!dir.isEmpty())
+        img.save(QDir(dir).filePath("kartonadd.png"));
+    delete card;
+    card = open("New");
+    const QImage fresh = card->grab().toImage();
+    if (!dir.isEmpty())
+        fresh.save(QDir(dir).filePath("kartonadd_new.png"));
+}

@@ -1,0 +1,175 @@
+#include "fixtures.h"
+
+#include "patients/kartonadd.h"
+#include "patients/prompts.h"
+#include "patients/seekname.h"
+#include "shell/globals.h"
+#include "support/program_folder.h"
+#include "treatments/denhelp.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <gtest/gtest.h>
+
+using namespace tav;
+using namespace tav::patients;
+using namespace patients_test;
+using testing_support::TestFolder;
+
+namespace {
+
+class Seek : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CurrentDoctorCode = "220001";
+        prompts().info = [this](const QString& text, QWidget*) { messages << text; };
+        DenHelp::resetShowRequests();
+        SeekName::vars() = {};
+    }
+    void TearDown() override
+    {
+        delete KartonAdd::instance();
+        delete SeekName::instance();
+        prompts() = {};
+        SeekName::setPrintedCardOpener({});
+        PatientSearchMode = 0;
+    }
+    SeekName* open(int mode)
+    {
+        PatientSearchMode = mode;
+        SeekName* s = SeekName::showShared();
+        s->Form_Activate();
+        return s;
+    }
+    QComboBox* list() { return SeekName::instance()->findChild<QComboBox*>("Combo1"); }
+    QProgressBar* bar() { return SeekName::instance()->findChild<QProgressBar*>("ProgBar"); }
+    void search(const QString& typed)
+    {
+        SeekName::instance()->findChild<QLineEdit*>("Text1")->setText(typed);
+        SeekName::instance()->OKButton_Click();
+    }
+    void choose(int row)
+    {
+        list()->setCurrentIndex(row);
+        SeekName::instance()->Combo1_Click();
+    }
+
+    TestFolder folder;
+    QStringList messages;
+};
+
+} // namespace
+
+TEST_F(Seek, CaptionsByMode)
+{
+    EXPECT_EQ(open(1)->windowTitle(), QString("Корекция - Търсене по име"));
+    EXPECT_EQ(open(2)->windowTitle(), QString("Стоматологична помощ - Търсене по име"));
+    EXPECT_EQ(open(3)->windowTitle(), QString("Справка за пациент - Търсене по име"));
+    delete SeekName::instance();
+    EXPECT_EQ(open(0)->windowTitle(), QString("Търсене на пациент"));
+}
+
+TEST_F(Seek, ListsTheDoctorsPatientsByFirstName)
+{
+    addPatient(egnOf("750312654"), "Иван Петров Колев", "220001");
+    addPatient(egnOf("750312655"), "Иван Георгиев", "220002");
+    addPatient(egnOf("750312656"), "Иванка Петрова", "220001");
+    addPatient(egnOf("750312657"), QVariant(QMetaType::fromType<QString>()), "220001");
+    addPatient(egnOf("750312658"), "Иван", "220001");
+    open(1);
+    search("иван");
+    EXPECT_EQ(messages, QStringList{"Завърших търсенето на имената!"});
+    ASSERT_EQ(list()->count(), 2);
+    EXPECT_EQ(list()->itemText(0), QString("Иван Петров Колев") + QString(50, ' ') + egnOf("750312654"));
+    EXPECT_EQ(list()->itemText(1), QString("Иван") + QString(50, ' ') + egnOf("750312658"));
+    EXPECT_EQ(bar()->minimum(), 1);
+    EXPECT_EQ(bar()->maximum(), 4);
+    EXPECT_EQ(bar()->value(), 4);
+    const QString dir = qEnvironmentVariable("TAV_SHOTS");
+    if (!dir.isEmpty())
+        SeekName::instance()->grab().save(QDir(dir).filePath("seekname.png"));
+    // each search replaces the list
+    messages.clear();
+    search("Петров");
+    EXPECT_EQ(list()->count(), 0);
+    EXPECT_EQ(messages, QStringList{"Завърших търсенето на имената!"});
+}
+
+TEST_F(Seek, NoPatientsAndOnePatient)
+{
+    addPatient(egnOf("750312654"), "Иван Петров", "220002");
+    open(1);
+    search("Иван");
+    EXPECT_EQ(messages, QStringList{"Няма записани пациенти в БД!\r Прекъсвам търсенето!"});
+    EXPECT_EQ(list()->count(), 0);
+    messages.clear();
+    addPatient(egnOf("750312655"), "Мария", "220001");
+    search("Мария");
+    EXPECT_EQ(bar()->minimum(), 1);
+    EXPECT_EQ(bar()->maximum(), 10);
+    EXPECT_EQ(bar()->value(), 1);
+    ASSERT_EQ(list()->count(), 1);
+    choose(0);
+    EXPECT_EQ(SeekName::vars().sFindName, QString("Мария") + QString(10, ' '));
+    EXPECT_EQ(SeekName::vars().sFindEGN, egnOf("750312655"));
+}
+
+TEST_F(Seek, ChoosingOpensTheCardForCorrection)
+{
+    const QString egn = egnOf("750312654");
+    addPatient(egn, "Иван Петров Колев", "220001", {{"Z21", "C"}});
+    open(1);
+    search("Иван");
+    messages.clear();
+    choose(0);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(CardMode, QString("Edit"));
+    KartonAdd* card = KartonAdd::instance();
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(card->windowTitle(), QString("Картон - Корекция"));
+    EXPECT_EQ(KartonAdd::vars().sKorEGN, egn);
+    EXPECT_EQ(card->findChild<QLineEdit*>("Text2")->text(), QString("Иван Петров Колев"));
+    EXPECT_EQ(card->txtFields(51)->text(), QString("C"));
+    // closing the card unloads the search
+    card->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(SeekName::instance(), nullptr);
+}
+
+TEST_F(Seek, TreatmentsAndPrintedCardModes)
+{
+    const QString egn = egnOf("750312654");
+    addPatient(egn, "Иван Петров Колев", "220001");
+    open(2);
+    search("Иван");
+    choose(0);
+    EXPECT_EQ(DenHelp::vars().sVidDen, QString("Edit"));
+    EXPECT_EQ(DenHelp::showRequests(), 1);
+    EXPECT_EQ(KartonAdd::instance(), nullptr);
+
+    int printed = 0;
+    QString printedEgn;
+    SeekName::setPrintedCardOpener([&] {
+        ++printed;
+        printedEgn = SeekName::vars().sFindEGN;
+    });
+    open(3);
+    choose(0);
+    EXPECT_EQ(printed, 1);
+    EXPECT_EQ(printedEgn, egn);
+    EXPECT_EQ(DenHelp::showRequests(), 1);
+}
+
+TEST_F(Seek, CancelSaysNothingChosenAndCloses)
+{
+    open(1);
+    SeekName::instance()->CancelButton_Click();
+    EXPECT_EQ(messages, QStringList{"Няма избрани имена!"});
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(SeekName::instance(), nullptr);
+    EXPECT_TRUE(SeekName::vars().sFindEGN.isEmpty());
+}

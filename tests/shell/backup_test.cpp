@@ -1,0 +1,186 @@
+#include "support/program_folder.h"
+
+#include "db/database.h"
+#include "db/paths.h"
+#include "shell/backup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+using testing_support::TestFolder;
+
+namespace {
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+int doctors()
+{
+    tav::db::Connection c = tav::db::Connection::main();
+    return c.scalar("SELECT count(*) FROM Medic").toInt();
+}
+
+void addDoctor(const QString& name)
+{
+    tav::db::Connection c = tav::db::Connection::main();
+    c.insert("Medic", {"Names", "KodMedic", "Password"}, {name, "2200001", "kod111"});
+}
+
+class BackupTest : public ::testing::Test {
+protected:
+    // Left-over temporary copies next to a file.
+    static QStringList strays(const QString& folder)
+    {
+        return QDir(folder).entryList({QStringLiteral(".*.??????")}, QDir::Files | QDir::Hidden);
+    }
+    TestFolder folder_;
+};
+
+TEST_F(BackupTest, BackupAndRestoreRoundTrip)
+{
+    addDoctor("Мария Иванова");
+    const QString archive = folder_.file("practice.arh");
+    tav::backup::backupDatabase(archive);
+    EXPECT_EQ(bytesOf(archive), bytesOf(tav::DatabasePath));
+
+    addDoctor("Петър Колев");
+    ASSERT_EQ(doctors(), 2);
+    tav::backup::restoreDatabase(archive);
+    EXPECT_EQ(doctors(), 1);
+    EXPECT_EQ(bytesOf(archive), bytesOf(tav::DatabasePath));
+    EXPECT_TRUE(strays(folder_.path()).isEmpty());
+}
+
+TEST_F(BackupTest, BackupReplacesAnExistingFileWithoutAsking)
+{
+    const QString archive = folder_.file("practice.arh");
+    writeBytes(archive, QByteArray(200000, 'x'));
+    tav::backup::backupDatabase(archive);
+    EXPECT_EQ(bytesOf(archive), bytesOf(tav::DatabasePath));
+}
+
+TEST_F(BackupTest, RestoreRefusesWhatIsNotTheProgramsData)
+{
+    addDoctor("Мария Иванова");
+    const QByteArray before = bytesOf(tav::DatabasePath);
+    const QString text = folder_.file("notes.arh");
+    writeBytes(text, QByteArray("Това не е база данни.\n").repeated(100));
+    const QString archive = folder_.file("good.arh");
+    tav::backup::backupDatabase(archive);
+    const QString cut = folder_.file("cut.arh");
+    writeBytes(cut, bytesOf(archive).left(4096 + 100));
+    const QString empty = folder_.file("empty.arh");
+    writeBytes(empty, QByteArray());
+
+    struct Case {
+        const char* what;
+        QString file;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {"the reference database", tav::ReferenceDatabasePath, "не е архив на данните"},
+        {"a text file", text, "не е архив на данните"},
+        {"an empty file", empty, "не е архив на данните"},
+        {"a cut copy", cut, "не е архив на данните"},
+        {"a missing file", folder_.file("none.arh"), "не е намерен"},
+        {"a folder", folder_.path(), "не е намерен"},
+    };
+    for (const Case& c : cases) {
+        try {
+            tav::backup::restoreDatabase(c.file);
+            ADD_FAILURE() << c.what << " was restored";
+        } catch (const tav::db::DbError& e) {
+            EXPECT_TRUE(e.message().contains(QString::fromUtf8(c.message))) << c.what << ": " << e.what();
+        }
+        EXPECT_EQ(bytesOf(tav::DatabasePath), before) << c.what;
+    }
+    EXPECT_EQ(doctors(), 1);
+    EXPECT_TRUE(strays(folder_.path()).isEmpty());
+}
+
+TEST_F(BackupTest, RestoreIsRefusedWhileTheDatabaseIsOpen)
+{
+    const QString archive = folder_.file("practice.arh");
+    tav::backup::backupDatabase(archive);
+    addDoctor("Мария Иванова");
+    const QByteArray before = bytesOf(tav::DatabasePath);
+    {
+        tav::db::Connection open = tav::db::Connection::main();
+        EXPECT_TRUE(tav::backup::isOpenInProcess(tav::DatabasePath));
+        EXPECT_THROW(tav::backup::restoreDatabase(archive), tav::db::DbError);
+    }
+    EXPECT_FALSE(tav::backup::isOpenInProcess(tav::DatabasePath));
+    EXPECT_EQ(bytesOf(tav::DatabasePath), before);
+}
+
+TEST_F(BackupTest, AFailedBackupLeavesBothFilesWhole)
+{
+    const QByteArray db = bytesOf(tav::DatabasePath);
+    // A folder in the place of the file: the rename over it fails.
+    const QString occupied = folder_.file("occupied.arh");
+    ASSERT_TRUE(QDir().mkpath(occupied + "/inside"));
+    writeBytes(occupied + "/inside/keep.txt", "keep");
+    EXPECT_THROW(tav::backup::backupDatabase(occupied), tav::db::DbError);
+    EXPECT_EQ(bytesOf(occupied + "/inside/keep.txt"), QByteArray("keep"));
+
+    // A folder that does not exist.
+    try {
+        tav::backup::backupDatabase(folder_.file("no/such/folder/copy.arh"));
+        ADD_FAILURE() << "backup into a missing folder succeeded";
+    } catch (const tav::db::DbError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("Архивът не е записан"))) << e.what();
+    }
+    EXPECT_EQ(bytesOf(tav::DatabasePath), db);
+    EXPECT_TRUE(strays(folder_.path()).isEmpty());
+
+    // Nothing to copy: the old archive stays as it was.
+    const QString archive = folder_.file("old.arh");
+    writeBytes(archive, "old archive");
+    QFile::remove(tav::DatabasePath);
+    try {
+        tav::backup::backupDatabase(archive);
+        ADD_FAILURE() << "backup without a database succeeded";
+    } catch (const tav::db::DbError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("Липсва файлът на базата данни"))) << e.what();
+    }
+    EXPECT_EQ(bytesOf(archive), QByteArray("old archive"));
+}
+
+TEST_F(BackupTest, RestoreDropsAJournalLeftForTheReplacedFile)
+{
+    const QString archive = folder_.file("practice.arh");
+    tav::backup::backupDatabase(archive);
+    const QString journal = tav::DatabasePath + "-journal";
+    writeBytes(journal, QByteArray(512, '\0'));
+    tav::backup::restoreDatabase(archive);
+    EXPECT_FALSE(QFile::exists(journal));
+    EXPECT_EQ(doctors(), 0);
+}
+
+TEST(BackupDialogs, TitlesFiltersAndStartFolder)
+{
+    const tav::backup::FileRequest save = tav::backup::backupRequest();
+    EXPECT_EQ(save.title, QStringLiteral("Съхранение на данни"));
+    EXPECT_TRUE(save.save);
+    const tav::backup::FileRequest open = tav::backup::restoreRequest();
+    EXPECT_EQ(open.title, QStringLiteral("Зареждане на данни"));
+    EXPECT_FALSE(open.save);
+    for (const auto& r : {save, open}) {
+        EXPECT_EQ(r.filter, QStringLiteral("Архивни файлове (*.arh);;Всички файлове (*.*)"));
+        EXPECT_EQ(r.folder, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    }
+}
+
+} // namespace

@@ -1,0 +1,574 @@
+#include "modal_script.h"
+#include "support/program_folder.h"
+
+#include "db/database.h"
+#include "db/paths.h"
+#include "shell/backup.h"
+#include "shell/frmmain.h"
+#include "shell/globals.h"
+#include "shell/helpwindow.h"
+#include "shell/program.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFile>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <gtest/gtest.h>
+#include <memory>
+
+using testing_support::ModalScript;
+using testing_support::TestFolder;
+
+namespace {
+
+// The window settings go to a folder of the test's own.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir_.path());
+        tav::PatientSearchMode = 0;
+        tav::CardMode.clear();
+        tav::backup::setFileChooser({});
+    }
+    void TearDown() override
+    {
+        tav::backup::setFileChooser({});
+        window_.reset();
+        if (tav::programEnding())
+            testing_support::resetProgramEnd();
+    }
+
+    // A main window after a login that chose `doctor`.
+    tav::frmMain* loaded(const QString& doctor = QStringLiteral("Мария Иванова"))
+    {
+        window_ = std::make_unique<tav::frmMain>();
+        const bool ok = window_->load([doctor](QWidget*) {
+            tav::CurrentDoctorName = doctor;
+            tav::CurrentDoctorCode = QStringLiteral("2200001");
+            return true;
+        });
+        EXPECT_TRUE(ok);
+        return window_.get();
+    }
+
+    QStringList settingsKeys()
+    {
+        QSettings s(QStringLiteral("Tavlinora"));
+        s.beginGroup(QStringLiteral("Settings"));
+        return s.childKeys();
+    }
+
+    QByteArray mainBytes()
+    {
+        QFile f(tav::DatabasePath);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    TestFolder folder_;
+    QTemporaryDir settingsDir_;
+    std::unique_ptr<tav::frmMain> window_;
+};
+
+struct MenuRow {
+    const char* name;
+    const char* caption;
+    const char* shortcut;
+    int topic;
+};
+
+// Every item in menu order; "-" is a separator.
+const std::vector<std::pair<MenuRow, std::vector<MenuRow>>>& menuTable()
+{
+    static const std::vector<std::pair<MenuRow, std::vector<MenuRow>>> table = {
+        {{"mnuPac", "Пациенти", "", 34},
+         {{"mnuPacDen", "Стоматологична помощ", "F2", 6},
+          {"mnuPacMed", "Медицинска помощ", "", 0},
+          {"-", "", "", 0},
+          {"mnuPacKor", "Корекция", "F4", 7},
+          {"mnuPacKorEGN", "Корекция ЕГН", "", 0},
+          {"-", "", "", 0},
+          {"mnuPacReg", "Регистрация", "Ctrl+N", 8},
+          {"mnuPacZOKC", "Добавяне от ЗОКС", "", 0},
+          {"-", "", "", 0},
+          {"mnuExit", "Изход", "Ctrl+Z", 0}}},
+        {{"mnuOtcet", "Справки", "", 35},
+         {{"mnuOtPac", "Пациент", "", 9},
+          {"mnuOtDati", "Дати...", "", 0},
+          {"-", "", "", 0},
+          {"mnuOtchetWork", "Дейности към ЗОК", "Ctrl+W", 10},
+          {"mnuOtchetWorkGod", "Справка за ЗОК", "", 0},
+          {"mnuOtMat", "Разходи", "", 0},
+          {"-", "", "", 0},
+          {"mnuOtchetExportXML", "Експорт XML", "", 0},
+          {"mnuOtSpecif", "Спецификация", "", 0},
+          {"-", "", "", 0},
+          {"mnuOtSpGraf", "График за прегледи", "Ctrl+G", 11}}},
+        {{"mnuSlg", "Служебна", "", 36},
+         {{"mnuSlgMed", "Лекари", "", 0},
+          {"mnuSlgCeno", "Ценоразпис", "", 12},
+          {"mnuSlgUnit", "Лечебно заведение", "", 0},
+          {"-", "", "", 0},
+          {"mnuSlgGraf", "График за прегледи", "", 13},
+          {"-", "", "", 0},
+          {"mnuSlgSchet", "Осчетоводяване", "", 14},
+          {"-", "", "", 0},
+          {"mnuSlgSave", "Съхраняване на данни", "", 44},
+          {"mnuSlgOpen", "Зареждане на данни", "", 45},
+          {"-", "", "", 0},
+          {"mnuSlgUtil", "Поправяне на БД", "", 0},
+          {"mnuSlgClean", "Изтриване на БД", "", 46},
+          {"-", "", "", 0},
+          {"mnuCahgePass", "Смяна на паролата", "", 0}}},
+        {{"mnuView", "Прозорец", "", 37},
+         {{"mnuViewButton", "Бутони", "", 15},
+          {"mnuViewTime", "Време", "", 16}}},
+        {{"mnuHelp", "Помощ", "", 38},
+         {{"mnuHelpContents", "Съдържание", "", 17},
+          {"-", "", "", 0},
+          {"mnuHelpUpdate", "Обновяване", "", 0},
+          {"-", "", "", 0},
+          {"mnuHelpAbout", "За програмата", "", 18},
+          {"mnuHelpAutor", "За автора", "", 0}}},
+    };
+    return table;
+}
+
+TEST_F(MainWindowTest, EveryMenuItemHasItsCaptionShortcutAndHelpTopicInOrder)
+{
+    tav::frmMain w;
+    const QList<QAction*> bar = w.menuBar()->actions();
+    ASSERT_EQ(bar.size(), int(menuTable().size()));
+    for (size_t m = 0; m < menuTable().size(); ++m) {
+        const auto& [top, items] = menuTable()[m];
+        QMenu* menu = bar[int(m)]->menu();
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(menu->objectName(), QLatin1String(top.name));
+        EXPECT_EQ(menu->title(), QString::fromUtf8(top.caption));
+        EXPECT_EQ(tav::frmMain::helpTopic(menu), top.topic) << top.name;
+        const QList<QAction*> actions = menu->actions();
+        ASSERT_EQ(actions.size(), int(items.size())) << top.name;
+        for (size_t i = 0; i < items.size(); ++i) {
+            const MenuRow& row = items[i];
+            QAction* a = actions[int(i)];
+            if (QLatin1String(row.name) == QLatin1String("-")) {
+                EXPECT_TRUE(a->isSeparator()) << top.name << " position " << i;
+                continue;
+            }
+            EXPECT_EQ(a->objectName(), QLatin1String(row.name));
+            EXPECT_EQ(a->text(), QString::fromUtf8(row.caption)) << row.name;
+            EXPECT_EQ(a->shortcut(), QKeySequence(QString::fromLatin1(row.shortcut))) << row.name;
+            EXPECT_EQ(tav::frmMain::helpTopic(a), row.topic) << row.name;
+        }
+    }
+}
+
+TEST_F(MainWindowTest, LoadSetsTheMenuStatesAndTheCaption)
+{
+    tav::frmMain* w = loaded(QStringLiteral("Мария Иванова"));
+    EXPECT_FALSE(w->menuItem("mnuSlgMed")->isEnabled());
+    EXPECT_FALSE(w->menuItem("mnuSlgClean")->isEnabled());
+    EXPECT_FALSE(w->menuItem("mnuSlgClean")->isVisible());
+    EXPECT_TRUE(w->menuItem("mnuCahgePass")->isEnabled());
+    EXPECT_FALSE(w->menuItem("mnuPacMed")->isEnabled());
+    EXPECT_FALSE(w->menuItem("mnuOtDati")->isEnabled());
+    EXPECT_TRUE(w->menuItem("mnuViewButton")->isChecked());
+    EXPECT_FALSE(w->toolBar()->isHidden());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Тавлинора 3.0.5 - д-р Мария Иванова"));
+    EXPECT_EQ(tav::mainWindow(), w);
+
+    w->showFirstRunItems();
+    EXPECT_TRUE(w->menuItem("mnuSlgClean")->isEnabled());
+    EXPECT_TRUE(w->menuItem("mnuSlgClean")->isVisible());
+    EXPECT_FALSE(w->menuItem("mnuSlgMed")->isEnabled());
+}
+
+TEST_F(MainWindowTest, RefusedLoginEndsTheProgramWithoutACaption)
+{
+    tav::frmMain w;
+    int logins = 0;
+    EXPECT_FALSE(w.load([&](QWidget* owner) {
+        EXPECT_EQ(owner, &w);
+        ++logins;
+        return false;
+    }));
+    EXPECT_EQ(logins, 1);
+    EXPECT_TRUE(tav::programEnding());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Тавлинора"));
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(MainWindowTest, ToolbarHasItsSevenButtonsWithKeysTooltipsAndPictures)
+{
+    tav::frmMain w;
+    const std::vector<std::pair<const char*, const char*>> expected = {
+        {"New", "Нов пациент"}, {"Edit", "Корекция на картон"}, {"Help", "Стоматологична помощ"},
+        {"PrintZOK", "Печат на дейностите за ЗОК"}, {"PrintGraf", "Печат на графика"},
+        {"PrintPac", "Печат на картон"}, {"Grafik", "График на стоматолога"}};
+    EXPECT_EQ(w.toolBar()->objectName(), QStringLiteral("ToolBar"));
+    QList<QAction*> buttons;
+    for (QAction* a : w.toolBar()->actions())
+        if (!a->isSeparator())
+            buttons << a;
+    ASSERT_EQ(buttons.size(), int(expected.size()));
+    QSet<qint64> pictures;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        QAction* a = buttons[int(i)];
+        EXPECT_EQ(a->property("key").toString(), QLatin1String(expected[i].first));
+        EXPECT_EQ(a->toolTip(), QString::fromUtf8(expected[i].second));
+        // A picture of its own, drawn (not blank) at 24 px.
+        const QImage img = a->icon().pixmap(24, 24).toImage();
+        ASSERT_FALSE(img.isNull()) << expected[i].first;
+        int inked = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                inked += qAlpha(img.pixel(x, y)) > 128;
+        EXPECT_GT(inked, 60) << expected[i].first;
+        const QByteArray bits(reinterpret_cast<const char*>(img.constBits()), img.sizeInBytes());
+        pictures.insert(qint64(qHash(bits)));
+    }
+    EXPECT_EQ(pictures.size(), int(expected.size()));   // no two buttons look alike
+    EXPECT_EQ(w.toolBar()->iconSize(), QSize(24, 24));
+}
+
+TEST_F(MainWindowTest, MenusAndToolbarSetTheSearchModeAndCardMode)
+{
+    tav::frmMain* w = loaded();
+    const std::vector<std::pair<const char*, int>> searches = {{"mnuPacDen", 2}, {"mnuPacKor", 1}, {"mnuOtPac", 3}};
+    for (const auto& [item, mode] : searches) {
+        tav::PatientSearchMode = 0;
+        w->menuItem(item)->trigger();
+        EXPECT_EQ(tav::PatientSearchMode, mode) << item;
+    }
+    const std::vector<std::pair<const char*, int>> buttons = {{"Help", 2}, {"Edit", 1}, {"PrintPac", 3}};
+    for (const auto& [key, mode] : buttons) {
+        tav::PatientSearchMode = 0;
+        w->ToolBar_ButtonClick(QString::fromLatin1(key));
+        EXPECT_EQ(tav::PatientSearchMode, mode) << key;
+    }
+    w->menuItem("mnuPacReg")->trigger();
+    EXPECT_EQ(tav::CardMode, QStringLiteral("New"));
+    tav::CardMode.clear();
+    w->ToolBar_ButtonClick(QStringLiteral("New"));
+    EXPECT_EQ(tav::CardMode, QStringLiteral("New"));
+
+    // A key that is not on the toolbar does nothing.
+    tav::PatientSearchMode = 7;
+    tav::CardMode = QStringLiteral("Edit");
+    w->ToolBar_ButtonClick(QStringLiteral("Time"));
+    w->ToolBar_ButtonClick(QString());
+    EXPECT_EQ(tav::PatientSearchMode, 7);
+    EXPECT_EQ(tav::CardMode, QStringLiteral("Edit"));
+}
+
+TEST_F(MainWindowTest, ButtonsItemHidesAndShowsTheToolbar)
+{
+    tav::frmMain* w = loaded();
+    w->show();
+    QAction* item = w->menuItem("mnuViewButton");
+    item->trigger();
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_FALSE(w->toolBar()->isVisible());
+    item->trigger();
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_TRUE(w->toolBar()->isVisible());
+
+    QAction* time = w->menuItem("mnuViewTime");
+    const bool before = time->isChecked();
+    time->trigger();
+    EXPECT_NE(time->isChecked(), before);
+}
+
+TEST_F(MainWindowTest, ActivationRecomputesTheMinutesAndSetsTheHelpFile)
+{
+    tav::frmMain* w = loaded();
+    tav::MinutesLeftToday = 0;
+    tav::help::setHelpFile(QStringLiteral("/nowhere/help.html"));
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(w, &activate);
+    EXPECT_EQ(tav::MinutesLeftToday, 360);
+    EXPECT_EQ(tav::help::helpFile(), tav::help::builtInFile());
+}
+
+TEST_F(MainWindowTest, ClosingDeletesTheTempDatabaseAndKeepsThePositionInTwips)
+{
+    tav::frmMain* w = loaded();
+    QFile(folder_.file("Temp.MDB")).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::exists(folder_.file("Temp.MDB")));
+    w->setGeometry(40, 50, 900, 600);
+    w->show();
+    const QRect r = w->frameGeometry();
+    EXPECT_TRUE(w->close());
+    EXPECT_FALSE(QFile::exists(folder_.file("Temp.MDB")));
+    QSettings s(QStringLiteral("Tavlinora"));
+    s.beginGroup(QStringLiteral("Settings"));
+    EXPECT_EQ(s.value("MainLeft").toString(), QString::number(r.left() * 15));
+    EXPECT_EQ(s.value("MainTop").toString(), QString::number(r.top() * 15));
+    EXPECT_EQ(s.value("MainWidth").toString(), QString::number(r.width() * 15));
+    EXPECT_EQ(s.value("MainHeight").toString(), QString::number(r.height() * 15));
+    // The database itself stays.
+    EXPECT_TRUE(QFile::exists(tav::DatabasePath));
+}
+
+TEST_F(MainWindowTest, ClosingWhileMinimisedDeletesTheTempDatabaseButWritesNoSettings)
+{
+    tav::frmMain* w = loaded();
+    QFile(tav::TempDatabasePath).open(QIODevice::WriteOnly);
+    w->showMinimized();
+    ASSERT_TRUE(w->isMinimized());
+    EXPECT_TRUE(w->close());
+    EXPECT_FALSE(QFile::exists(tav::TempDatabasePath));
+    EXPECT_TRUE(settingsKeys().isEmpty());
+}
+
+TEST_F(MainWindowTest, ExitWithYesDeletesNothingAndWritesNothing)
+{
+    tav::frmMain* w = loaded();
+    QFile(tav::TempDatabasePath).open(QIODevice::WriteOnly);
+    w->show();
+    ModalScript script;
+    script.click("ExitDialog", "OKButton");
+    w->menuItem("mnuExit")->trigger();
+    EXPECT_TRUE(script.finished());
+    EXPECT_TRUE(tav::programEnding());
+    // Whatever closes the window afterwards, its closing steps do not run.
+    w->close();
+    window_.reset();
+    EXPECT_TRUE(QFile::exists(tav::TempDatabasePath));
+    EXPECT_TRUE(settingsKeys().isEmpty());
+}
+
+TEST_F(MainWindowTest, ExitWithNoLeavesTheProgramRunning)
+{
+    tav::frmMain* w = loaded();
+    w->show();
+    ModalScript script;
+    script.click("ExitDialog", "CancelButton");
+    w->menuItem("mnuExit")->trigger();
+    EXPECT_TRUE(script.finished());
+    EXPECT_FALSE(tav::programEnding());
+    EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(MainWindowTest, AFailingMenuActionIsReportedAndTheWindowStays)
+{
+    tav::frmMain* w = loaded();
+    w->show();
+    QFile::remove(tav::DatabasePath);
+    tav::backup::setFileChooser([&](QWidget*, const tav::backup::FileRequest&) { return folder_.file("copy.arh"); });
+    QString seen;
+    ModalScript script;
+    script.click("InfDialog", "OKButton", &seen);
+    w->menuItem("mnuSlgSave")->trigger();
+    EXPECT_TRUE(script.finished());
+    EXPECT_TRUE(seen.contains(QStringLiteral("Липсва файлът на базата данни"))) << seen.toStdString();
+    EXPECT_FALSE(tav::programEnding());
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(QFile::exists(folder_.file("copy.arh")));
+
+    // The toolbar passes over failures without a word.
+    ModalScript quiet;
+    w->ToolBar_ButtonClick(QStringLiteral("New"));
+    EXPECT_TRUE(quiet.seenWindows().isEmpty());
+}
+
+TEST_F(MainWindowTest, BackupFromTheMenuAsksWithItsDialogAndCopiesTheDatabase)
+{
+    tav::frmMain* w = loaded();
+    tav::backup::FileRequest asked;
+    QString answer = folder_.file("practice.arh");
+    tav::backup::setFileChooser([&](QWidget* owner, const tav::backup::FileRequest& r) {
+        EXPECT_EQ(owner, w);
+        asked = r;
+        return answer;
+    });
+    w->menuItem("mnuSlgSave")->trigger();
+    EXPECT_EQ(asked.title, QStringLiteral("Съхранение на данни"));
+    EXPECT_TRUE(asked.save);
+    EXPECT_EQ(asked.filter, QStringLiteral("Архивни файлове (*.arh);;Всички файлове (*.*)"));
+    EXPECT_EQ(asked.folder, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    QFile copy(answer);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), mainBytes());
+
+    // Cancelled: nothing is written and nothing is said.
+    answer.clear();
+    QFile::remove(folder_.file("practice.arh"));
+    ModalScript quiet;
+    w->menuItem("mnuSlgSave")->trigger();
+    EXPECT_FALSE(QFile::exists(folder_.file("practice.arh")));
+    EXPECT_TRUE(quiet.seenWindows().isEmpty());
+}
+
+TEST_F(MainWindowTest, RestoreFromTheMenuClosesTheOtherWindowsFirst)
+{
+    tav::frmMain* w = loaded();
+    w->show();
+    const QString archive = folder_.file("practice.arh");
+    ASSERT_TRUE(QFile::copy(tav::DatabasePath, archive));
+    {
+        tav::db::Connection c = tav::db::Connection::main();
+        c.insert("Medic", {"Names", "KodMedic", "Password"}, {"Нов лекар", "2200009", "kod999"});
+    }
+    auto* form = new QWidget(w, Qt::Window);
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<QWidget> watch = form;
+    form->show();
+
+    tav::backup::FileRequest asked;
+    tav::backup::setFileChooser([&](QWidget*, const tav::backup::FileRequest& r) {
+        asked = r;
+        return archive;
+    });
+    ModalScript quiet;
+    w->menuItem("mnuSlgOpen")->trigger();
+    EXPECT_EQ(asked.title, QStringLiteral("Зареждане на данни"));
+    EXPECT_FALSE(asked.save);
+    EXPECT_TRUE(watch.isNull() || !watch->isVisible());
+    EXPECT_TRUE(quiet.seenWindows().isEmpty());
+    tav::db::Connection c = tav::db::Connection::main();
+    EXPECT_EQ(c.scalar("SELECT count(*) FROM Medic").toInt(), 0);
+}
+
+// A form that will not close (its edits cannot be saved, say).
+class StubbornForm : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void closeEvent(QCloseEvent* e) override { e->ignore(); }
+};
+
+TEST_F(MainWindowTest, RestoreIsRefusedWhileAWindowStaysOpenOrTheFileIsForeign)
+{
+    tav::frmMain* w = loaded();
+    w->show();
+    const QString archive = folder_.file("practice.arh");
+    ASSERT_TRUE(QFile::copy(tav::DatabasePath, archive));
+    {
+        tav::db::Connection c = tav::db::Connection::main();
+        c.insert("Medic", {"Names", "KodMedic", "Password"}, {"Нов лекар", "2200009", "kod999"});
+    }
+    const QByteArray before = mainBytes();
+
+    auto* form = new StubbornForm(w, Qt::Window);
+    form->show();
+    tav::backup::setFileChooser([&](QWidget*, const tav::backup::FileRequest&) { return archive; });
+    QString seen;
+    {
+        ModalScript script;
+        script.click("InfDialog", "OKButton", &seen);
+        w->menuItem("mnuSlgOpen")->trigger();
+        EXPECT_TRUE(script.finished());
+    }
+    EXPECT_TRUE(seen.contains(QStringLiteral("Затворете отворените прозорци"))) << seen.toStdString();
+    EXPECT_EQ(mainBytes(), before);
+    delete form;
+
+    // The reference database is an SQLite file, but not the practice's data.
+    tav::backup::setFileChooser([&](QWidget*, const tav::backup::FileRequest&) { return tav::ReferenceDatabasePath; });
+    {
+        ModalScript script;
+        script.click("InfDialog", "OKButton", &seen);
+        w->menuItem("mnuSlgOpen")->trigger();
+        EXPECT_TRUE(script.finished());
+    }
+    EXPECT_TRUE(seen.contains(QStringLiteral("не е архив на данните"))) << seen.toStdString();
+    EXPECT_EQ(mainBytes(), before);
+}
+
+TEST_F(MainWindowTest, F1OnAHighlightedItemOpensTheHelpAtItsTopic)
+{
+    tav::frmMain* w = loaded();
+    w->show();
+    QMenu* menu = w->menu("mnuSlg");
+    menu->popup(QPoint(10, 10));
+    menu->setActiveAction(w->menuItem("mnuSlgSave"));
+    QTest::keyClick(menu, Qt::Key_F1);
+    tav::HelpWindow* help = tav::HelpWindow::instance();
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->browser()->source().fragment(), QStringLiteral("topic44"));
+    EXPECT_FALSE(menu->isVisible());
+
+    // An item without a topic of its own shows its menu's.
+    menu->popup(QPoint(10, 10));
+    menu->setActiveAction(w->menuItem("mnuSlgUnit"));
+    QTest::keyClick(menu, Qt::Key_F1);
+    EXPECT_EQ(tav::HelpWindow::instance()->browser()->source().fragment(), QStringLiteral("topic36"));
+
+    w->menuItem("mnuHelpContents")->trigger();
+    EXPECT_TRUE(tav::HelpWindow::instance()->browser()->source().fragment().isEmpty());
+    EXPECT_TRUE(tav::HelpWindow::instance()->isVisible());
+}
+
+TEST_F(MainWindowTest, TheHelpFileHasATopicForEveryMenuItemThatNamesOne)
+{
+    tav::frmMain w;
+    QFile f(tav::help::builtInFile());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(f.readAll());
+    QList<QObject*> items;
+    for (QAction* a : w.findChildren<QAction*>())
+        items << a;
+    for (QMenu* m : w.findChildren<QMenu*>())
+        items << m;
+    int topics = 0;
+    for (QObject* item : items) {
+        const int topic = tav::frmMain::helpTopic(item);
+        if (topic == 0)
+            continue;
+        ++topics;
+        EXPECT_TRUE(html.contains(QStringLiteral("name=\"topic%1\"").arg(topic)))
+            << item->objectName().toStdString() << " topic " << topic;
+    }
+    EXPECT_EQ(topics, 21);
+}
+
+TEST_F(MainWindowTest, AboutOpensModallyOverTheMainWindow)
+{
+    tav::frmMain* w = loaded();
+    w->show();
+    QWidget* parent = nullptr;
+    ModalScript script;
+    script.then("About", [&](QWidget* dlg) {
+        parent = dlg->parentWidget();
+        dlg->findChild<QAbstractButton*>("cmdOK")->click();
+    });
+    w->menuItem("mnuHelpAbout")->trigger();
+    EXPECT_TRUE(script.finished());
+    EXPECT_EQ(parent, w);
+}
+
+TEST_F(MainWindowTest, LooksLikeTheProgram)
+{
+    tav::frmMain* w = loaded(QStringLiteral("Мария Иванова"));
+    w->resize(1100, 720);
+    w->show();
+    QCoreApplication::processEvents();
+    const QPixmap shot = w->grab();
+    EXPECT_GE(shot.width(), 900);
+    const QString dir = qEnvironmentVariable("TAV_SCREENSHOTS");
+    if (!dir.isEmpty()) {
+        shot.save(dir + "/frmmain.png");
+        const QPixmap bar = w->toolBar()->grab();
+        bar.scaled(bar.size() * 3).save(dir + "/toolbar_x3.png");
+        QMenu* m = w->menu("mnuSlg");
+        m->popup(w->mapToGlobal(QPoint(150, 20)));
+        QCoreApplication::processEvents();
+        m->grab().save(dir + "/frmmain_mnuSlg.png");
+        m->close();
+        tav::help::showTopic(w, 44);
+        tav::HelpWindow::instance()->grab().save(dir + "/help.png");
+    }
+}
+
+} // namespace
