@@ -1,0 +1,375 @@
+#include "report/renderer.h"
+
+#include "db/values.h"
+#include "report/fonts.h"
+#include "report/format.h"
+#include "report/layoutfile.h"
+
+#include <QFontMetricsF>
+#include <QHash>
+#include <QPageSize>
+#include <QPainter>
+#include <QTextLayout>
+#include <cmath>
+
+namespace tav::report {
+
+QVector<DrawItem> Rendered::page(int p) const
+{
+    if (p < 1 || p > pageCount)
+        return {};
+    return items.mid(pageStart[p - 1], pageStart[p] - pageStart[p - 1]);
+}
+
+QVector<DrawItem> Rendered::of(const QString& control) const
+{
+    QVector<DrawItem> out;
+    for (const DrawItem& i : items)
+        if (i.control.compare(control, Qt::CaseInsensitive) == 0)
+            out << i;
+    return out;
+}
+
+QSizeF paperSize(const Layout& layout)
+{
+    static const QHash<QString, QPageSize::PageSizeId> ids = {
+        {"a3", QPageSize::A3}, {"a4", QPageSize::A4}, {"a5", QPageSize::A5},
+        {"letter", QPageSize::Letter}, {"legal", QPageSize::Legal}};
+    const QPageSize::PageSizeId id = ids.value(layout.paper.toLower(), QPageSize::A4);
+    const QSizeF mm = QPageSize(id).size(QPageSize::Millimeter);
+    // Whole twips: A4 is 11906 × 16838.
+    QSizeF tw(std::round(mm.width() / 25.4 * kTwipsPerInch), std::round(mm.height() / 25.4 * kTwipsPerInch));
+    if (layout.landscape)
+        tw.transpose();
+    return tw;
+}
+
+namespace {
+
+// Lines of a caption: a CR (alone or before LF) or an LF starts a new line.
+QStringList paragraphs(const QString& text)
+{
+    QStringList out;
+    QString cur;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            out << cur;
+            cur.clear();
+            if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+                ++i;
+        } else {
+            cur += c;
+        }
+    }
+    out << cur;
+    return out;
+}
+
+QString trimmedRight(QString s)
+{
+    while (s.endsWith(QLatin1Char(' ')))
+        s.chop(1);
+    return s;
+}
+
+class Builder {
+public:
+    Builder(const Layout& layout, const db::Rows& rows, const FormatHook& hook)
+        : layout_(layout), rows_(rows), hook_(hook)
+    {
+        r_.paper = paperSize(layout);
+        const auto usable = [](const Section* s) { return s && s->visible && s->height > 0 ? s : nullptr; };
+        reportHeader_ = usable(layout.find(SectionKind::ReportHeader));
+        pageHeader_ = usable(layout.find(SectionKind::PageHeader));
+        detail_ = layout.find(SectionKind::Detail);
+        if (detail_ && !detail_->visible)
+            detail_ = nullptr;
+        pageFooter_ = usable(layout.find(SectionKind::PageFooter));
+        reportFooter_ = usable(layout.find(SectionKind::ReportFooter));
+        bodyHeight_ = r_.paper.height() - layout.margins.top - layout.margins.bottom;
+        footerTop_ = bodyHeight_ - (pageFooter_ ? pageFooter_->height : 0);
+        sums();
+    }
+
+    Rendered run()
+    {
+        startPage();
+        if (detail_) {
+            for (int i = 0; i < rows_.size(); ++i) {
+                if (y_ + detail_->height > footerTop_ && placedBody_) {
+                    endPage();
+                    startPage();
+                }
+                current_ = i;
+                place(*detail_, &rows_[i], i);
+                placedBody_ = true;
+            }
+        }
+        if (reportFooter_) {
+            if (y_ + reportFooter_->height > footerTop_ && placedBody_) {
+                endPage();
+                startPage();
+            }
+            place(*reportFooter_, currentRow(), current_);
+        }
+        endPage();
+        r_.pageStart << int(r_.items.size());
+        return std::move(r_);
+    }
+
+private:
+    const db::Row* currentRow() const { return current_ >= 0 && current_ < rows_.size() ? &rows_[current_] : nullptr; }
+
+    void sums()
+    {
+        for (const Section& s : layout_.sections)
+            for (const Control& c : s.controls)
+                if (c.kind == ControlKind::Function && !sums_.contains(c.dataField.toLower())) {
+                    Money total;
+                    for (const db::Row& row : rows_)
+                        total += Money::fromVariant(row.value(c.dataField));
+                    sums_.insert(c.dataField.toLower(), total);
+                }
+    }
+
+    void startPage()
+    {
+        ++page_;
+        r_.pageStart << int(r_.items.size());
+        y_ = 0;
+        placedBody_ = false;
+        if (page_ == 1 && reportHeader_)
+            place(*reportHeader_, rows_.isEmpty() ? nullptr : &rows_[0], rows_.isEmpty() ? -1 : 0);
+        if (pageHeader_) {
+            const int next = qMin(current_ + 1, int(rows_.size()) - 1);
+            place(*pageHeader_, next >= 0 ? &rows_[next] : nullptr, next);
+        }
+    }
+
+    void endPage()
+    {
+        if (pageFooter_) {
+            y_ = footerTop_;
+            place(*pageFooter_, currentRow(), current_);
+        }
+        r_.pageCount = page_;
+    }
+
+    void place(const Section& design, const db::Row* row, int rowIndex)
+    {
+        Section s = design;
+        for (Control& c : s.controls) {
+            if (c.kind == ControlKind::TextBox && row) {
+                if (!row->names().isEmpty() && !row->contains(c.dataField))
+                    throw LayoutError(QStringLiteral("Справка %1: полето \"%2\" на %3 не съществува")
+                                          .arg(layout_.name, c.dataField, c.name));
+                c.caption = formatValue(row->value(c.dataField), c.format);
+            } else if (c.kind == ControlKind::Function) {
+                const Money total = sums_.value(c.dataField.toLower());
+                c.caption = formatValue(total.units() % 10000 == 0 ? QVariant(qint64(total.units() / 10000))
+                                                                    : QVariant(total.toDouble()),
+                                        c.format);
+            }
+        }
+        if (hook_) {
+            SectionFormat f{s, row, row ? rowIndex : -1, page_};
+            hook_(f);
+        }
+        if (s.visible) {
+            const QPointF origin(layout_.margins.left, layout_.margins.top + y_);
+            for (const Control& c : s.controls)
+                if (c.visible)
+                    draw(c, s, origin, row ? rowIndex : -1);
+        }
+        y_ += design.height;
+    }
+
+    DrawItem base(const Control& c, const Section& s, int row) const
+    {
+        DrawItem d;
+        d.page = page_;
+        d.section = s.name;
+        d.control = c.name;
+        d.row = s.kind == SectionKind::Detail ? row : -1;
+        return d;
+    }
+
+    void draw(const Control& c, const Section& s, const QPointF& origin, int row)
+    {
+        const QRectF box = QRectF(c.rect).translated(origin);
+        switch (c.kind) {
+        case ControlKind::Line: {
+            DrawItem d = base(c, s, row);
+            d.kind = ItemKind::Line;
+            d.line = c.line.translated(origin);
+            d.rect = box;
+            d.pen = c.foreColor;
+            d.penWidth = c.penWidth;
+            r_.items << d;
+            return;
+        }
+        case ControlKind::Shape: {
+            DrawItem d = base(c, s, row);
+            d.kind = c.shape == ShapeKind::Rectangle ? ItemKind::Rectangle : ItemKind::Ellipse;
+            d.rect = box;
+            if (c.shape == ShapeKind::Circle) {
+                const double side = qMin(box.width(), box.height());
+                d.rect = QRectF(box.center().x() - side / 2, box.center().y() - side / 2, side, side);
+            }
+            d.pen = c.foreColor;
+            d.penWidth = c.penWidth;
+            if (c.opaque)
+                d.fill = c.backColor;
+            r_.items << d;
+            return;
+        }
+        default:
+            break;
+        }
+        if (c.opaque) {
+            DrawItem d = base(c, s, row);
+            d.kind = ItemKind::Rectangle;
+            d.rect = box;
+            d.fill = c.backColor;
+            r_.items << d;
+        }
+        if (c.borderStyle == 1) {
+            DrawItem d = base(c, s, row);
+            d.kind = ItemKind::Rectangle;
+            d.rect = box;
+            d.pen = c.foreColor;
+            d.penWidth = 15;
+            r_.items << d;
+        }
+        text(c, s, box, row);
+    }
+
+    void text(const Control& c, const Section& s, const QRectF& box, int row)
+    {
+        if (c.caption.isEmpty())
+            return;
+        const QFont font = reportFont(c.font);
+        const QFontMetricsF fm(font);
+        const double lineHeight = fm.height();
+        const bool wrap = c.wrap == Wrap::Yes || (c.wrap == Wrap::Auto && box.height() >= 2 * lineHeight);
+
+        QStringList lines;
+        for (const QString& par : paragraphs(c.caption)) {
+            if (!wrap || par.isEmpty() || fm.horizontalAdvance(par) <= box.width()) {
+                lines << par;
+                continue;
+            }
+            QTextLayout tl(par, font);
+            QTextOption opt;
+            opt.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            tl.setTextOption(opt);
+            tl.beginLayout();
+            QVector<QPair<int, int>> spans;
+            for (QTextLine l = tl.createLine(); l.isValid(); l = tl.createLine()) {
+                l.setLineWidth(box.width());
+                spans << qMakePair(l.textStart(), l.textLength());
+            }
+            tl.endLayout();
+            for (int i = 0; i < spans.size(); ++i) {
+                const QString piece = par.mid(spans[i].first, spans[i].second);
+                // Blanks at a wrap point take no room; at the end of the text they do.
+                lines << (i + 1 < spans.size() ? trimmedRight(piece) : piece);
+            }
+        }
+
+        for (int i = 0; i < lines.size(); ++i) {
+            const double top = box.top() + i * lineHeight;
+            if (top >= box.bottom())
+                break;
+            if (lines[i].isEmpty())
+                continue;
+            const double w = fm.horizontalAdvance(lines[i]);
+            double x = box.left();
+            if (c.align == Align::Right)
+                x = box.right() - w;
+            else if (c.align == Align::Center)
+                x = box.left() + (box.width() - w) / 2;
+            DrawItem d = base(c, s, row);
+            d.kind = ItemKind::Text;
+            d.rect = QRectF(x, top, w, lineHeight);
+            d.clip = box;
+            d.text = lines[i];
+            d.font = font;
+            d.family = font.family();
+            d.layoutFamily = c.font.family;
+            d.pointSize = c.font.pointSize;
+            d.bold = c.font.bold;
+            d.italic = c.font.italic;
+            d.baseline = top + fm.ascent();
+            d.pen = c.foreColor;
+            r_.items << d;
+        }
+    }
+
+    const Layout& layout_;
+    const db::Rows& rows_;
+    const FormatHook& hook_;
+    const Section* reportHeader_ = nullptr;
+    const Section* pageHeader_ = nullptr;
+    const Section* detail_ = nullptr;
+    const Section* pageFooter_ = nullptr;
+    const Section* reportFooter_ = nullptr;
+    double bodyHeight_ = 0;
+    double footerTop_ = 0;
+    double y_ = 0;
+    int page_ = 0;
+    int current_ = -1;
+    bool placedBody_ = false;
+    QHash<QString, Money> sums_;
+    Rendered r_;
+};
+
+} // namespace
+
+Rendered render(const Layout& layout, const db::Rows& rows, const FormatHook& hook)
+{
+    return Builder(layout, rows, hook).run();
+}
+
+void paintPage(QPainter& p, const Rendered& r, int page)
+{
+    if (page < 1 || page > r.pageCount)
+        return;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    for (int i = r.pageStart[page - 1]; i < r.pageStart[page]; ++i) {
+        const DrawItem& d = r.items[i];
+        switch (d.kind) {
+        case ItemKind::Text:
+            p.setPen(d.pen);
+            p.setFont(d.font);
+            if (d.clipped()) {
+                p.save();
+                p.setClipRect(d.clip, Qt::IntersectClip);
+                p.drawText(QPointF(d.rect.left(), d.baseline), d.text);
+                p.restore();
+            } else {
+                p.drawText(QPointF(d.rect.left(), d.baseline), d.text);
+            }
+            break;
+        case ItemKind::Line:
+            p.setPen(QPen(d.pen, d.penWidth, Qt::SolidLine, Qt::FlatCap));
+            p.drawLine(d.line);
+            break;
+        case ItemKind::Rectangle:
+        case ItemKind::Ellipse:
+            p.setPen(d.pen.isValid() ? QPen(d.pen, d.penWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin) : QPen(Qt::NoPen));
+            p.setBrush(d.fill.isValid() ? QBrush(d.fill) : QBrush(Qt::NoBrush));
+            if (d.kind == ItemKind::Rectangle)
+                p.drawRect(d.rect);
+            else
+                p.drawEllipse(d.rect);
+            break;
+        }
+    }
+    p.restore();
+}
+
+} // namespace tav::report

@@ -1,0 +1,135 @@
+#include "fixtures.h"
+#include "report/preview.h"
+#include "report/report.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tav::report;
+using namespace report_fixtures;
+
+namespace {
+
+QStringList g_log;
+
+class rprProba : public SharedReport<rprProba> {
+public:
+    rprProba()
+        : SharedReport(report_fixtures::layout(R"(
+            {"name": "PageHeader", "kind": "pageHeader", "height": 400, "controls": [
+                {"type": "label", "name": "Label1", "rect": [0, 0, 6000, 300], "font": {"size": 12, "bold": true}}]},
+            {"name": "Detail", "kind": "detail", "height": 300, "controls": [
+                {"type": "textBox", "name": "Text1", "rect": [0, 0, 3000, 255], "field": "Name"},
+                {"type": "textBox", "name": "Text2", "rect": [3000, 0, 1000, 255], "field": "N", "align": "right"},
+                {"type": "line", "name": "Line1", "line": [0, 285, 4000, 285]}]})"))
+    {
+    }
+
+protected:
+    void initialize() override
+    {
+        g_log << "Initialize";
+        control("PageHeader", "Label1").setCaption("Списък на пациентите");
+        setRows(numberedRows(120));
+    }
+    void terminate() override { g_log << "Terminate"; }
+};
+
+void deleteClosed()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+}
+
+} // namespace
+
+TEST(ReportPreview, OneSharedInstanceThatEndsWithItsWindow)
+{
+    g_log.clear();
+    ASSERT_EQ(rprProba::instance(), nullptr);
+    rprProba* r = rprProba::showShared();
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(rprProba::instance(), r);
+    auto* w = qobject_cast<ReportPreview*>(r->preview());
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->windowTitle(), "Проба");
+    EXPECT_EQ(g_log, QStringList({"Initialize"}));
+
+    // Asked again while open: the same preview, not filled again.
+    EXPECT_EQ(rprProba::showShared(), r);
+    EXPECT_EQ(g_log, QStringList({"Initialize"}));
+
+    // 120 rows of 300 under a header of 400: 48 on each full page.
+    EXPECT_EQ(w->pageCount(), 3);
+    EXPECT_EQ(w->currentPage(), 1);
+    w->nextPage();
+    EXPECT_EQ(w->currentPage(), 2);
+    w->lastPage();
+    EXPECT_EQ(w->currentPage(), 3);
+    w->nextPage();
+    EXPECT_EQ(w->currentPage(), 3);
+    w->setPage(0);
+    EXPECT_EQ(w->currentPage(), 1);
+    w->findChild<QSpinBox*>("txtPage")->setValue(2);
+    EXPECT_EQ(w->currentPage(), 2);
+    w->setZoom(1.5);
+    EXPECT_DOUBLE_EQ(w->zoom(), 1.5);
+    w->fitPage();
+    EXPECT_LT(w->zoom(), 1.5);
+
+    QTemporaryDir dir;
+    EXPECT_TRUE(w->saveAsPdf(dir.filePath("proba.pdf")));
+    QFile pdf(dir.filePath("proba.pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.readAll().contains("/Type /Page"));
+
+    w->fitWidth();
+    w->resize(900, 700);
+    QApplication::processEvents();
+    if (!qEnvironmentVariableIsEmpty("TAV_REPORT_PDF_DIR"))
+        w->grab().save(QDir(qEnvironmentVariable("TAV_REPORT_PDF_DIR")).filePath("preview.png"));
+
+    w->close();
+    deleteClosed();
+    EXPECT_EQ(g_log, QStringList({"Initialize", "Terminate"}));
+    EXPECT_EQ(rprProba::instance(), nullptr);
+
+    // The next show is a new instance from the design.
+    rprProba* again = rprProba::showShared();
+    EXPECT_EQ(g_log, QStringList({"Initialize", "Terminate", "Initialize"}));
+    again->preview()->close();
+    deleteClosed();
+    EXPECT_EQ(rprProba::instance(), nullptr);
+}
+
+namespace {
+
+// Bound to a command that has no text: its start fails.
+class rprBroken : public SharedReport<rprBroken> {
+public:
+    rprBroken() : SharedReport(report_fixtures::layout(R"({"name": "Detail", "kind": "detail", "height": 300})", R"("dataMember": "comMany")")) {}
+};
+
+} // namespace
+
+TEST(ReportPreview, AFailedStartLeavesNoInstance)
+{
+    EXPECT_THROW(rprBroken::showShared(), tav::db::DbError);
+    EXPECT_EQ(rprBroken::instance(), nullptr);
+}
+
+TEST(ReportPreview, ASaveThatFailsSaysSo)
+{
+    Report r(layout(R"({"name": "Detail", "kind": "detail", "height": 300, "controls": [
+        {"type": "label", "name": "Label1", "rect": [0, 0, 3000, 255], "caption": "А"}]})"));
+    r.start();
+    QString error;
+    EXPECT_FALSE(r.renderToPdf("/nonexistent-folder/x.pdf", &error));
+    EXPECT_TRUE(error.contains("/nonexistent-folder/x.pdf"));
+}
