@@ -227,7 +227,7 @@ TEST(RptSpecForm, RowsOfOneCharacterBoxes)
 TEST(RptSpecForm, ThePdfCarriesTheTextsAtTheirPositions)
 {
     QTemporaryDir dir;
-    const QString pdf = dir.filePath("spec.pdf");
+    const QString pdf = dir.filePath("rptSpec.pdf");
     Report rpt(QStringLiteral(":/report/layouts/rptSpec.json"));
     rpt.setRows(rows({"F10112"}, {{0}}));
     rpt.start();
