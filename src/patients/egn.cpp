@@ -51,8 +51,10 @@ bool firstDigitIsZero(const QString& egn)
 bool IsEGNDateWrong(const QString& egn)
 {
     const EncodedMonth m = encodedMonth(egnField(egn, 3, 2));
-    if (m.century == 0)
-        return false;   // the month check rejects it
+    // Months the month check rejects get no day check, so that check names
+    // the fault: the 1800s, and 01-12 with a first digit 0.
+    if (m.century == 0 || m.century == 1800 || (m.century == 1900 && firstDigitIsZero(egn)))
+        return false;
     const int day = egnField(egn, 5, 2);
     if (day == 0)
         return true;

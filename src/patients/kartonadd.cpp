@@ -33,6 +33,7 @@ const QString kCaptionNew = QStringLiteral("Картон - Нов");
 const QString kCaptionEdit = QStringLiteral("Картон - Корекция");
 const QString kDeleteQuestion = QStringLiteral("Изтривате пациент от БД!\rДа продължа ли?");
 const QString kDeleteCaption = QStringLiteral("ВНИМАНИЕ!");
+const QString kCloseUnsavedQuestion = QStringLiteral("Данните не са записани.\rЗатваряте ли картона без запис?");
 
 // Qt also moves the focus out of a box when the window is deactivated or a
 // pop-up or menu opens; the box has not been left then.
@@ -197,8 +198,9 @@ void KartonAdd::Form_Unload()
 
 void KartonAdd::closeEvent(QCloseEvent* event)
 {
-    // Edits in the boxes are written when the card closes, as on any move.
-    if (!closeWritten_ && !writePendingEdits()) {
+    // Edits in the boxes are written when the card closes, as on any move;
+    // when that fails the doctor decides whether to give them up.
+    if (!closeWritten_ && !writePendingEdits() && !ask(kCloseUnsavedQuestion, this, QString())) {
         event->ignore();
         return;
     }
@@ -246,13 +248,17 @@ bool KartonAdd::hasUnsavedEdits() const
 
 bool KartonAdd::writePendingEdits()
 {
-    // A begun row is stored only by "Запиши": it would be half a patient.
-    if (!record_.isStored() || !hasUnsavedEdits())
+    // A row is begun only by a checked EGN, so a begun row with edits is a
+    // patient and is stored like any other pending edit.
+    if (!record_.isBound() || !hasUnsavedEdits())
         return true;
     try {
         Hourglass wait;
         pullFromWidgets();
-        record_.saveCorrection();
+        if (record_.state() == PatientRecord::State::NewRow)
+            record_.saveNew({CurrentDoctorCode, currentIdMedic()});
+        else
+            record_.saveCorrection();
         takeSnapshot();
         return true;
     } catch (const db::DbError& e) {
@@ -327,6 +333,7 @@ void KartonAdd::Text11_LostFocus()
         handOverEgn_.clear();
         pushToWidgets();
         setDataEnabled(true);
+        ui->cmdUpdate->setEnabled(true);
         // The switches follow the patient found, not the one shown before.
         setChartFromRow(true);
     } else {
@@ -468,6 +475,12 @@ void KartonAdd::cmdClose_Click()
     if (CardMode != QLatin1String("New")) {
         close();
         return;
+    }
+    // A new patient typed but not yet saved is saved as by "Запиши".
+    if (record_.state() == PatientRecord::State::NewRow && hasUnsavedEdits()) {
+        cmdUpdate_Click();
+        if (record_.state() == PatientRecord::State::NewRow)
+            return;
     }
     // The treatment form takes only a patient this card has saved.
     const bool saved = !handOverEgn_.isEmpty() && record_.isStored() && record_.storedEgn() == handOverEgn_;

@@ -261,34 +261,56 @@ TEST_F(Card, NewPatientIsSavedAndHandedToTheTreatmentForm)
     EXPECT_EQ(count("Dental", egn), 1);
 }
 
-TEST_F(Card, UnsavedOrFailedNewCardOpensNoTreatmentForm)
+TEST_F(Card, ClosingATypedNewCardSavesItAndOnlyASavedOneOpensTheTreatmentForm)
 {
+    // "Затвори" on a typed new card saves it first, as "Запиши" would
     KartonAdd* card = open("New");
     const QString egn = egnOf("750312654");
     typeEgn(egn);
     box("Text2")->setText("Иван Петров Колев");
     card->cmdClose_Click();
     settle();
-    EXPECT_EQ(DenHelp::showRequests(), 0);
-    EXPECT_EQ(count("Pacients", egn), 0);
-    EXPECT_EQ(count("Dental", egn), 0);
+    EXPECT_EQ(count("Pacients", egn), 1);
+    EXPECT_EQ(count("Dental", egn), 1);
+    EXPECT_EQ(DenHelp::showRequests(), 1);
+    EXPECT_EQ(DenHelp::vars().sAddEGN, egn);
+    EXPECT_EQ(DenHelp::vars().sAddName, QString("Иван Петров Колев"));
 
+    // a save that fails opens nothing and keeps the card and what was typed
+    DenHelp::resetShowRequests();
+    DenHelp::vars() = {};
     {
         db::Connection c = db::Connection::main();
         c.exec("CREATE TRIGGER refuse BEFORE INSERT ON Pacients BEGIN SELECT RAISE(ABORT, 'disk is full'); END");
     }
+    const QString other = egnOf("750312655");
     card = open("New");
-    typeEgn(egn);
-    box("Text2")->setText("Иван Петров Колев");
+    typeEgn(other);
+    box("Text2")->setText("Мария Петрова Колева");
     card->cmdUpdate_Click();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains("disk is full")) << qPrintable(messages[0]);
     EXPECT_TRUE(box<QPushButton>("cmdUpdate")->isEnabled());   // may be tried again
-    EXPECT_EQ(box("Text2")->text(), QString("Иван Петров Колев"));
+    EXPECT_EQ(box("Text2")->text(), QString("Мария Петрова Колева"));
     EXPECT_TRUE(DenHelp::vars().sAddEGN.isEmpty());
-    EXPECT_EQ(count("Dental", egn), 0);
+    EXPECT_EQ(count("Dental", other), 0);
     card->cmdClose_Click();
     settle();
+    EXPECT_EQ(DenHelp::showRequests(), 0);
+    EXPECT_EQ(KartonAdd::instance(), card);
+
+    // closing by the frame asks before giving the edits up
+    answer = false;
+    questions.clear();
+    card->close();
+    settle();
+    EXPECT_EQ(questions.size(), 1);
+    EXPECT_EQ(KartonAdd::instance(), card);
+    answer = true;
+    card->close();
+    settle();
+    EXPECT_EQ(KartonAdd::instance(), nullptr);
+    EXPECT_EQ(count("Pacients", other), 0);
     EXPECT_EQ(DenHelp::showRequests(), 0);
 }
 
@@ -345,6 +367,7 @@ TEST_F(Card, FoundFromANewCardEvenOnTheFirstPatient)
     EXPECT_EQ(card->windowTitle(), QString("Картон - Корекция"));
     EXPECT_TRUE(card->record().isStored());
     EXPECT_FALSE(box<QPushButton>("cmdDelete")->isEnabled());
+    EXPECT_TRUE(box<QPushButton>("cmdUpdate")->isEnabled());
     box("Text2")->setText("Иван Петров Колев-Иванов");
     card->cmdUpdate_Click();
     EXPECT_EQ(pacient(egn, "Names"), QString("Иван Петров Колев-Иванов"));

@@ -68,10 +68,11 @@ TEST(EgnRules, DateAndMonthOfRealShapedNumbers)
         {"059912123", false, true, "month 99"},
         // 1900-1909 (first digit 0 with month 01-12) stays refused
         {"050512123", false, true, "05.05.1905"},
-        // the 1800s: the day is checked against its month, the month is refused
+        // the 1800s: the month is refused and names the fault; no day check
         {"852215123", false, true, "15.02.1885"},
-        {"852231123", true, true, "31.02.1885"},
+        {"852231123", false, true, "31.02.1885"},
         {"873212123", false, true, "12.12.1887"},
+        {"050231123", false, true, "31.02.1905"},
         // day 00
         {"850300123", true, false, "day 00"},
         {"154500123", true, false, "day 00 in 2015"},
@@ -135,8 +136,12 @@ TEST(EgnRules, JunkTextAndBlanks)
 
 TEST(EgnRules, MessagesInTheirOrder)
 {
-    const QString dateAndMonth = withCheck("852231123");   // both wrong: the date comes first
-    EXPECT_EQ(EGNFaultMessage(dateAndMonth), QString("Грешна дата в ЕГН: \r   ") + dateAndMonth);
+    const QString month1800 = withCheck("852231123");   // the month names the fault, not the day
+    EXPECT_EQ(EGNFaultMessage(month1800), QString("Грешен месец в ЕГН: \r   ") + month1800);
+    // 31.09.2015 with a wrong check digit: the date comes first
+    const QString good = withCheck("154931123");
+    const QString dateAndSum = good.left(9) + QString::number((good.at(9).digitValue() + 1) % 10);
+    EXPECT_EQ(EGNFaultMessage(dateAndSum), QString("Грешна дата в ЕГН: \r   ") + dateAndSum);
     const QString month = withCheck("851312123");
     EXPECT_EQ(EGNFaultMessage(month), QString("Грешен месец в ЕГН: \r   ") + month);
     EXPECT_EQ(EGNFaultMessage("7503126540"), QString("Грешна контролна сума в ЕГН: \r   7503126540"))
