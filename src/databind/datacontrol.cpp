@@ -19,6 +19,7 @@ using db::Row;
 
 namespace {
 const QString kRecId = QStringLiteral("RecID");
+const QString kRowGone = QStringLiteral("Записът вече не съществува в базата данни");
 }
 
 DataControl::DataControl(QObject* parent) : QObject(parent) {}
@@ -329,8 +330,9 @@ void DataControl::writeRow(Connection& c, Row& row, bool isNew)
     for (const QString& f : fields)
         sets << db::quoteName(f) + QStringLiteral(" = ?");
     values << row.value(kRecId);
-    c.exec(QStringLiteral("UPDATE %1 SET %2 WHERE RecID = ?").arg(db::quoteName(table_), sets.join(QStringLiteral(", "))),
-           values);
+    if (c.exec(QStringLiteral("UPDATE %1 SET %2 WHERE RecID = ?").arg(db::quoteName(table_), sets.join(QStringLiteral(", "))),
+               values) != 1)
+        throw DbError(kRowGone, table_);
     pendingId_ = row.value(kRecId).toLongLong();
 }
 
@@ -369,9 +371,9 @@ void DataControl::deleteCurrent(Connection& c)
 {
     if (!hasCurrent())
         return;
-    if (!newRow_)
-        c.exec(QStringLiteral("DELETE FROM %1 WHERE RecID = ?").arg(db::quoteName(table_)),
-               {rows_[current_].value(kRecId)});
+    if (!newRow_ && c.exec(QStringLiteral("DELETE FROM %1 WHERE RecID = ?").arg(db::quoteName(table_)),
+                           {rows_[current_].value(kRecId)}) != 1)
+        throw DbError(kRowGone, table_);
     rows_.removeAt(current_);
     newRow_ = false;
     setCurrent(rows_.isEmpty() ? -1 : std::min<int>(current_, int(rows_.size()) - 1));
@@ -390,8 +392,9 @@ void DataControl::deleteCurrent()
     Connection c = connect();
     db::Transaction t(c);
     const int pos = current_;
-    c.exec(QStringLiteral("DELETE FROM %1 WHERE RecID = ?").arg(db::quoteName(table_)),
-           {rows_[pos].value(kRecId)});
+    if (c.exec(QStringLiteral("DELETE FROM %1 WHERE RecID = ?").arg(db::quoteName(table_)),
+               {rows_[pos].value(kRecId)}) != 1)
+        throw DbError(kRowGone, table_);
     t.commit();
     rows_.removeAt(pos);
     setCurrent(rows_.isEmpty() ? -1 : std::min<int>(pos, int(rows_.size()) - 1));

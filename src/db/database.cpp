@@ -16,9 +16,9 @@
 
 namespace tav::db {
 
-DbError::DbError(const QString& message, const QString& engineText)
+DbError::DbError(const QString& message, const QString& engineText, const QString& code)
     : std::runtime_error((message + QStringLiteral(": ") + engineText).toStdString()),
-      message_(message), engineText_(engineText)
+      message_(message), engineText_(engineText), code_(code)
 {
 }
 
@@ -254,9 +254,11 @@ QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantList& params)
                       q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
     for (const QVariant& p : params)
         q.addBindValue(bindable(p));
-    if (!q.exec())
+    if (!q.exec()) {
+        const QSqlError e = q.lastError();
         throw DbError(QStringLiteral("Грешка при работа с базата данни"),
-                      q.lastError().text());
+                      e.databaseText().isEmpty() ? e.text() : e.databaseText(), e.nativeErrorCode());
+    }
     return q;
 }
 }

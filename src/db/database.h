@@ -13,15 +13,18 @@ namespace tav::db {
 // A database or file error; `engineText` carries the engine's own words.
 class DbError : public std::runtime_error {
 public:
-    DbError(const QString& message, const QString& engineText = {});
+    DbError(const QString& message, const QString& engineText = {}, const QString& code = {});
     QString message() const { return message_; }
     QString engineText() const { return engineText_; }
+    // The engine's error number, when the engine gave one.
+    QString code() const { return code_; }
     // What the user sees: the Bulgarian message, then the engine's text.
     QString userText() const;
 
 private:
     QString message_;
     QString engineText_;
+    QString code_;
 };
 
 // One row read into memory. Field names match without regard to case.

@@ -194,7 +194,7 @@ void frmMain::activate()
             InfoMessage(text, this);
         }
     }
-    help::setHelpFile(help::builtInFile());
+    help::setHelpFile(QDir(ProgramFolder).filePath(kHelpFileName));
 }
 
 bool frmMain::event(QEvent* e)

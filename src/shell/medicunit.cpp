@@ -85,7 +85,9 @@ bool MedicUnit::writeRow()
         // What was typed stays in the boxes, so "Запиши" can be tried again;
         // the row buffer already holds it, so remember it is not stored.
         unwritten_ = true;
-        QMessageBox::critical(this, kSaveErrorTitle, e.userText());
+        const QString number = e.code().isEmpty() ? QStringLiteral("0") : e.code();
+        const QString text = e.engineText().isEmpty() ? e.message() : e.engineText();
+        QMessageBox::critical(this, kSaveErrorTitle, number + QLatin1Char('-') + text);
         return false;
     }
     unwritten_ = false;
@@ -96,7 +98,7 @@ void MedicUnit::onUpdate()
 {
     if (!Data1->hasCurrent()) {
         // The row comes with the database; the window adds none.
-        InfoMessage(kNoPracticeRow, this);
+        QMessageBox::critical(this, kSaveErrorTitle, kNoPracticeRow);
         return;
     }
     if (writeRow())

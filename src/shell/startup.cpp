@@ -7,6 +7,7 @@
 #include "shell/dialogs.h"
 #include "shell/frmmain.h"
 #include "shell/globals.h"
+#include "shell/helpwindow.h"
 #include "shell/hourglass.h"
 #include "shell/medicadd.h"
 #include "shell/pictures.h"
@@ -18,6 +19,8 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QThread>
 #include <QTime>
 #include <optional>
@@ -41,6 +44,10 @@ void openProgramFolder(const QString& folder)
         throw db::DbError(QStringLiteral("Папката на програмата не може да бъде създадена"),
                           QDir::toNativeSeparators(ProgramFolder));
     db::ensureDatabases();
+    // The help file is delivered into the program folder like the databases.
+    const QString helpFile = QDir(ProgramFolder).filePath(kHelpFileName);
+    if (!QFileInfo::exists(helpFile) && QFile::copy(help::builtInFile(), helpFile))
+        QFile::setPermissions(helpFile, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     registry::loadFile(registry::defaultFile());
 }
 

@@ -179,3 +179,21 @@ TEST(DataControl, DatesAndYesNoFields)
     EXPECT_THROW(data.updateRecord(), db::DbError);
     EXPECT_EQ(db::Connection::main().first("SELECT * FROM Help").text("Data"), QString("2026-03-06"));
 }
+
+TEST(DataControl, ARowDeletedMeanwhileIsNotReportedAsSaved)
+{
+    TestFolder folder;
+    addDoctor("Първи", "1");
+    addDoctor("Втори", "2");
+    DataControl data;
+    QLineEdit name;
+    data.setRecordSource("Medic");
+    data.bind(&name, "Names");
+    data.refresh();
+    db::Connection::main().exec("DELETE FROM Medic WHERE KodMedic = ?", {"1"});
+    name.setText("Променен");
+    EXPECT_THROW(data.updateRecord(), db::DbError);
+    EXPECT_TRUE(data.isDirty());
+    EXPECT_THROW(data.deleteCurrent(), db::DbError);
+    EXPECT_EQ(doctorCount(), 1);
+}

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
+#include <QDir>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -296,7 +297,7 @@ TEST_F(MainWindowTest, ActivationRecomputesTheMinutesAndSetsTheHelpFile)
     QEvent activate(QEvent::WindowActivate);
     QCoreApplication::sendEvent(w, &activate);
     EXPECT_EQ(tav::MinutesLeftToday, 360);
-    EXPECT_EQ(tav::help::helpFile(), tav::help::builtInFile());
+    EXPECT_EQ(tav::help::helpFile(), QDir(tav::ProgramFolder).filePath(tav::kHelpFileName));
 }
 
 TEST_F(MainWindowTest, ClosingDeletesTheTempDatabaseAndKeepsThePositionInTwips)
