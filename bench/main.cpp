@@ -1,5 +1,5 @@
 // Times the program's operations on a synthetic practice of a chosen size.
-// Usage: tavbench [--folder DIR] [--patients N] [--treatments N] [--only TEXT]
+// Usage: tavbench [--folder DIR] [--patients N] [--treatments N] [--doctors N] [--only TEXT]
 
 #include "bench.h"
 
@@ -21,6 +21,7 @@ int main(int argc, char** argv)
     cli.addOption({"folder", "Program folder to build the practice in.", "dir"});
     cli.addOption({"patients", "Number of patients.", "n", "20000"});
     cli.addOption({"treatments", "Number of treatments.", "n", "300000"});
+    cli.addOption({"doctors", "Number of doctors sharing the patients.", "n", "3"});
     cli.addOption({"only", "Run only operations whose name contains this text.", "text"});
     cli.process(app);
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
     p.folder = cli.isSet("folder") ? cli.value("folder") : tmp.filePath("practice");
     p.patients = cli.value("patients").toInt();
     p.treatments = cli.value("treatments").toInt();
+    p.doctors = std::max(1, cli.value("doctors").toInt());
 
     QElapsedTimer build;
     build.start();
