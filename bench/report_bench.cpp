@@ -24,7 +24,7 @@ const char* kListLayout = R"({"name": "rprBench", "caption": "Списък", "wi
         {"type": "label", "name": "Label5", "rect": [5070, 400, 3060, 300], "caption": "Дейност", "border": 1, "font": {"size": 12, "bold": true}},
         {"type": "label", "name": "Label6", "rect": [8130, 400, 930, 300], "caption": "Код", "border": 1, "font": {"size": 12, "bold": true}}]},
       {"name": "Detail", "kind": "detail", "height": 300, "controls": [
-        {"type": "textBox", "name": "Text1", "rect": [0, 0, 1335, 300], "field": "Data", "format": "dd.mm.yyyy", "font": {"family": "Arial Narrow", "size": 12}},
+        {"type": "textBox", "name": "Text1", "rect": [0, 0, 1335, 300], "field": "Data", "font": {"family": "Arial Narrow", "size": 12}},
         {"type": "textBox", "name": "Text2", "rect": [1335, 0, 2805, 300], "field": "Help", "font": {"family": "Arial Narrow", "size": 12}},
         {"type": "textBox", "name": "Text3", "rect": [4140, 0, 930, 300], "field": "KodZab", "font": {"family": "Arial Narrow", "size": 12}},
         {"type": "textBox", "name": "Text4", "rect": [5070, 0, 3060, 300], "field": "TextHelp", "font": {"family": "Arial Narrow", "size": 12}},

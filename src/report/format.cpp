@@ -3,6 +3,7 @@
 #include "db/values.h"
 
 #include <QDate>
+#include <QRegularExpression>
 #include <QStringList>
 #include <cmath>
 
@@ -199,8 +200,17 @@ QString defaultText(const QVariant& value, const QLocale& locale)
     if (!value.isValid() || value.isNull())
         return {};
     switch (value.typeId()) {
-    case QMetaType::QString:
-        return value.toString();
+    case QMetaType::QString: {
+        // Dates come back from the database as their stored ISO text.
+        const QString t = value.toString();
+        static const QRegularExpression iso(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
+        if (t.size() == 10 && iso.match(t).hasMatch()) {
+            const QDate d = QDate::fromString(t, Qt::ISODate);
+            if (d.isValid())
+                return toDDMMYYYY(d);
+        }
+        return t;
+    }
     case QMetaType::QDate:
         return toDDMMYYYY(value.toDate());
     case QMetaType::QDateTime:

@@ -12,7 +12,8 @@ QLocale reportLocale();
 
 // A field's default text form: text as stored (blanks kept), whole numbers in
 // digits, other numbers with up to 15 significant digits and the regional
-// decimal separator, dates as DD.MM.YYYY; NULL prints nothing.
+// decimal separator, dates (and text that is exactly a stored ISO date,
+// "YYYY-MM-DD") as DD.MM.YYYY; NULL prints nothing.
 QString defaultText(const QVariant& value, const QLocale& locale = reportLocale());
 
 // A stored number format of the kind "####.##", "0.00", "#,##0.00": `0` a

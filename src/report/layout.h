@@ -48,6 +48,7 @@ struct Control {
     bool opaque = false;           // background filled with backColor
     QColor backColor = Qt::white;
     QColor foreColor = Qt::black;  // text, and the pen of lines and shapes
+    QColor borderColor = Qt::black; // the border of a label, text box or function
     ShapeKind shape = ShapeKind::Rectangle;
     int penWidth = 15;             // twips: one pixel at 96 dpi
     bool visible = true;

@@ -128,13 +128,13 @@ public:
             onlyKeys(o, {"type", "name", "rect", "shape", "foreColor", "backStyle", "backColor", "penWidth", "visible"}, where);
             break;
         case ControlKind::Label:
-            onlyKeys(o, {"type", "name", "rect", "caption", "font", "align", "wrap", "border", "backStyle",
-                         "backColor", "foreColor", "visible"}, where);
+            onlyKeys(o, {"type", "name", "rect", "caption", "font", "align", "wrap", "border", "borderColor",
+                         "backStyle", "backColor", "foreColor", "visible"}, where);
             break;
         case ControlKind::TextBox:
         case ControlKind::Function:
             onlyKeys(o, {"type", "name", "rect", "field", "format", "function", "caption", "font", "align", "wrap",
-                         "border", "backStyle", "backColor", "foreColor", "visible"}, where);
+                         "border", "borderColor", "backStyle", "backColor", "foreColor", "visible"}, where);
             c.dataField = text(o["field"], where);
             if (c.kind == ControlKind::TextBox && o.contains("function"))
                 fail(where, QStringLiteral("функция е само за контроли от вид function"));
@@ -180,6 +180,8 @@ public:
         }
         if (o.contains("backColor"))
             c.backColor = color(o["backColor"], where);
+        if (o.contains("borderColor"))
+            c.borderColor = color(o["borderColor"], where);
         if (o.contains("foreColor"))
             c.foreColor = color(o["foreColor"], where);
         if (o.contains("shape")) {

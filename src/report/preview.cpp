@@ -128,8 +128,14 @@ ReportPreview::ReportPreview(std::unique_ptr<Report> report, QWidget* parent)
 
 ReportPreview::~ReportPreview()
 {
-    if (report_ && !programEnding())
-        report_->end();
+    // Destroyed without a close (its owner went first): a destructor must not throw.
+    if (report_ && !programEnding()) {
+        try {
+            report_->end();
+        } catch (const db::DbError& e) {
+            InfoMessage(e.userText());
+        }
+    }
 }
 
 int ReportPreview::pageCount() const
@@ -256,8 +262,14 @@ void ReportPreview::printReport()
 void ReportPreview::closeEvent(QCloseEvent* e)
 {
     e->accept();
-    if (!programEnding())
+    if (programEnding())
+        return;
+    // The window closes whatever the report's end says.
+    try {
         report_->end();
+    } catch (const db::DbError& err) {
+        InfoMessage(err.userText(), this);
+    }
 }
 
 bool ReportPreview::eventFilter(QObject* watched, QEvent* e)

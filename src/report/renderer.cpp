@@ -9,7 +9,6 @@
 #include <QHash>
 #include <QPageSize>
 #include <QPainter>
-#include <QTextLayout>
 #include <cmath>
 
 namespace tav::report {
@@ -71,6 +70,55 @@ QString trimmedRight(QString s)
     while (s.endsWith(QLatin1Char(' ')))
         s.chop(1);
     return s;
+}
+
+// A paragraph broken greedily into lines of at most `width`: only at blanks,
+// and inside a word only when that word alone is wider than a line. Blanks
+// at a break take no room; those at the end of the text stay (alignment
+// counts them), as do those at its start.
+QStringList wrapped(const QString& par, const QFontMetricsF& fm, double width)
+{
+    QStringList out;
+    const int n = int(par.size());
+    int start = 0;
+    while (start < n) {
+        if (fm.horizontalAdvance(trimmedRight(par.mid(start))) <= width) {
+            out << par.mid(start);
+            break;
+        }
+        // The last run of blanks, after some text, up to which the line fits.
+        int end = -1, next = -1;
+        for (int i = start; i < n;) {
+            if (par[i] != QLatin1Char(' ') || i == start) {
+                ++i;
+                continue;
+            }
+            int j = i;
+            while (j < n && par[j] == QLatin1Char(' '))
+                ++j;
+            if (trimmedRight(par.mid(start, i - start)).isEmpty()) {
+                i = j;   // blanks that lead the text are part of it
+                continue;
+            }
+            if (fm.horizontalAdvance(par.mid(start, i - start)) > width)
+                break;
+            end = i;
+            next = j;
+            i = j;
+        }
+        if (end < 0) {
+            // The first word alone is wider than the line: as much of it as fits, one character at least.
+            int k = 1;
+            while (start + k < n && fm.horizontalAdvance(par.mid(start, k + 1)) <= width)
+                ++k;
+            if (start + k < n && par[start + k].isLowSurrogate())
+                k = k > 1 ? k - 1 : k + 1;
+            end = next = start + k;
+        }
+        out << par.mid(start, end - start);
+        start = next;
+    }
+    return out;
 }
 
 class Builder {
@@ -238,7 +286,7 @@ private:
             DrawItem d = base(c, s, row);
             d.kind = ItemKind::Rectangle;
             d.rect = box;
-            d.pen = c.foreColor;
+            d.pen = c.borderColor;
             d.penWidth = 15;
             r_.items << d;
         }
@@ -260,22 +308,7 @@ private:
                 lines << par;
                 continue;
             }
-            QTextLayout tl(par, font);
-            QTextOption opt;
-            opt.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-            tl.setTextOption(opt);
-            tl.beginLayout();
-            QVector<QPair<int, int>> spans;
-            for (QTextLine l = tl.createLine(); l.isValid(); l = tl.createLine()) {
-                l.setLineWidth(box.width());
-                spans << qMakePair(l.textStart(), l.textLength());
-            }
-            tl.endLayout();
-            for (int i = 0; i < spans.size(); ++i) {
-                const QString piece = par.mid(spans[i].first, spans[i].second);
-                // Blanks at a wrap point take no room; at the end of the text they do.
-                lines << (i + 1 < spans.size() ? trimmedRight(piece) : piece);
-            }
+            lines << wrapped(par, fm, box.width());
         }
 
         for (int i = 0; i < lines.size(); ++i) {

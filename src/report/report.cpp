@@ -60,8 +60,22 @@ void Report::start()
         return;
     started_ = true;
     initialize();
-    if (!rowsSet_ && !layout_.dataMember.isEmpty())
-        setRows(DataEnvironment1::instance().rows(layout_.dataMember));
+    if (!rowsSet_ && !layout_.dataMember.isEmpty()) {
+        try {
+            setRows(DataEnvironment1::instance().rows(layout_.dataMember));
+        } catch (...) {
+            endAfterFailure();
+            throw;
+        }
+    }
+}
+
+void Report::endAfterFailure()
+{
+    try {
+        end();
+    } catch (const db::DbError&) {
+    }
 }
 
 void Report::end()

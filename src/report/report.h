@@ -55,7 +55,8 @@ public:
     void setFormatHook(FormatHook hook);
 
     // Initialize: runs initialize(), then reads the rows of the layout's
-    // dataMember from DataEnvironment1 when no rows were set. Once.
+    // dataMember from DataEnvironment1 when no rows were set. Once. When the
+    // rows cannot be read, the report is ended before the error goes on.
     void start();
     // Terminate: runs terminate() once, after start().
     void end();
@@ -81,6 +82,10 @@ public:
 protected:
     virtual void initialize() {}
     virtual void terminate() {}
+    // Terminate after a failure that follows Initialize: it undoes what
+    // Initialize set up, and the first failure is the one the caller shows,
+    // so an error of Terminate gives way to it.
+    void endAfterFailure();
 
 private:
     Layout layout_;
@@ -114,7 +119,8 @@ public:
 
     // Creates the instance, runs its start and shows its preview; when one is
     // open already, raises it (it is not filled again). Errors of the start
-    // (db::DbError) reach the caller and leave no instance.
+    // or of laying out (db::DbError) reach the caller and leave no instance;
+    // a report that had started is ended first.
     template <class... Args>
     static T* showShared(Args&&... args)
     {
@@ -126,7 +132,12 @@ public:
         T* raw = report.get();
         slot() = raw;
         raw->start();
-        raw->rendered();
+        try {
+            raw->rendered();
+        } catch (...) {
+            raw->endAfterFailure();
+            throw;
+        }
         openPreview(std::move(report));
         return raw;
     }

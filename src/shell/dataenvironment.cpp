@@ -1,43 +1,67 @@
 #include "shell/dataenvironment.h"
 
+#include <QRegularExpression>
 #include <stdexcept>
 
 namespace tav {
 
 namespace {
 
-// Table order is the order of RecID.
 const QVector<DataEnvironment1::Command>& designCommands()
 {
     static const QVector<DataEnvironment1::Command> commands = {
-        {QStringLiteral("comGraf"), QStringLiteral("SELECT * FROM Grafic ORDER BY RecID"), {}},
-        {QStringLiteral("comPac"), QStringLiteral("SELECT * FROM Help ORDER BY RecID"), {}},
-        {QStringLiteral("comDataB"), QStringLiteral("SELECT * FROM Pacients ORDER BY RecID"), {}},
+        {QStringLiteral("comGraf"), QStringLiteral("SELECT * FROM Grafic"), {}},
+        {QStringLiteral("comPac"), QStringLiteral("SELECT * FROM Help"), {}},
+        {QStringLiteral("comDataB"), QStringLiteral("SELECT * FROM Pacients"), {}},
         // comMany, comMat and comWork were designed without a text; no report uses them.
         {QStringLiteral("comMany"), QString(), {}},
         {QStringLiteral("comMat"), QString(), {}},
-        {QStringLiteral("comKarton"), QStringLiteral("SELECT * FROM TempKarton ORDER BY RecID"), {}},
+        {QStringLiteral("comKarton"), QStringLiteral("SELECT * FROM TempKarton"), {}},
         {QStringLiteral("comWork"), QString(), {}},
     };
     return commands;
 }
 
-// Placeholders outside quoted texts and names.
-int placeholders(const QString& sql)
+// The text with its quoted texts and names blanked out (quotes kept), so
+// that what is left is SQL only.
+QString outsideQuotes(const QString& sql)
 {
-    int n = 0;
+    QString out = sql;
     QChar quote;
-    for (const QChar c : sql) {
+    for (QChar& c : out) {
         if (!quote.isNull()) {
             if (c == quote)
                 quote = QChar();
+            else
+                c = QLatin1Char('_');
         } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('[') || c == QLatin1Char('`')) {
             quote = c == QLatin1Char('[') ? QLatin1Char(']') : c;
-        } else if (c == QLatin1Char('?')) {
-            ++n;
         }
     }
-    return n;
+    return out;
+}
+
+// Placeholders outside quoted texts and names.
+int placeholders(const QString& sql)
+{
+    return int(outsideQuotes(sql).count(QLatin1Char('?')));
+}
+
+// Table order is insertion order, which SQLite keeps only while it reads the
+// table itself rather than an index: a plain one-table SELECT with no order
+// of its own is read ORDER BY RecID. Any other text is run as written.
+QString inTableOrder(const QString& sql)
+{
+    static const QRegularExpression plain(
+        QStringLiteral("^\\s*SELECT\\s[^()]*?\\sFROM\\s+[A-Za-z_][A-Za-z0-9_]*(\\s+WHERE\\s.*)?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression other(
+        QStringLiteral("\\b(ORDER\\s+BY|GROUP\\s+BY|LIMIT|UNION|INTERSECT|EXCEPT|JOIN)\\b|;|--|/\\*"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString bare = outsideQuotes(sql);
+    if (!plain.match(bare).hasMatch() || bare.contains(other))
+        return sql;
+    return sql + QStringLiteral(" ORDER BY RecID");
 }
 
 } // namespace
@@ -102,7 +126,7 @@ db::Rows DataEnvironment1::rows(int position) const
         throw db::DbError(QStringLiteral("Командата %1 има %2 параметъра, а са дадени %3 стойности")
                               .arg(c.name).arg(placeholders(c.text)).arg(c.params.size()));
     db::Connection conn = db::Connection::main();
-    return conn.query(c.text, c.params);
+    return conn.query(inTableOrder(c.text), c.params);
 }
 
 db::Rows DataEnvironment1::rows(const QString& name) const

@@ -37,6 +37,8 @@ public:
     void setCommandText(const QString& name, const QString& sql, const QVariantList& params = {});
 
     // The rows of the command's current text, read now on the main database.
+    // A plain one-table text with no ORDER BY of its own ("SELECT * FROM Help
+    // WHERE EGN = ?") gives its rows in table order.
     // Throws db::DbError (a command without text, a count of values that does
     // not match the placeholders, an engine error).
     db::Rows rows(int position) const;

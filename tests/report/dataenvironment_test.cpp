@@ -77,8 +77,11 @@ TEST_F(DataEnvironmentTest, CommandsInTheirStoredOrder)
         EXPECT_EQ(de.position(names[i]), i + 1);
     }
     EXPECT_EQ(&de.command("COMPAC"), &de.command(2));
-    EXPECT_EQ(de.command(1).text, "SELECT * FROM Grafic ORDER BY RecID");
-    EXPECT_EQ(de.command("comKarton").text, "SELECT * FROM TempKarton ORDER BY RecID");
+    // The texts stand as designed; the table order is applied when they run.
+    EXPECT_EQ(de.command(1).text, "SELECT * FROM Grafic");
+    EXPECT_EQ(de.command(2).text, "SELECT * FROM Help");
+    EXPECT_EQ(de.command(3).text, "SELECT * FROM Pacients");
+    EXPECT_EQ(de.command("comKarton").text, "SELECT * FROM TempKarton");
     EXPECT_THROW(de.command(0), std::out_of_range);
     EXPECT_THROW(de.command(8), std::out_of_range);
     EXPECT_THROW(de.command("comNone"), std::out_of_range);
@@ -96,6 +99,21 @@ TEST_F(DataEnvironmentTest, ReTargetingWithBoundValues)
     // The text stays in force and is read afresh each time.
     db::Connection::main().insert("Help", {"EGN", "Data", "KodHelp"}, {"7001011234", QDate(2010, 3, 3), "509"});
     EXPECT_EQ(codes(de.rows("comPac")), QStringList({"101", "508", "301", "509"}));
+    // A text with no order of its own reads the table in table order, even
+    // where the engine would walk an index: by EGN, the rows by date would come first.
+    de.setCommandText(2, "SELECT * FROM Help WHERE EGN = ?", {"7001011234"});
+    EXPECT_EQ(codes(de.rows(2)), QStringList({"301", "508", "101", "509"}));
+    de.setCommandText(2, "SELECT * FROM Help WHERE Data >= ?", {QDate(2010, 3, 1)});
+    EXPECT_EQ(codes(de.rows(2)), QStringList({"301", "101", "508", "101", "509"}));
+    // Its own order, or one that table order cannot follow, stays as written.
+    de.setCommandText(2, "SELECT * FROM Help WHERE EGN = ? order  by KodHelp DESC, RecID", {"7001011234"});
+    EXPECT_EQ(codes(de.rows(2)), QStringList({"509", "508", "301", "101"}));
+    de.setCommandText(2, "SELECT KodHelp, Count(*) AS N FROM Help GROUP BY KodHelp ORDER BY KodHelp");
+    EXPECT_EQ(codes(de.rows(2)), QStringList({"101", "301", "508", "509"}));
+    de.setCommandText(2, "SELECT h.KodHelp FROM Help h JOIN Help g ON g.RecID = h.RecID WHERE h.KodHelp = '508'");
+    EXPECT_EQ(codes(de.rows(2)), QStringList({"508"}));
+    de.setCommandText(2, "SELECT * FROM Help WHERE TextHelp = 'x ORDER BY Data'");
+    EXPECT_TRUE(de.rows(2).isEmpty());
     // A value is a value, never SQL.
     de.setCommandText("comPac", kPatientRows, {"' OR '1'='1"});
     EXPECT_TRUE(de.rows(2).isEmpty());
@@ -142,4 +160,19 @@ TEST_F(DataEnvironmentTest, InitializeBeforeTheRowsAndTerminateOnce)
     card.end();
     card.end();
     EXPECT_EQ(card.log, QStringList({"Initialize", "Terminate"}));
+}
+
+TEST_F(DataEnvironmentTest, DatesReadFromTheDatabasePrintAsDDMMYYYY)
+{
+    report::Report card(report_fixtures::layout(R"({"name": "Detail", "kind": "detail", "height": 300, "controls": [
+        {"type": "textBox", "name": "Text1", "rect": [0, 0, 1335, 255], "field": "Data"},
+        {"type": "textBox", "name": "Text2", "rect": [1500, 0, 900, 255], "field": "KodHelp"}]})",
+                                                R"("dataMember": "comPac")"));
+    card.start();
+    ASSERT_EQ(card.rows().size(), 4);
+    EXPECT_EQ(card.rows()[1].value("Data").typeId(), QMetaType::QString);   // stored as text
+    QStringList dates;
+    for (const auto& i : report_fixtures::texts(card.rendered().of("Text1")))
+        dates << i.text;
+    EXPECT_EQ(dates, QStringList({"02.03.2010", "01.03.2010", "01.03.2010", "01.03.2010"}));
 }

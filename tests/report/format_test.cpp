@@ -72,3 +72,30 @@ TEST(ReportFormat, DatesFromStoredIsoText)
     EXPECT_EQ(formatValue(QString("21.13"), "0.00", QLocale::c()), "21.13");
     EXPECT_EQ(formatValue(QString("абв"), "0.00", QLocale::c()), "абв");
 }
+
+TEST(ReportFormat, StoredIsoDateTextPrintsAsADate)
+{
+    // Dates are stored as ISO text and read back as text: with no format of
+    // its own a box prints them as DD.MM.YYYY. Only exactly a real ISO date.
+    const QLocale c = QLocale::c();
+    struct Case {
+        const char* stored;
+        const char* printed;
+    } cases[] = {
+        {"2010-03-01", "01.03.2010"},
+        {"2000-02-29", "29.02.2000"},
+        {"2010-02-30", "2010-02-30"},    // no such day
+        {"2010-3-1", "2010-3-1"},        // not the stored form
+        {"2010-03-01 ", "2010-03-01 "},  // one blank more: text
+        {" 2010-03-01", " 2010-03-01"},
+        {"2010-03-01T10:00", "2010-03-01T10:00"},
+        {"2010/03/01", "2010/03/01"},
+        {"01.03.2010", "01.03.2010"},    // dates kept as text stay as typed
+        {"20100301", "20100301"},
+        {"+010-03-01", "+010-03-01"},
+    };
+    for (const Case& k : cases) {
+        EXPECT_EQ(defaultText(QString(k.stored), c), QString(k.printed)) << k.stored;
+        EXPECT_EQ(formatValue(QString(k.stored), QString(), c), QString(k.printed)) << k.stored;
+    }
+}

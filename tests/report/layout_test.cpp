@@ -72,6 +72,10 @@ TEST(ReportLayout, MistakesInALayoutAreRefusedWithTheirPlace)
         R"({"name": "Detail", "kind": "detail", "height": 300.5, "controls": []})",
         R"({"name": "Detail", "kind": "detail"}, {"name": "Detail2", "kind": "detail"})",     // two details
         R"({"name": "Detail", "kind": "body"})",
+        R"({"name": "Detail", "kind": "detail", "height": 300, "controls": [
+            {"type": "label", "name": "A", "rect": [0, 0, 900, 255], "border": 1, "borderColor": "blackish"}]})",
+        R"({"name": "Detail", "kind": "detail", "height": 300, "controls": [
+            {"type": "line", "name": "L", "line": [0, 0, 900, 0], "borderColor": "#000000"}]})",   // a line has no border
     };
     for (const char* b : bad) {
         try {

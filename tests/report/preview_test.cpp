@@ -1,11 +1,13 @@
 #include "fixtures.h"
 #include "report/preview.h"
 #include "report/report.h"
+#include "shell/modal_script.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -114,14 +116,20 @@ namespace {
 class rprBroken : public SharedReport<rprBroken> {
 public:
     rprBroken() : SharedReport(report_fixtures::layout(R"({"name": "Detail", "kind": "detail", "height": 300})", R"("dataMember": "comMany")")) {}
+
+protected:
+    void initialize() override { g_log << "Initialize"; }
+    void terminate() override { g_log << "Terminate"; }
 };
 
 } // namespace
 
 TEST(ReportPreview, AFailedStartLeavesNoInstance)
 {
+    g_log.clear();
     EXPECT_THROW(rprBroken::showShared(), tav::db::DbError);
     EXPECT_EQ(rprBroken::instance(), nullptr);
+    EXPECT_EQ(g_log, QStringList({"Initialize", "Terminate"}));   // what Initialize set up is undone
 }
 
 TEST(ReportPreview, ASaveThatFailsSaysSo)
@@ -132,4 +140,90 @@ TEST(ReportPreview, ASaveThatFailsSaysSo)
     QString error;
     EXPECT_FALSE(r.renderToPdf("/nonexistent-folder/x.pdf", &error));
     EXPECT_TRUE(error.contains("/nonexistent-folder/x.pdf"));
+}
+
+namespace {
+
+// A report whose Terminate fails, as one that closes its data can.
+class rprFailingEnd : public SharedReport<rprFailingEnd> {
+public:
+    rprFailingEnd()
+        : SharedReport(report_fixtures::layout(R"({"name": "Detail", "kind": "detail", "height": 300, "controls": [
+              {"type": "textBox", "name": "Text1", "rect": [0, 0, 3000, 255], "field": "Name"}]})"))
+    {
+    }
+
+protected:
+    void initialize() override { setRows(numberedRows(2)); }
+    void terminate() override
+    {
+        ++terminations;
+        throw tav::db::DbError(QStringLiteral("Грешка при затваряне на справката"));
+    }
+
+public:
+    static inline int terminations = 0;
+};
+
+// Laid out after its start, the layout names a field the rows do not have.
+class rprBadField : public SharedReport<rprBadField> {
+public:
+    rprBadField()
+        : SharedReport(report_fixtures::layout(R"({"name": "Detail", "kind": "detail", "height": 300, "controls": [
+              {"type": "textBox", "name": "Text1", "rect": [0, 0, 3000, 255], "field": "Nme"}]})"))
+    {
+    }
+
+protected:
+    void initialize() override
+    {
+        g_log << "Initialize";
+        setRows(numberedRows(2));
+    }
+    void terminate() override { g_log << "Terminate"; }
+};
+
+} // namespace
+
+TEST(ReportPreview, ATerminateThatFailsIsShownAndThePreviewStillCloses)
+{
+    using testing_support::ModalScript;
+    // Closed by its window.
+    {
+        rprFailingEnd::terminations = 0;
+        rprFailingEnd* r = rprFailingEnd::showShared();
+        QPointer<QWidget> w = r->preview();
+        QString shown;
+        ModalScript script;
+        script.click("InfDialog", "OKButton", &shown);
+        w->close();
+        EXPECT_TRUE(script.finished());
+        EXPECT_EQ(shown, "Грешка при затваряне на справката");
+        deleteClosed();
+        EXPECT_TRUE(w.isNull());
+        EXPECT_EQ(rprFailingEnd::instance(), nullptr);
+        EXPECT_EQ(rprFailingEnd::terminations, 1);
+    }
+    // Destroyed without a close (its owner went first).
+    {
+        rprFailingEnd::terminations = 0;
+        rprFailingEnd* r = rprFailingEnd::showShared();
+        QWidget* w = r->preview();
+        QString shown;
+        ModalScript script;
+        script.click("InfDialog", "OKButton", &shown);
+        delete w;
+        EXPECT_TRUE(script.finished());
+        EXPECT_EQ(shown, "Грешка при затваряне на справката");
+        EXPECT_EQ(rprFailingEnd::instance(), nullptr);
+        EXPECT_EQ(rprFailingEnd::terminations, 1);
+    }
+}
+
+TEST(ReportPreview, ALayoutThatFailsAfterTheStartStillTerminates)
+{
+    g_log.clear();
+    EXPECT_THROW(rprBadField::showShared(), LayoutError);
+    EXPECT_EQ(g_log, QStringList({"Initialize", "Terminate"}));
+    EXPECT_EQ(rprBadField::instance(), nullptr);
 }

@@ -298,7 +298,8 @@ TEST_F(ReportRender, DisplayListCarriesFontsAndKinds)
 {
     const Layout l = layout(R"({"name": "Detail", "kind": "detail", "height": 600, "controls": [
         {"type": "label", "name": "A", "rect": [0, 0, 3000, 330], "caption": "Текст", "font": {"family": "Arial Narrow", "size": 15.75, "bold": true},
-         "border": 1, "backStyle": "opaque", "backColor": "#E0E0E0", "foreColor": "#0000FF"},
+         "border": 1, "backStyle": "opaque", "backColor": "#E0E0E0", "foreColor": "#0000FF", "borderColor": "#FF0000"},
+        {"type": "textBox", "name": "B", "rect": [3000, 0, 3000, 330], "field": "Name", "border": 1, "foreColor": "#0000FF"},
         {"type": "line", "name": "Diag", "line": [0, 500, 3000, 0]},
         {"type": "label", "name": "Empty", "rect": [0, 0, 300, 300]}]})");
     const Rendered r = render(l, numberedRows(1));
@@ -309,6 +310,13 @@ TEST_F(ReportRender, DisplayListCarriesFontsAndKinds)
     EXPECT_FALSE(a[0].pen.isValid());
     EXPECT_EQ(a[1].kind, ItemKind::Rectangle);
     EXPECT_FALSE(a[1].fill.isValid());
+    EXPECT_EQ(a[1].pen, QColor("#FF0000"));   // the border has its own colour
+    // With none given the border is black, whatever the text's colour.
+    const auto b = r.of("B");
+    ASSERT_EQ(b.size(), 2);
+    EXPECT_EQ(b[0].kind, ItemKind::Rectangle);
+    EXPECT_EQ(b[0].pen, QColor(Qt::black));
+    EXPECT_EQ(b[1].pen, QColor("#0000FF"));
     EXPECT_EQ(a[2].kind, ItemKind::Text);
     EXPECT_EQ(a[2].family, "Liberation Sans Narrow");
     EXPECT_EQ(a[2].layoutFamily, "Arial Narrow");
@@ -330,4 +338,85 @@ TEST_F(ReportRender, ABoundFieldThatDoesNotExistIsAnError)
     const Layout l = layout(R"({"name": "Detail", "kind": "detail", "height": 300, "controls": [
         {"type": "textBox", "name": "Text1", "rect": [0, 0, 3000, 255], "field": "Nme"}]})");
     EXPECT_THROW(render(l, numberedRows(1)), LayoutError);
+}
+
+namespace {
+
+// Checks that `lines` are `text` broken greedily at blanks: each break falls
+// on a run of blanks, and the next line's first word would not have fitted.
+// A word longer than the line is the one place a line may end inside a word.
+void expectBrokenAtBlanks(const QString& text, const QVector<DrawItem>& lines, double width, const char* what)
+{
+    ASSERT_FALSE(lines.isEmpty()) << what;
+    const QFontMetricsF fm(lines[0].font);
+    int pos = 0;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i].text;
+        ASSERT_EQ(text.mid(pos, line.size()), line) << what << " line " << i;
+        pos += int(line.size());
+        if (i + 1 == lines.size())
+            break;
+        const bool atBlank = pos < text.size() && text[pos] == ' ';
+        if (atBlank) {
+            while (pos < text.size() && text[pos] == ' ')
+                ++pos;
+            const QString next = text.mid(pos).section(' ', 0, 0);
+            EXPECT_GT(fm.horizontalAdvance(line + ' ' + next), width) << what << ": \"" << next.toStdString()
+                                                                     << "\" fitted after line " << i;
+        } else {
+            // Inside a word: only a word wider than the whole line.
+            const int start = int(text.lastIndexOf(' ', pos - 1)) + 1;
+            int end = int(text.indexOf(' ', pos));
+            if (end < 0)
+                end = int(text.size());
+            EXPECT_GT(fm.horizontalAdvance(text.mid(start, end - start)), width)
+                << what << ": line " << i << " \"" << line.toStdString() << "\" ends inside a word that fits a line";
+        }
+    }
+    EXPECT_EQ(pos, text.size()) << what;
+}
+
+} // namespace
+
+TEST_F(ReportRender, LinesBreakOnlyAtBlanks)
+{
+    // Hyphens, slashes and points followed by digits are no break points.
+    const QString legend = "C-кариес P-пулпит g-гангрена r-корен O-обтурация e-липсв.зъб K-коронка X-изк.зъб "
+                           "Pa-парадонт. 1,2,3-ст.подвиж.";
+    const QString path = "ж.к.Младост/бл.5/вх.А/ет.3 ул.Цар-Борис-III/№17 т.310/ал.2";
+    const QString hyphens = "медико-дентален център за медико-дентална помощ";
+    const Layout l = layout(QStringLiteral(R"j({"name": "Detail", "kind": "detail", "height": 4000, "controls": [
+        {"type": "label", "name": "Legend", "rect": [0, 0, 1515, 2415], "caption": "%1",
+         "font": {"family": "CourierCyr", "size": 9.75, "bold": true}},
+        {"type": "label", "name": "Path", "rect": [2000, 0, 1900, 1500], "caption": "%2"},
+        {"type": "label", "name": "Hyphens", "rect": [4000, 0, 1300, 1500], "caption": "%3"},
+        {"type": "label", "name": "Long", "rect": [6000, 0, 1000, 1500], "caption": "а ШШШШШШШШШШШШШ б в"}]})j")
+                                     .arg(legend, path, hyphens));
+    const Rendered r = render(l, numberedRows(1));
+
+    // Twelve characters of the monospace font to a line: the last word alone
+    // is longer than that, and only it is cut.
+    QStringList legendLines;
+    for (const DrawItem& i : r.of("Legend"))
+        legendLines << i.text;
+    EXPECT_EQ(legendLines, QStringList({"C-кариес", "P-пулпит", "g-гангрена", "r-корен", "O-обтурация", "e-липсв.зъб",
+                                        "K-коронка", "X-изк.зъб", "Pa-парадонт.", "1,2,3-ст.под", "виж."}));
+    expectBrokenAtBlanks(legend, r.of("Legend"), 1515, "Legend");
+    expectBrokenAtBlanks(path, r.of("Path"), 1900, "Path");
+    expectBrokenAtBlanks(hyphens, r.of("Hyphens"), 1300, "Hyphens");
+    for (const char* name : {"Path", "Hyphens"}) {
+        EXPECT_GE(r.of(name).size(), 2) << name;
+        for (const DrawItem& i : r.of(name))
+            EXPECT_FALSE(i.clipped()) << name << " " << i.text.toStdString();
+    }
+
+    // A word wider than the line is cut where the line is full, and the words
+    // after it go on from there.
+    const auto longWord = r.of("Long");
+    ASSERT_GE(longWord.size(), 3);
+    EXPECT_EQ(longWord[0].text, "а");
+    EXPECT_TRUE(longWord[1].text.startsWith("ШШШ"));
+    EXPECT_FALSE(longWord[1].clipped());
+    EXPECT_GT(QFontMetricsF(longWord[1].font).horizontalAdvance(longWord[1].text + "Ш"), 1000);
+    expectBrokenAtBlanks("а ШШШШШШШШШШШШШ б в", longWord, 1000, "Long");
 }

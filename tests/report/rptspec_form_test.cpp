@@ -63,6 +63,7 @@ TEST(RptSpecForm, ReportAsDesigned)
     for (const Section& s : l.sections)
         for (const Control& c : s.controls) {
             EXPECT_EQ(c.foreColor, QColor(Qt::black)) << c.name.toStdString();
+            EXPECT_EQ(c.borderColor, QColor(Qt::black)) << c.name.toStdString();
             EXPECT_FALSE(c.opaque) << c.name.toStdString();
             EXPECT_TRUE(c.kind == ControlKind::Label || c.kind == ControlKind::Line || c.kind == ControlKind::Shape);
             if (c.kind == ControlKind::Shape) {
@@ -151,6 +152,30 @@ TEST(RptSpecForm, EveryTextFitsItsBoxAndLongTextsWrapInTwoLines)
     EXPECT_TRUE(textOf("Label162")[1].text.endsWith(" на УС на НЗОК"));
     for (const char* name : {"Label35", "Label39", "Label61", "Label73", "Label127", "Label133"})
         EXPECT_EQ(textOf(name).size(), 1) << name;
+}
+
+TEST(RptSpecForm, WrappedCaptionsBreakAtTheirBlanks)
+{
+    // "ПО Т.310" breaks at its blank, never between the point and the digits.
+    const auto l55 = textOf("Label55");
+    ASSERT_EQ(l55.size(), 2);
+    EXPECT_TRUE(l55[0].text.endsWith(" ПО")) << l55[0].text.toStdString();
+    EXPECT_TRUE(l55[1].text.startsWith("Т.310 ал.2")) << l55[1].text.toStdString();
+    // Every wrapped caption is its text broken at blanks only: joined by one
+    // blank, the lines give it back.
+    const Layout l = loadLayout(":/report/layouts/rptSpec.json");
+    for (const Section& s : l.sections)
+        for (const Control& c : s.controls) {
+            const auto lines = textOf(c.name);
+            if (lines.size() < 2 || c.caption.contains('\r'))
+                continue;
+            QStringList parts;
+            for (const DrawItem& i : lines) {
+                EXPECT_FALSE(i.text.startsWith(' ') || i.text.endsWith(' ')) << c.name.toStdString();
+                parts << i.text;
+            }
+            EXPECT_EQ(parts.join(' '), c.caption.simplified()) << c.name.toStdString();
+        }
 }
 
 TEST(RptSpecForm, WithNoValuesTheCellsReadZeroAndTheBoxesAreEmpty)
