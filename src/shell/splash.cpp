@@ -23,7 +23,8 @@ Splash::Splash(QWidget* parent) : QWidget(parent), ui(new Ui::Splash)
     ui->imgLogo->setPixmap(programPicture(128));
     ui->lblVersion->setText(QStringLiteral("Version ") + versionText());
     ui->lblProductName->setText(kProductName);
-    ui->lblPlatform->setText(QStringLiteral("Windows 98"));
+    // The platform the program runs on.
+    ui->lblPlatform->setText(QStringLiteral("Linux"));
 }
 
 Splash::~Splash() = default;
