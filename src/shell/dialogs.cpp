@@ -16,6 +16,14 @@
 
 namespace tav {
 
+QString messageLines(const QString& text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
 void InfoMessage(const QString& text, QWidget* owner)
 {
     InfDialog dlg(owner);

@@ -12,6 +12,9 @@ class QWidget;
 
 namespace tav {
 
+// A message's lines are joined with "\r"; on screen they are lines of a label.
+QString messageLines(const QString& text);
+
 // InfDialog, modal. Lines of a message are joined with "\r".
 void InfoMessage(const QString& text, QWidget* owner = nullptr);
 

@@ -1,5 +1,6 @@
 #include "shell/infdialog.h"
 
+#include "shell/dialogs.h"
 #include "ui_infdialog.h"
 
 #include <QApplication>
@@ -20,10 +21,7 @@ InfDialog::~InfDialog() = default;
 
 void InfDialog::setMessage(const QString& text)
 {
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    ui->Label1->setText(shown);
+    ui->Label1->setText(messageLines(text));
     adjustSize();
 }
 

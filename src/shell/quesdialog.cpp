@@ -1,5 +1,6 @@
 #include "shell/quesdialog.h"
 
+#include "shell/dialogs.h"
 #include "ui_quesdialog.h"
 
 #include <QStyle>
@@ -25,10 +26,7 @@ QuesDialog::~QuesDialog() = default;
 
 void QuesDialog::setQuestion(const QString& text)
 {
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    ui->Label1->setText(shown);
+    ui->Label1->setText(messageLines(text));
     adjustSize();
 }
 
