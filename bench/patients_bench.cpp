@@ -7,7 +7,7 @@
 #include "patients/patientsearch.h"
 #include "patients/prompts.h"
 #include "patients/seekname.h"
-#include "shell/globals.h"
+#include "services/globals.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>

@@ -2,7 +2,7 @@
 
 #include "patients/kartonadd.h"
 #include "patients/seekname.h"
-#include "shell/globals.h"
+#include "services/globals.h"
 
 namespace tav::patients {
 

@@ -5,9 +5,9 @@
 #include "patients/egn.h"
 #include "patients/prompts.h"
 #include "patients/seekname.h"
-#include "shell/globals.h"
-#include "shell/hourglass.h"
-#include "shell/program.h"
+#include "services/globals.h"
+#include "services/hourglass.h"
+#include "services/program.h"
 #include "treatments/denhelp.h"
 
 #include <QCheckBox>

@@ -2,8 +2,7 @@
 
 #include "db/values.h"
 #include "patients/egn.h"
-#include "shell/globals.h"
-#include "shell/password.h"
+#include "services/globals.h"
 
 namespace tav::patients {
 
@@ -83,7 +82,7 @@ const QStringList& toothColumns()
 
 int currentIdMedic()
 {
-    return Password::vars().nIDMedic;
+    return loginVars().nIDMedic;
 }
 
 namespace {

@@ -1,6 +1,6 @@
 #include "patients/prompts.h"
 
-#include "shell/dialogs.h"
+#include "services/dialogs.h"
 
 namespace tav::patients {
 

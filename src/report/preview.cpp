@@ -1,8 +1,8 @@
 #include "report/preview.h"
 
-#include "shell/dialogs.h"
-#include "shell/hourglass.h"
-#include "shell/program.h"
+#include "services/dialogs.h"
+#include "services/hourglass.h"
+#include "services/program.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -3,8 +3,8 @@
 #include <QWidget>
 
 #include "report/layoutfile.h"
-#include "shell/dataenvironment.h"
-#include "shell/globals.h"
+#include "report/dataenvironment.h"
+#include "services/globals.h"
 
 #include <QPageLayout>
 #include <QPageSize>

@@ -2,7 +2,7 @@
 
 #include "ui_about.h"
 
-#include "shell/globals.h"
+#include "services/globals.h"
 #include "shell/pictures.h"
 #include "shell/registry.h"
 

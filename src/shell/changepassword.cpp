@@ -3,7 +3,7 @@
 #include "ui_changepassword.h"
 
 #include "db/database.h"
-#include "shell/hourglass.h"
+#include "services/hourglass.h"
 #include "shell/login_logic.h"
 #include "shell/password.h"
 

@@ -3,9 +3,9 @@
 #include "ui_helpwindow.h"
 
 #include "db/paths.h"
-#include "shell/globals.h"
+#include "services/globals.h"
 #include "shell/pictures.h"
-#include "shell/program.h"
+#include "services/program.h"
 
 #include <QFile>
 #include <QMessageBox>

@@ -4,7 +4,7 @@
 
 #include "databind/datacontrol.h"
 #include "db/database.h"
-#include "shell/dialogs.h"
+#include "services/dialogs.h"
 
 #include <QApplication>
 #include <QEvent>

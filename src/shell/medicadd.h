@@ -2,7 +2,7 @@
 // The doctors register: one new doctor per opening, stored only when every
 // check of "Затвори" passes.
 
-#include "shell/hourglass.h"
+#include "services/hourglass.h"
 
 #include <QDialog>
 #include <QList>

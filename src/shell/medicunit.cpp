@@ -4,8 +4,8 @@
 
 #include "databind/datacontrol.h"
 #include "db/database.h"
-#include "shell/dialogs.h"
-#include "shell/program.h"
+#include "services/dialogs.h"
+#include "services/program.h"
 
 #include <QCloseEvent>
 #include <QMessageBox>

@@ -1,7 +1,7 @@
 #pragma once
 // The practice's own data: the one MedicUnit row, edited in place.
 
-#include "shell/hourglass.h"
+#include "services/hourglass.h"
 
 #include <QList>
 #include <QStringList>

@@ -4,21 +4,15 @@
 
 #include "db/database.h"
 #include "db/values.h"
-#include "shell/dialogs.h"
-#include "shell/globals.h"
-#include "shell/hourglass.h"
+#include "services/dialogs.h"
+#include "services/globals.h"
+#include "services/hourglass.h"
 #include "shell/login_logic.h"
 #include "shell/medicadd.h"
-#include "shell/program.h"
+#include "services/program.h"
 #include "shell/splash.h"
 
 namespace tav {
-
-Password::Vars& Password::vars()
-{
-    static Vars v;
-    return v;
-}
 
 Password::Password(QWidget* owner) : QDialog(owner), ui(new Ui::Password)
 {

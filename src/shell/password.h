@@ -1,6 +1,8 @@
 #pragma once
 // The login window: the doctor is chosen by name and lets in with the code.
 
+#include "services/globals.h"
+
 #include <QDialog>
 #include <QList>
 #include <memory>
@@ -16,15 +18,8 @@ namespace tav {
 class Password : public QDialog {
     Q_OBJECT
 public:
-    struct Vars {
-        QString sPassWord;   // trimmed stored code of the chosen doctor
-        QString sName;       // the list text when a doctor was chosen
-        QString sKod;
-        bool lKod = false;   // login granted
-        int nIDMedic = 0;    // leading number of the chosen doctor's code
-        qint64 nRecID = 0;   // the chosen doctor's Medic row
-    };
-    static Vars& vars();
+    using Vars = LoginVars;
+    static Vars& vars() { return loginVars(); }
 
     // Shows the login modally; true when a doctor is logged in. On an empty
     // Medic it shows the doctors register and ends the program.

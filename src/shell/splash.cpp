@@ -2,7 +2,7 @@
 
 #include "ui_splash.h"
 
-#include "shell/globals.h"
+#include "services/globals.h"
 #include "shell/pictures.h"
 
 #include <QCoreApplication>

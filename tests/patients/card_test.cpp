@@ -5,7 +5,7 @@
 #include "patients/prompts.h"
 #include "patients/seekname.h"
 #include "patients/toothcodes.h"
-#include "shell/globals.h"
+#include "services/globals.h"
 #include "shell/password.h"
 #include "support/program_folder.h"
 #include "treatments/denhelp.h"

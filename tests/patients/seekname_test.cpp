@@ -3,7 +3,7 @@
 #include "patients/kartonadd.h"
 #include "patients/prompts.h"
 #include "patients/seekname.h"
-#include "shell/globals.h"
+#include "services/globals.h"
 #include "support/program_folder.h"
 #include "treatments/denhelp.h"
 

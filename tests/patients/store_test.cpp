@@ -3,7 +3,7 @@
 #include "db/database.h"
 #include "patients/patientrecord.h"
 #include "patients/patientsearch.h"
-#include "shell/globals.h"
+#include "services/globals.h"
 #include "support/program_folder.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "fixtures.h"
 #include "report/preview.h"
 #include "report/report.h"
-#include "shell/modal_script.h"
+#include "support/modal_script.h"
 
 #include <QApplication>
 #include <QComboBox>

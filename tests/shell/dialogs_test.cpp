@@ -1,12 +1,12 @@
 #include "db/values.h"
-#include "modal_script.h"
-#include "shell/choicedialog.h"
-#include "shell/dialogs.h"
-#include "shell/exitdialog.h"
-#include "shell/infdialog.h"
-#include "shell/program.h"
-#include "shell/progdialog.h"
-#include "shell/quesdialog.h"
+#include "support/modal_script.h"
+#include "services/choicedialog.h"
+#include "services/dialogs.h"
+#include "services/exitdialog.h"
+#include "services/infdialog.h"
+#include "services/program.h"
+#include "services/progdialog.h"
+#include "services/quesdialog.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,13 +1,13 @@
-#include "modal_script.h"
+#include "support/modal_script.h"
 #include "support/program_folder.h"
 
 #include "db/database.h"
 #include "db/paths.h"
 #include "shell/backup.h"
 #include "shell/frmmain.h"
-#include "shell/globals.h"
+#include "services/globals.h"
 #include "shell/helpwindow.h"
-#include "shell/program.h"
+#include "services/program.h"
 
 #include <QAction>
 #include <QCloseEvent>

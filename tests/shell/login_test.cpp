@@ -1,10 +1,10 @@
 #include "db/database.h"
-#include "modal_script.h"
+#include "support/modal_script.h"
 #include "shell/changepassword.h"
-#include "shell/globals.h"
+#include "services/globals.h"
 #include "shell/login_logic.h"
 #include "shell/password.h"
-#include "shell/program.h"
+#include "services/program.h"
 #include "support/program_folder.h"
 
 #include <QComboBox>

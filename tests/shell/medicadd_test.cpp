@@ -1,5 +1,5 @@
 #include "db/database.h"
-#include "modal_script.h"
+#include "support/modal_script.h"
 #include "shell/medicadd.h"
 #include "support/program_folder.h"
 

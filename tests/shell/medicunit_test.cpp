@@ -1,6 +1,6 @@
 #include "databind/datacontrol.h"
 #include "db/database.h"
-#include "modal_script.h"
+#include "support/modal_script.h"
 #include "shell/medicunit.h"
 #include "support/program_folder.h"
 

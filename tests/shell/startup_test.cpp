@@ -1,12 +1,12 @@
-#include "modal_script.h"
+#include "support/modal_script.h"
 #include "support/program_folder.h"
 
 #include "db/database.h"
 #include "db/paths.h"
 #include "shell/frmmain.h"
 #include "shell/password.h"
-#include "shell/globals.h"
-#include "shell/program.h"
+#include "services/globals.h"
+#include "services/program.h"
 #include "shell/splash.h"
 #include "shell/startup.h"
 

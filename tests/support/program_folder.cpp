@@ -3,7 +3,7 @@
 #include "db/paths.h"
 #include "db/schema.h"
 #include "db/values.h"
-#include "shell/globals.h"
+#include "services/globals.h"
 
 namespace testing_support {
 

@@ -18,6 +18,22 @@ inline QString CurrentUserUIN;
 inline QString PrintEGN;
 inline bool PrintDentalStatus = false;
 
+// What the login leaves for the other windows (the login window's public
+// variables, kept after it closes).
+struct LoginVars {
+    QString sPassWord;   // trimmed stored code of the chosen doctor
+    QString sName;       // the list text when a doctor was chosen
+    QString sKod;
+    bool lKod = false;   // login granted
+    int nIDMedic = 0;    // leading number of the chosen doctor's code
+    qint64 nRecID = 0;   // the chosen doctor's Medic row
+};
+inline LoginVars& loginVars()
+{
+    static LoginVars v;
+    return v;
+}
+
 inline constexpr int kVersionMajor = TAV_VERSION_MAJOR;
 inline constexpr int kVersionMinor = TAV_VERSION_MINOR;
 inline constexpr int kVersionRevision = TAV_VERSION_PATCH;

@@ -1,4 +1,4 @@
-#include "shell/progdialog.h"
+#include "services/progdialog.h"
 
 #include "ui_progdialog.h"
 

@@ -1,6 +1,6 @@
-#include "shell/infdialog.h"
+#include "services/infdialog.h"
 
-#include "shell/dialogs.h"
+#include "services/dialogs.h"
 #include "ui_infdialog.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
-#include "shell/choicedialog.h"
+#include "services/choicedialog.h"
 
 #include "ui_choicedialog.h"
 
 #include "db/values.h"
-#include "shell/dialogs.h"
+#include "services/dialogs.h"
 
 namespace tav {
 

@@ -13,7 +13,7 @@
 #include <QVector>
 #include <functional>
 
-#include "shell/program.h"
+#include "services/program.h"
 
 namespace testing_support {
 

@@ -1,8 +1,8 @@
-#include "shell/exitdialog.h"
+#include "services/exitdialog.h"
 
 #include "ui_exitdialog.h"
 
-#include "shell/program.h"
+#include "services/program.h"
 
 #include <QStyle>
 

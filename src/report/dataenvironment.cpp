@@ -1,4 +1,4 @@
-#include "shell/dataenvironment.h"
+#include "report/dataenvironment.h"
 
 #include <QRegularExpression>
 #include <stdexcept>

@@ -1,12 +1,12 @@
-#include "shell/dialogs.h"
+#include "services/dialogs.h"
 
-#include "shell/choicedialog.h"
-#include "shell/exitdialog.h"
-#include "shell/hourglass.h"
-#include "shell/infdialog.h"
-#include "shell/program.h"
-#include "shell/progdialog.h"
-#include "shell/quesdialog.h"
+#include "services/choicedialog.h"
+#include "services/exitdialog.h"
+#include "services/hourglass.h"
+#include "services/infdialog.h"
+#include "services/program.h"
+#include "services/progdialog.h"
+#include "services/quesdialog.h"
 
 #include <QCoreApplication>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "shell/program.h"
+#include "services/program.h"
 
 #include <QCoreApplication>
 #include <QPointer>

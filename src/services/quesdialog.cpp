@@ -1,6 +1,6 @@
-#include "shell/quesdialog.h"
+#include "services/quesdialog.h"
 
-#include "shell/dialogs.h"
+#include "services/dialogs.h"
 #include "ui_quesdialog.h"
 
 #include <QStyle>
