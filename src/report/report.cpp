@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
-#include "report/layoutfile.h"
 #include "report/dataenvironment.h"
+#include "report/layoutfile.h"
 #include "services/globals.h"
 
 #include <QPageLayout>

@@ -4,8 +4,8 @@
 #include "services/exitdialog.h"
 #include "services/hourglass.h"
 #include "services/infdialog.h"
-#include "services/program.h"
 #include "services/progdialog.h"
+#include "services/program.h"
 #include "services/quesdialog.h"
 
 #include <QCoreApplication>

@@ -5,19 +5,20 @@
 #include "db/database.h"
 #include "db/paths.h"
 #include "patients/entry.h"
+#include "services/dialogs.h"
+#include "services/globals.h"
+#include "services/hourglass.h"
+#include "services/program.h"
 #include "shell/about.h"
 #include "shell/backup.h"
 #include "shell/changepassword.h"
-#include "services/dialogs.h"
-#include "services/globals.h"
 #include "shell/helpwindow.h"
-#include "services/hourglass.h"
 #include "shell/medicadd.h"
 #include "shell/medicunit.h"
 #include "shell/password.h"
 #include "shell/pictures.h"
-#include "services/program.h"
 #include "shell/support.h"
+#include "statistics/tempdb.h"
 #include "treatments/timebudget.h"
 
 #include <QApplication>
@@ -208,12 +209,11 @@ bool frmMain::event(QEvent* e)
 
 void frmMain::unloadSteps()
 {
-    // temp.mdb, whatever the case of its name.
-    const QDir folder(ProgramFolder);
-    const QStringList files = folder.entryList(QDir::Files | QDir::Hidden);
-    for (const QString& name : files)
-        if (name.compare(kTempFileName, Qt::CaseInsensitive) == 0)
-            QFile::remove(folder.filePath(name));
+    try {
+        statistics::RemoveTempDatabase();
+    } catch (const db::DbError&) {
+        // The window closes all the same; the next report re-creates the file.
+    }
 
     if (!isMinimized()) {
         const QRect r = frameGeometry();

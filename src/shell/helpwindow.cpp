@@ -4,8 +4,8 @@
 
 #include "db/paths.h"
 #include "services/globals.h"
-#include "shell/pictures.h"
 #include "services/program.h"
+#include "shell/pictures.h"
 
 #include <QFile>
 #include <QMessageBox>

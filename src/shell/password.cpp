@@ -7,9 +7,9 @@
 #include "services/dialogs.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
+#include "services/program.h"
 #include "shell/login_logic.h"
 #include "shell/medicadd.h"
-#include "services/program.h"
 #include "shell/splash.h"
 
 namespace tav {

@@ -1,6 +1,6 @@
 #include "fixtures.h"
-#include "report/report.h"
 #include "report/dataenvironment.h"
+#include "report/report.h"
 #include "support/program_folder.h"
 
 #include <QDate>

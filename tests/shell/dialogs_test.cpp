@@ -1,12 +1,12 @@
 #include "db/values.h"
-#include "support/modal_script.h"
 #include "services/choicedialog.h"
 #include "services/dialogs.h"
 #include "services/exitdialog.h"
 #include "services/infdialog.h"
-#include "services/program.h"
 #include "services/progdialog.h"
+#include "services/program.h"
 #include "services/quesdialog.h"
+#include "support/modal_script.h"
 
 #include <QLabel>
 #include <QLineEdit>

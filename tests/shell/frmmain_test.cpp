@@ -3,11 +3,11 @@
 
 #include "db/database.h"
 #include "db/paths.h"
+#include "services/globals.h"
+#include "services/program.h"
 #include "shell/backup.h"
 #include "shell/frmmain.h"
-#include "services/globals.h"
 #include "shell/helpwindow.h"
-#include "services/program.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,10 +1,10 @@
 #include "db/database.h"
-#include "support/modal_script.h"
-#include "shell/changepassword.h"
 #include "services/globals.h"
+#include "services/program.h"
+#include "shell/changepassword.h"
 #include "shell/login_logic.h"
 #include "shell/password.h"
-#include "services/program.h"
+#include "support/modal_script.h"
 #include "support/program_folder.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "db/database.h"
-#include "support/modal_script.h"
 #include "shell/medicadd.h"
+#include "support/modal_script.h"
 #include "support/program_folder.h"
 
 #include <QLineEdit>

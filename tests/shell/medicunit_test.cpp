@@ -1,7 +1,7 @@
 #include "databind/datacontrol.h"
 #include "db/database.h"
-#include "support/modal_script.h"
 #include "shell/medicunit.h"
+#include "support/modal_script.h"
 #include "support/program_folder.h"
 
 #include <QLabel>

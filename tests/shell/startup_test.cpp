@@ -3,10 +3,10 @@
 
 #include "db/database.h"
 #include "db/paths.h"
-#include "shell/frmmain.h"
-#include "shell/password.h"
 #include "services/globals.h"
 #include "services/program.h"
+#include "shell/frmmain.h"
+#include "shell/password.h"
 #include "shell/splash.h"
 #include "shell/startup.h"
 

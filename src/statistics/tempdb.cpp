@@ -1,0 +1,94 @@
+#include "statistics/tempdb.h"
+
+#include "db/database.h"
+#include "db/paths.h"
+#include "services/hourglass.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace tav::statistics {
+
+namespace {
+
+struct TempTable {
+    const char* name;
+    const char* columns;
+};
+
+// Fields in their report's order; no index, no key, no defaults.
+const TempTable kTables[] = {
+    {"TempWork", "Data TEXT, Name1 TEXT, EGN TEXT, Godini TEXT, KodHelp TEXT, Time INTEGER"},
+    {"TempMater", "Kod TEXT, Name TEXT, Kol REAL, Ed TEXT"},
+    {"TempZOKC", "Godini TEXT, Kod_101 INTEGER, Kod_103 INTEGER, Kod_301 INTEGER, Kod_332 INTEGER,"
+                 " Kod_333 INTEGER, Kod_508 INTEGER, Kod_509 INTEGER"},
+    {"TempSpec", "F10112 INTEGER, F10312 INTEGER, F30112 INTEGER, F50912 INTEGER, F10111 INTEGER,"
+                 " F10311 INTEGER, F30111 INTEGER, F33211 INTEGER, F33311 INTEGER, F50811 INTEGER,"
+                 " F50911 INTEGER"},
+};
+
+const TempTable* findTable(const QString& name)
+{
+    for (const TempTable& t : kTables)
+        if (name == QLatin1String(t.name))
+            return &t;
+    return nullptr;
+}
+
+} // namespace
+
+QStringList tempTableNames()
+{
+    QStringList names;
+    for (const TempTable& t : kTables)
+        names << QLatin1String(t.name);
+    return names;
+}
+
+void RemoveTempDatabase()
+{
+    const QDir folder(ProgramFolder);
+    const QString journal = kTempFileName + QStringLiteral("-journal");
+    const QStringList files = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& file : files) {
+        if (file.compare(kTempFileName, Qt::CaseInsensitive) != 0
+            && file.compare(journal, Qt::CaseInsensitive) != 0)
+            continue;
+        QFile f(folder.filePath(file));
+        if (!f.remove())
+            throw db::DbError(QStringLiteral("Временната база данни не може да бъде изтрита"),
+                              QDir::toNativeSeparators(f.fileName()) + QStringLiteral(": ")
+                                  + f.errorString());
+    }
+}
+
+void CreateTempTable(const QString& name)
+{
+    const TempTable* table = findTable(name);
+    if (!table)
+        throw db::DbError(QStringLiteral("Няма такава временна таблица"), name);
+    Hourglass hourglass;
+    RemoveTempDatabase();
+    db::Connection c(TempDatabasePath, db::OpenMode::Create);
+    c.exec(QStringLiteral("CREATE TABLE %1 (%2)")
+               .arg(db::quoteName(name), QLatin1String(table->columns)));
+}
+
+void ClearTempTable(const QString& name)
+{
+    if (!QFileInfo::exists(TempDatabasePath))
+        return;
+    db::Connection c(TempDatabasePath, db::OpenMode::ReadWrite);
+    const bool present = c.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"
+                                                 " WHERE type = 'table' AND name = ?"),
+                                  {name})
+                             .toInt()
+        > 0;
+    if (!present)
+        return;
+    Hourglass hourglass;
+    c.exec(QStringLiteral("DELETE FROM %1").arg(db::quoteName(name)));
+}
+
+} // namespace tav::statistics
