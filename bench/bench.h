@@ -1,6 +1,7 @@
 #pragma once
 // The benchmark program: each module registers its timed operations.
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -17,6 +18,7 @@ struct Practice {
     QStringList doctorNames;
     QStringList doctorPasswords;
     QStringList sampleEgns;      // a few EGNs of existing patients
+    QDate lastDay;               // the newest day with treatments
 };
 
 // An operation: runs once per call, the harness repeats and times it.

@@ -6,7 +6,10 @@
 
 #include <QDate>
 #include <QDir>
+#include <QHash>
 #include <QRandomGenerator>
+#include <algorithm>
+#include <vector>
 
 namespace bench {
 
@@ -98,18 +101,39 @@ void buildPractice(Practice& p)
         }
         c.insert(QStringLiteral("Dental"), f, v);
     }
+    // Ten years of visits in date order: one to three activities a visit on
+    // one outpatient sheet, numbered per doctor and calendar year.
     const QDate start = QDate(2016, 12, 1);
-    for (int i = 0; i < p.treatments; ++i) {
-        const int k = rng.bounded(8);
-        const QString& egn = egns[rng.bounded(egns.size())];
-        const QDate d = start.addDays(rng.bounded(3650));
-        c.insert(QStringLiteral("Help"),
-                 {"EGN", "Data", "KodHelp", "Help", "TextHelp", "KodZab", "ZK", "Schet", "ListID", "Cena", "Times", "KodMedic"},
-                 {egn, d, QString::fromUtf8(codes[k]), QStringLiteral("Caries media"), QString::fromUtf8(texts[k]),
-                  QString::number(11 + rng.bounded(37)), 0, 1,
-                  QStringLiteral("%1").arg(1 + i / 40 % 9999, 6, 10, QLatin1Char('0')), 21.13, 26,
-                  p.doctorCodes[rng.bounded(p.doctors)]});
+    struct Visit {
+        QDate date;
+        int patient;
+        int doctor;
+        int activities;
+    };
+    std::vector<Visit> visits;
+    for (int n = 0; n < p.treatments;) {
+        const int k = std::min(1 + int(rng.bounded(3)), p.treatments - n);
+        visits.push_back({start.addDays(rng.bounded(3650)), int(rng.bounded(egns.size())),
+                          int(rng.bounded(p.doctors)), k});
+        n += k;
     }
+    std::stable_sort(visits.begin(), visits.end(),
+                     [](const Visit& a, const Visit& b) { return a.date < b.date; });
+    QHash<QString, int> sheetCounter;   // doctor and year
+    for (const Visit& v : visits) {
+        const QString& doctor = p.doctorCodes[v.doctor];
+        const int sheet = ++sheetCounter[doctor + QString::number(v.date.year())];
+        const QString listId = QStringLiteral("%1").arg(sheet, 6, 10, QLatin1Char('0'));
+        for (int a = 0; a < v.activities; ++a) {
+            const int k = rng.bounded(8);
+            c.insert(QStringLiteral("Help"),
+                     {"EGN", "Data", "KodHelp", "Help", "TextHelp", "KodZab", "ZK", "Schet", "ListID", "Cena", "Times", "KodMedic"},
+                     {egns[v.patient], v.date, QString::fromUtf8(codes[k]), QStringLiteral("Caries media"),
+                      QString::fromUtf8(texts[k]), QString::number(11 + rng.bounded(37)), 0, 1, listId, 21.13, 26,
+                      doctor});
+        }
+    }
+    p.lastDay = visits.empty() ? start : visits.back().date;
     for (int i = 0; i < 2000; ++i) {
         const QString& egn = egns[rng.bounded(egns.size())];
         const QDate d = start.addDays(rng.bounded(3650));
