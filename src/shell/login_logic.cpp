@@ -126,6 +126,11 @@ ChangeOutcome changeAccessCode(db::Connection& c, qint64 recId, const QString& o
         out.message = kEmptyNew;
         return out;
     }
+    if (fresh.size() > kCodeMaxLength) {
+        out.result = ChangeResult::TooLong;
+        out.message = kTooLong;
+        return out;
+    }
     db::Transaction t(c);
     const int changed = c.exec(QStringLiteral("UPDATE Medic SET Password = ? WHERE RecID = ?"), {fresh, recId});
     if (changed != 1)

@@ -37,8 +37,12 @@ bool loginGranted(const QString& typed, const QString& keptCode);
 // All rows of Medic in table order.
 db::Rows readDoctors(db::Connection& c);
 
+// The most characters the login's code box takes; a longer code could
+// never be typed there.
+inline constexpr int kCodeMaxLength = 10;
+
 // The change of access code of one doctor's row.
-enum class ChangeResult { Changed, WrongOld, NotConfirmed, EmptyNew, NoDoctor };
+enum class ChangeResult { Changed, WrongOld, NotConfirmed, EmptyNew, TooLong, NoDoctor };
 struct ChangeOutcome {
     ChangeResult result = ChangeResult::NoDoctor;
     QString message;
@@ -61,6 +65,8 @@ inline const QString kChangeTitle = QStringLiteral("Смяна на кода з�
 inline const QString kWrongOld = QStringLiteral("Старата парола е сгрешена, опитайте отново!");
 inline const QString kNotConfirmed = QStringLiteral("Новата парола не е потвърдена, опитайте отново!");
 inline const QString kEmptyNew = QStringLiteral("Новата парола не може да бъде празна, опитайте отново!");
+inline const QString kTooLong =
+    QStringLiteral("Новата парола е по-дълга от %1 знака, опитайте отново!").arg(kCodeMaxLength);
 inline const QString kChanged = QStringLiteral("Новата парола е въведена в действие!");
 inline const QString kNoDoctor = QStringLiteral("Лекарят, с когото сте влезли, не е намерен в базата данни.");
 inline const QString kNotWritten = QStringLiteral("Новата парола не е записана.");

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <climits>
 #include <gtest/gtest.h>
 
@@ -243,6 +244,9 @@ TEST_F(ChangeTest, ChecksRefuseInOrderAndChangeNothing)
         {"старкод2", "нов12345", "нов1234", login::kNotConfirmed},
         {"старкод2", "", "", login::kEmptyNew},
         {" старкод2 ", "   ", "", login::kEmptyNew},
+        // One character more than the login box takes: never typed there again.
+        {"старкод2", "12345678901", "12345678901", login::kTooLong},
+        {"старкод2", " дълъгкод123", " дълъгкод123", login::kTooLong},
     };
     for (const Case& c : cases) {
         const login::ChangeOutcome out = change(QString::fromUtf8(c.oldBox), QString::fromUtf8(c.newBox),
@@ -251,6 +255,28 @@ TEST_F(ChangeTest, ChecksRefuseInOrderAndChangeNothing)
         EXPECT_EQ(out.message, c.message) << c.oldBox << c.newBox;
         EXPECT_EQ(storedCode(mine), QString("старкод2"));
         EXPECT_EQ(storedCode(first), QString("старкод1"));
+    }
+}
+
+TEST_F(ChangeTest, ACodeAsLongAsTheLoginBoxTakesIsStoredAndLogsIn)
+{
+    // Ten characters, blanks around them trimmed away.
+    const login::ChangeOutcome out = change("старкод2", " 1234567890 ", " 1234567890");
+    EXPECT_EQ(out.result, login::ChangeResult::Changed);
+    EXPECT_EQ(storedCode(mine), QString("1234567890"));
+
+    // The login box takes the whole code, and the change window's boxes
+    // take no more than it does.
+    Password login;
+    EXPECT_EQ(login.codeBox()->maxLength(), login::kCodeMaxLength);
+    QTest::keyClicks(login.codeBox(), "1234567890");
+    EXPECT_TRUE(login::loginGranted(login.codeBox()->text(), storedCode(mine)));
+    ChangePassword window;
+    for (const char* name : {"txtPasswordOld", "txtPasswordNew", "txtConfurm"}) {
+        QLineEdit* box = window.findChild<QLineEdit*>(name);
+        ASSERT_NE(box, nullptr) << name;
+        QTest::keyClicks(box, "12345678901");
+        EXPECT_EQ(box->text(), QString("1234567890")) << name;
     }
 }
 
