@@ -34,6 +34,7 @@ const QString kCaptionEdit = QStringLiteral("Картон - Корекция");
 const QString kDeleteQuestion = QStringLiteral("Изтривате пациент от БД!\rДа продължа ли?");
 const QString kDeleteCaption = QStringLiteral("ВНИМАНИЕ!");
 const QString kCloseUnsavedQuestion = QStringLiteral("Данните не са записани.\rЗатваряте ли картона без запис?");
+const QString kGiveUpForEntryQuestion = QStringLiteral("Данните не са записани.\rПродължавате ли без запис?");
 
 // Qt also moves the focus out of a box when the window is deactivated or a
 // pop-up or menu opens; the box has not been left then.
@@ -249,22 +250,43 @@ bool KartonAdd::hasUnsavedEdits() const
 bool KartonAdd::writePendingEdits()
 {
     // A row is begun only by a checked EGN, so a begun row with edits is a
-    // patient and is stored like any other pending edit.
+    // patient: it is stored as "Запиши" stores it, through the same checks.
     if (!record_.isBound() || !hasUnsavedEdits())
         return true;
+    if (record_.state() == PatientRecord::State::NewRow)
+        return saveNewPatient();
     try {
         Hourglass wait;
         pullFromWidgets();
-        if (record_.state() == PatientRecord::State::NewRow)
-            record_.saveNew({CurrentDoctorCode, currentIdMedic()});
-        else
-            record_.saveCorrection();
+        record_.saveCorrection();
         takeSnapshot();
         return true;
     } catch (const db::DbError& e) {
         say(e.userText(), this);
         return false;
     }
+}
+
+bool KartonAdd::saveNewPatient()
+{
+    pullFromWidgets();
+    if (const QString refusal = record_.newPatientRefusal(); !refusal.isEmpty()) {
+        say(refusal, this);
+        return false;
+    }
+    try {
+        Hourglass wait;
+        record_.saveNew({CurrentDoctorCode, currentIdMedic()});
+    } catch (const db::DbError& e) {
+        say(e.userText(), this);
+        return false;
+    }
+    DenHelp::vars().sAddEGN = ui->Text3->text();
+    DenHelp::vars().sAddName = trimBlanks(ui->Text2->text());
+    handOverEgn_ = record_.storedEgn();
+    CardMode = QStringLiteral("New");
+    takeSnapshot();
+    return true;
 }
 
 void KartonAdd::setDataEnabled(bool on)
@@ -306,8 +328,9 @@ void KartonAdd::Text11_LostFocus()
         CardMode = QStringLiteral(" ");
         return;
     }
-    // The edits of the patient on the card are written before another row is shown.
-    if (!writePendingEdits())
+    // The edits of the patient on the card are written before another row is
+    // shown, or given up by the doctor.
+    if (!writePendingEdits() && !ask(kGiveUpForEntryQuestion, this, QString()))
         return;
     std::optional<QString> names;
     try {
@@ -429,23 +452,20 @@ void KartonAdd::cmdUpdate_Click()
 {
     if (!record_.isBound())
         return;
-    try {
-        Hourglass wait;
-        pullFromWidgets();
-        if (record_.state() == PatientRecord::State::NewRow) {
-            record_.saveNew({CurrentDoctorCode, currentIdMedic()});
-            DenHelp::vars().sAddEGN = ui->Text3->text();
-            DenHelp::vars().sAddName = trimBlanks(ui->Text2->text());
-            handOverEgn_ = record_.storedEgn();
-            CardMode = QStringLiteral("New");
-        } else {
+    if (record_.state() == PatientRecord::State::NewRow) {
+        if (!saveNewPatient())
+            return;
+    } else {
+        try {
+            Hourglass wait;
+            pullFromWidgets();
             record_.saveCorrection();
             CardMode = QStringLiteral("Edit");
+            takeSnapshot();
+        } catch (const db::DbError& e) {
+            say(e.userText(), this);
+            return;
         }
-        takeSnapshot();
-    } catch (const db::DbError& e) {
-        say(e.userText(), this);
-        return;
     }
     ui->cmdUpdate->setEnabled(false);
     if (CardMode == QLatin1String("Edit"))
@@ -476,11 +496,18 @@ void KartonAdd::cmdClose_Click()
         close();
         return;
     }
-    // A new patient typed but not yet saved is saved as by "Запиши".
+    // A new patient typed but not yet saved is saved as by "Запиши"; when
+    // that is stopped, the doctor decides whether to give the card up.
     if (record_.state() == PatientRecord::State::NewRow && hasUnsavedEdits()) {
-        cmdUpdate_Click();
-        if (record_.state() == PatientRecord::State::NewRow)
+        if (saveNewPatient()) {
+            ui->cmdUpdate->setEnabled(false);
+        } else {
+            if (!ask(kCloseUnsavedQuestion, this, QString()))
+                return;
+            closeWritten_ = true;
+            close();
             return;
+        }
     }
     // The treatment form takes only a patient this card has saved.
     const bool saved = !handOverEgn_.isEmpty() && record_.isStored() && record_.storedEgn() == handOverEgn_;

@@ -82,6 +82,9 @@ private:
     void pullFromWidgets();
     void takeSnapshot();
     bool writePendingEdits();
+    // The checks and the write of "Запиши" for a begun row; false, with the
+    // reason shown, when they stop it.
+    bool saveNewPatient();
     void setDataEnabled(bool on);
     void applyChart(const patients::ChartState& s);
     void setChartFromRow(bool reset);

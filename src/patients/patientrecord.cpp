@@ -167,13 +167,23 @@ void PatientRecord::unbind()
     state_ = State::None;
 }
 
-void PatientRecord::saveNew(const NewStamp& stamp)
+QString PatientRecord::newPatientRefusal() const
 {
     if (state_ != State::NewRow)
-        throw db::DbError(QStringLiteral("Няма започнат нов картон за запис"));
+        return QStringLiteral("Няма започнат нов картон за запис");
+    if (trimBlanks(pacients_.text("EGN")).isEmpty())
+        return QStringLiteral("Липсва ЕГН на пациента");
+    // A patient without names is found by no search and named on no sheet.
+    if (trimBlanks(pacients_.text("Names")).isEmpty())
+        return kMsgThreeNames;
+    return {};
+}
+
+void PatientRecord::saveNew(const NewStamp& stamp)
+{
+    if (const QString refusal = newPatientRefusal(); !refusal.isEmpty())
+        throw db::DbError(refusal);
     const QString egn = pacients_.text("EGN");
-    if (trimBlanks(egn).isEmpty())
-        throw db::DbError(QStringLiteral("Липсва ЕГН на пациента"));
     QStringList fields = cardPacientsFields();
     QVariantList values = valuesOf(pacients_, fields);
     fields << "LKod" << "IDName" << "DataB";

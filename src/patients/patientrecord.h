@@ -75,6 +75,10 @@ public:
     void beginNew();
     void unbind();
 
+    // What keeps the new patient in the buffers from being stored, as the
+    // message the doctor sees; empty when nothing does.
+    QString newPatientRefusal() const;
+
     // What a new card stamps into its Pacients row besides the card fields.
     struct NewStamp {
         QString lkod;
@@ -83,7 +87,8 @@ public:
     // Adds the Dental row (EGN = the Pacients buffer's EGN) and the Pacients
     // row with LKod, IDName, DataB from the EGN, in one transaction. The
     // region codes are the card's boxes, which the post code filled. Throws
-    // db::DbError; then nothing is stored and the buffers stay as they were.
+    // db::DbError, also when newPatientRefusal() names a reason; then nothing
+    // is stored and the buffers stay as they were.
     void saveNew(const NewStamp& stamp);
     // Writes both buffers into the stored rows in one transaction (adding the
     // Dental row when the patient has none). Throws db::DbError.

@@ -314,6 +314,92 @@ TEST_F(Card, ClosingATypedNewCardSavesItAndOnlyASavedOneOpensTheTreatmentForm)
     EXPECT_EQ(DenHelp::showRequests(), 0);
 }
 
+TEST_F(Card, ClosingRightAfterTheEgnStoresNoNamelessPatient)
+{
+    // Closed by "Затвори" or by the frame, with only the EGN typed: the
+    // checks of "Запиши" stop the save, and the doctor decides.
+    struct Case {
+        const char* how;
+        bool byButton;
+        bool giveUp;
+    };
+    const Case cases[] = {
+        {"Затвори, kept", true, false},
+        {"Затвори, given up", true, true},
+        {"frame, kept", false, false},
+        {"frame, given up", false, true},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString egn = egnOf(QStringLiteral("75031265%1").arg(n++));
+        KartonAdd* card = open("New");
+        typeEgn(egn);
+        ASSERT_EQ(card->record().state(), PatientRecord::State::NewRow) << c.how;
+        questions.clear();
+        answer = c.giveUp;
+        if (c.byButton)
+            card->cmdClose_Click();
+        else
+            card->close();
+        settle();
+        EXPECT_EQ(messages, QStringList{kMsgThreeNames}) << c.how;
+        EXPECT_EQ(questions, QStringList{"|Данните не са записани.\rЗатваряте ли картона без запис?"}) << c.how;
+        EXPECT_EQ(count("Pacients", egn), 0) << c.how;
+        EXPECT_EQ(count("Dental", egn), 0) << c.how;
+        EXPECT_EQ(DenHelp::showRequests(), 0) << c.how;
+        EXPECT_TRUE(DenHelp::vars().sAddEGN.isEmpty()) << c.how;
+        if (c.giveUp) {
+            EXPECT_EQ(KartonAdd::instance(), nullptr) << c.how;
+            continue;
+        }
+        // Kept: the names typed now, "Затвори" stores the patient and hands it on.
+        ASSERT_EQ(KartonAdd::instance(), card) << c.how;
+        messages.clear();
+        box("Text2")->setText("Иван");
+        card->cmdClose_Click();
+        settle();
+        EXPECT_TRUE(messages.isEmpty()) << c.how << qPrintable(messages.join("; "));
+        EXPECT_EQ(pacient(egn, "Names"), QString("Иван")) << c.how;
+        EXPECT_EQ(KartonAdd::instance(), nullptr) << c.how;
+        EXPECT_EQ(DenHelp::showRequests(), 1) << c.how;
+        EXPECT_EQ(DenHelp::vars().sAddEGN, egn) << c.how;
+        DenHelp::resetShowRequests();
+        DenHelp::vars() = {};
+    }
+
+    // "Запиши" refuses it the same way and keeps the card as it is.
+    const QString egn = egnOf("750312649");
+    KartonAdd* card = open("New");
+    typeEgn(egn);
+    box("Text2")->setText("   ");
+    card->cmdUpdate_Click();
+    EXPECT_EQ(messages, QStringList{kMsgThreeNames});
+    EXPECT_EQ(count("Pacients", egn), 0);
+    EXPECT_TRUE(box<QPushButton>("cmdUpdate")->isEnabled());
+    EXPECT_EQ(card->record().state(), PatientRecord::State::NewRow);
+}
+
+TEST_F(Card, AnotherEgnOnANamelessNewCardAsksBeforeGivingItUp)
+{
+    const QString first = egnOf("750312654"), second = egnOf("880229123");
+    KartonAdd* card = open("New");
+    typeEgn(first);
+    for (const bool giveUp : {false, true}) {
+        messages.clear();
+        questions.clear();
+        answer = giveUp;
+        typeEgn(second);
+        EXPECT_EQ(messages, QStringList{kMsgThreeNames}) << giveUp;
+        EXPECT_EQ(questions, QStringList{"|Данните не са записани.\rПродължавате ли без запис?"}) << giveUp;
+        EXPECT_EQ(count("Pacients", first), 0) << giveUp;
+    }
+    // Given up: the card goes on with the second EGN.
+    EXPECT_EQ(box("Text3")->text(), second);
+    EXPECT_TRUE(box("Text11")->isHidden());
+    EXPECT_EQ(card->record().state(), PatientRecord::State::NewRow);
+    EXPECT_EQ(count("Pacients", second), 0);
+}
+
 TEST_F(Card, EntryOfAKnownEgnJumpsToThatPatientWithItsMilkTeeth)
 {
     const QString shown = egnOf("150503123"), found = egnOf("750312654");

@@ -55,8 +55,14 @@ TEST(PatientStore, FailedSaveLeavesNoHalfPatient)
     PatientRecord r;
     r.beginNew();
     r.pacients().set("EGN", egn);
+    r.pacients().set("Names", "Иван Петров Колев");
     r.dental().set("Z21", "K");
-    EXPECT_THROW(r.saveNew({"1", 1}), db::DbError);
+    try {
+        r.saveNew({"1", 1});
+        ADD_FAILURE() << "saved past the refusing trigger";
+    } catch (const db::DbError& e) {
+        EXPECT_TRUE(e.userText().contains("disk full")) << e.what();
+    }
     EXPECT_EQ(r.state(), PatientRecord::State::NewRow);
     EXPECT_EQ(r.dental().text("Z21"), QString("K"));   // what was typed stays
     EXPECT_EQ(count("Dental", egn), 0);
@@ -65,6 +71,41 @@ TEST(PatientStore, FailedSaveLeavesNoHalfPatient)
     PatientRecord none;
     EXPECT_THROW(none.saveNew({"1", 1}), db::DbError);
     EXPECT_THROW(none.saveCorrection(), db::DbError);
+}
+
+TEST(PatientStore, ANewPatientNeedsNames)
+{
+    TestFolder folder;
+    struct Case {
+        const char* names;
+        bool stored;
+    };
+    // Only warnings stand against a single word; nothing at all is no patient.
+    const Case cases[] = {{"", false}, {"   ", false}, {"Иван", true}, {" Иван Петров ", true}};
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString egn = egnOf(QStringLiteral("75031265%1").arg(n++));
+        PatientRecord r;
+        r.beginNew();
+        r.pacients().set("EGN", egn);
+        r.pacients().set("Pol", PolFromEGN(egn));
+        r.pacients().set("Names", QString::fromUtf8(c.names));
+        EXPECT_EQ(r.newPatientRefusal().isEmpty(), c.stored) << c.names;
+        if (c.stored) {
+            EXPECT_NO_THROW(r.saveNew({"1", 1})) << c.names;
+        } else {
+            EXPECT_EQ(r.newPatientRefusal(), kMsgThreeNames) << c.names;
+            try {
+                r.saveNew({"1", 1});
+                ADD_FAILURE() << "stored without names: '" << c.names << "'";
+            } catch (const db::DbError& e) {
+                EXPECT_EQ(e.userText(), kMsgThreeNames);
+            }
+            EXPECT_EQ(r.state(), PatientRecord::State::NewRow);
+        }
+        EXPECT_EQ(count("Pacients", egn), c.stored ? 1 : 0) << c.names;
+        EXPECT_EQ(count("Dental", egn), c.stored ? 1 : 0) << c.names;
+    }
 }
 
 TEST(PatientStore, CorrectionWritesBothRowsAndAddsAMissingChart)
