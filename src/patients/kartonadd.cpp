@@ -7,6 +7,7 @@
 #include "patients/seekname.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
+#include "services/ownedwindow.h"
 #include "services/program.h"
 #include "treatments/denhelp.h"
 
@@ -93,14 +94,9 @@ KartonAdd* KartonAdd::showShared()
 {
     if (!g_card) {
         g_card = new KartonAdd(mainWindow());
-        g_card->setWindowFlag(Qt::Window, true);
         g_card->setAttribute(Qt::WA_DeleteOnClose);
     }
-    const bool wasOpen = g_card->isVisible();
-    g_card->show();
-    if (wasOpen)
-        g_card->raise();
-    g_card->activateWindow();
+    showOwnedWindow(g_card);
     return g_card;
 }
 

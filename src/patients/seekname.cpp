@@ -7,6 +7,7 @@
 #include "patients/prompts.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
+#include "services/ownedwindow.h"
 #include "services/program.h"
 #include "treatments/denhelp.h"
 
@@ -39,11 +40,7 @@ SeekName* SeekName::showShared()
         g_seek = new SeekName(mainWindow());
         g_seek->setAttribute(Qt::WA_DeleteOnClose);
     }
-    const bool wasOpen = g_seek->isVisible();
-    g_seek->show();
-    if (wasOpen)
-        g_seek->raise();
-    g_seek->activateWindow();
+    showOwnedWindow(g_seek);
     return g_seek;
 }
 

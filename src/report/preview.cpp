@@ -2,6 +2,7 @@
 
 #include "services/dialogs.h"
 #include "services/hourglass.h"
+#include "services/ownedwindow.h"
 #include "services/program.h"
 
 #include <QAction>
@@ -295,7 +296,7 @@ void ReportPreview::keyPressEvent(QKeyEvent* e)
 QWidget* openPreview(std::unique_ptr<Report> report)
 {
     auto* w = new ReportPreview(std::move(report), mainWindow());
-    w->show();
+    showOwnedWindow(w);
     return w;
 }
 

@@ -4,6 +4,7 @@
 #include "services/exitdialog.h"
 #include "services/hourglass.h"
 #include "services/infdialog.h"
+#include "services/ownedwindow.h"
 #include "services/progdialog.h"
 #include "services/program.h"
 #include "services/quesdialog.h"
@@ -28,7 +29,7 @@ void InfoMessage(const QString& text, QWidget* owner)
 {
     InfDialog dlg(owner);
     dlg.setMessage(text);
-    dlg.exec();
+    execOwnedDialog(dlg, owner);
 }
 
 bool YesNoQuestion(const QString& question, QWidget* owner, const QString& caption)
@@ -37,7 +38,7 @@ bool YesNoQuestion(const QString& question, QWidget* owner, const QString& capti
     dlg.setQuestion(question);
     if (!caption.isEmpty())
         dlg.setWindowTitle(caption);
-    dlg.exec();
+    execOwnedDialog(dlg, owner);
     return QuesDialog::vars().nCh == 1;
 }
 
@@ -60,7 +61,7 @@ ProgressWindow::ProgressWindow(const QString& label, int rows, QWidget* owner) :
     dlg->bar()->setMinimum(1);
     dlg->bar()->setMaximum(rows < 1 ? 1 : rows);
     dlg->bar()->setValue(1);
-    dlg->show();
+    showOwnedWindow(dlg, owner);
     // Shown before the work starts; typed keys and clicks wait until it ends.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
@@ -89,7 +90,7 @@ std::optional<QDate> DateChoice(const QString& prompt, QWidget* owner)
 {
     ChoiceDialog dlg(owner);
     dlg.setPrompt(prompt);
-    dlg.exec();
+    execOwnedDialog(dlg, owner);
     if (ChoiceDialog::vars().lChoice)
         return ChoiceDialog::vars().dData;
     return std::nullopt;
@@ -98,7 +99,7 @@ std::optional<QDate> DateChoice(const QString& prompt, QWidget* owner)
 void ExitConfirmation(QWidget* mainWindow)
 {
     ExitDialog dlg(mainWindow);
-    dlg.exec();
+    execOwnedDialog(dlg, mainWindow);
 }
 
 } // namespace tav

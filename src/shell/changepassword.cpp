@@ -4,6 +4,7 @@
 
 #include "db/database.h"
 #include "services/hourglass.h"
+#include "services/ownedwindow.h"
 #include "shell/login_logic.h"
 #include "shell/password.h"
 
@@ -14,7 +15,7 @@ namespace tav {
 void ChangePassword::showModal(QWidget* owner)
 {
     ChangePassword dlg(owner);
-    dlg.exec();
+    execOwnedDialog(dlg, owner);
 }
 
 ChangePassword::ChangePassword(QWidget* owner) : QDialog(owner), ui(new Ui::ChangePassword)

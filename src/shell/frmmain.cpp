@@ -8,6 +8,7 @@
 #include "services/dialogs.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
+#include "services/ownedwindow.h"
 #include "services/program.h"
 #include "shell/about.h"
 #include "shell/backup.h"
@@ -333,7 +334,7 @@ void frmMain::mnuOtPac_Click()
 void frmMain::mnuSlgMed_Click()
 {
     MedicAdd dlg(this);
-    dlg.exec();
+    execOwnedDialog(dlg, this);
 }
 
 void frmMain::mnuSlgUnit_Click()
@@ -367,7 +368,7 @@ void frmMain::mnuSlgOpen_Click()
 
 void frmMain::mnuCahgePass_Click()
 {
-    ChangePassword::showModal(nullptr);
+    ChangePassword::showModal(this);
 }
 
 void frmMain::mnuViewButton_Click(bool checked)
@@ -388,7 +389,7 @@ void frmMain::mnuHelpUpdate_Click()
 void frmMain::mnuHelpAbout_Click()
 {
     About dlg(this);
-    dlg.exec();
+    execOwnedDialog(dlg, this);
 }
 
 } // namespace tav

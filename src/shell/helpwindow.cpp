@@ -4,6 +4,7 @@
 
 #include "db/paths.h"
 #include "services/globals.h"
+#include "services/ownedwindow.h"
 #include "services/program.h"
 #include "shell/pictures.h"
 
@@ -114,7 +115,6 @@ HelpWindow* HelpWindow::showShared(int topic)
     const bool created = !w;
     if (created) {
         w = new HelpWindow(mainWindow());
-        w->setWindowFlag(Qt::Window);
         w->setAttribute(Qt::WA_DeleteOnClose);
     }
     try {
@@ -126,9 +126,7 @@ HelpWindow* HelpWindow::showShared(int topic)
     }
     g_window = w;
     w->openTopic(topic);
-    w->show();
-    w->raise();
-    w->activateWindow();
+    showOwnedWindow(w);
     return w;
 }
 

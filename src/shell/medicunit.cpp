@@ -5,6 +5,7 @@
 #include "databind/datacontrol.h"
 #include "db/database.h"
 #include "services/dialogs.h"
+#include "services/ownedwindow.h"
 #include "services/program.h"
 
 #include <QCloseEvent>
@@ -36,12 +37,9 @@ void MedicUnit::showShared()
 {
     if (!g_instance) {
         g_instance = new MedicUnit(mainWindow());
-        g_instance->setWindowFlag(Qt::Window);
         g_instance->setAttribute(Qt::WA_DeleteOnClose);
     }
-    g_instance->show();
-    g_instance->raise();
-    g_instance->activateWindow();
+    showOwnedWindow(g_instance);
 }
 
 MedicUnit::MedicUnit(QWidget* parent) : QWidget(parent), ui(new Ui::MedicUnit)

@@ -8,8 +8,15 @@
 #include "shell/backup.h"
 #include "shell/frmmain.h"
 #include "shell/helpwindow.h"
+#include "shell/medicunit.h"
+#include "patients/kartonadd.h"
+#include "patients/seekname.h"
+#include "services/dialogs.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QScreen>
+#include <functional>
 #include <QCloseEvent>
 #include <QFile>
 #include <QKeySequence>
@@ -547,6 +554,101 @@ TEST_F(MainWindowTest, AboutOpensModallyOverTheMainWindow)
     w->menuItem("mnuHelpAbout")->trigger();
     EXPECT_TRUE(script.finished());
     EXPECT_EQ(parent, w);
+}
+
+namespace {
+
+// An owned window: the main window's child, of a type the window manager
+// keeps above its owner, placed on the main window and on the screen.
+void expectOwnedAndPlaced(QWidget* win, QWidget* main, const char* what)
+{
+    ASSERT_NE(win, nullptr) << what;
+    EXPECT_EQ(win->parentWidget(), main) << what;
+    EXPECT_TRUE(win->isWindow()) << what;
+    EXPECT_EQ(win->windowType(), Qt::Dialog) << what;
+    const QRect screen = main->screen()->availableGeometry();
+    const QRect r = win->frameGeometry();
+    const QPoint centre = main->frameGeometry().center();
+    // Centred on the main window in each direction it fits the screen;
+    // where it does not, from the screen's edge.
+    if (r.width() <= screen.width()) {
+        EXPECT_LE(std::abs(r.center().x() - centre.x()), 1) << what << " at x " << r.x();
+    } else {
+        EXPECT_EQ(r.left(), screen.left()) << what;
+    }
+    if (r.height() <= screen.height()) {
+        EXPECT_LE(std::abs(r.center().y() - centre.y()), 1) << what << " at y " << r.y();
+    } else {
+        EXPECT_EQ(r.top(), screen.top()) << what;
+    }
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, TheWindowsItOpensAreItsOwnAndOpenCentredOnIt)
+{
+    tav::frmMain* w = loaded();
+    // The help file is in the program folder, as the start-up leaves it.
+    ASSERT_TRUE(QFile::copy(tav::help::builtInFile(), QDir(tav::ProgramFolder).filePath(tav::kHelpFileName)));
+    // Off the screen's centre, so that centring on the screen would show.
+    w->setGeometry(120, 230, 560, 420);
+    w->show();
+    QCoreApplication::processEvents();
+
+    struct Modeless {
+        const char* item;
+        std::function<QWidget*()> window;
+    };
+    const Modeless modeless[] = {
+        {"mnuPacReg", [] { return static_cast<QWidget*>(tav::KartonAdd::instance()); }},
+        {"mnuPacKor", [] { return static_cast<QWidget*>(tav::SeekName::instance()); }},
+        {"mnuSlgUnit", [] { return static_cast<QWidget*>(tav::MedicUnit::instance()); }},
+        {"mnuHelpContents", [] { return static_cast<QWidget*>(tav::HelpWindow::instance()); }},
+    };
+    for (const Modeless& m : modeless) {
+        w->menuItem(m.item)->trigger();
+        QWidget* win = m.window();
+        ASSERT_NE(win, nullptr) << m.item;
+        EXPECT_TRUE(win->isVisible()) << m.item;
+        expectOwnedAndPlaced(win, w, m.item);
+        // Chosen again while open: the same window, where the user left it.
+        win->move(win->pos() + QPoint(7, 9));
+        const QPoint left = win->pos();
+        w->menuItem(m.item)->trigger();
+        EXPECT_EQ(m.window(), win) << m.item;
+        EXPECT_EQ(win->pos(), left) << m.item;
+        win->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Modal ones block the main window and are owned by it as well.
+    const char* modal[][2] = {{"mnuHelpAbout", "About"}, {"mnuCahgePass", "ChangePassword"}, {"mnuExit", "ExitDialog"}};
+    for (const auto& m : modal) {
+        const char* item = m[0];
+        bool looked = false;
+        ModalScript script;
+        script.then(m[1], [&](QWidget* dlg) {
+            looked = true;
+            EXPECT_TRUE(dlg->isModal()) << item;
+            EXPECT_TRUE(QApplication::activeModalWidget() == dlg) << item;
+            expectOwnedAndPlaced(dlg, w, item);
+            qobject_cast<QDialog*>(dlg)->reject();
+        });
+        w->menuItem(item)->trigger();
+        EXPECT_TRUE(looked) << item;
+    }
+    EXPECT_FALSE(tav::programEnding());
+
+    // A message without a named owner belongs to the main window as well.
+    bool looked = false;
+    ModalScript script;
+    script.then("InfDialog", [&](QWidget* dlg) {
+        looked = true;
+        expectOwnedAndPlaced(dlg, w, "InfoMessage");
+        qobject_cast<QDialog*>(dlg)->reject();
+    });
+    tav::InfoMessage(QStringLiteral("Проба"));
+    EXPECT_TRUE(looked);
 }
 
 TEST_F(MainWindowTest, LooksLikeTheProgram)
