@@ -3,6 +3,7 @@
 #include "db/database.h"
 #include "db/paths.h"
 #include "db/schema.h"
+#include "db/values.h"
 
 #include <QDir>
 #include <QFile>
@@ -100,12 +101,22 @@ void checkRestoredCopy(const QString& copy, const QString& source)
 
 } // namespace
 
+QString startFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return documents;
+    return QDir::homePath();
+}
+
 FileRequest backupRequest()
 {
     FileRequest r;
     r.title = QStringLiteral("Съхранение на данни");
     r.filter = QStringLiteral("Архивни файлове (*.arh);;Всички файлове (*.*)");
-    r.folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    r.folder = startFolder();
+    // Dated, so that one day's backup does not replace another's.
+    r.fileName = QStringLiteral("tavlinora-%1.arh").arg(Clock::today().toString(Qt::ISODate));
     r.save = true;
     return r;
 }
@@ -114,6 +125,7 @@ FileRequest restoreRequest()
 {
     FileRequest r = backupRequest();
     r.title = QStringLiteral("Зареждане на данни");
+    r.fileName.clear();
     r.save = false;
     return r;
 }
@@ -122,11 +134,17 @@ QString chooseFile(QWidget* owner, const FileRequest& request)
 {
     if (g_chooser)
         return g_chooser(owner, request);
-    QString selected = request.filter.section(QStringLiteral(";;"), 0, 0);
-    if (request.save)
-        return QFileDialog::getSaveFileName(owner, request.title, request.folder, request.filter, &selected,
-                                            QFileDialog::DontConfirmOverwrite);
-    return QFileDialog::getOpenFileName(owner, request.title, request.folder, request.filter, &selected);
+    QFileDialog dlg(owner, request.title, request.folder, request.filter);
+    dlg.setObjectName(QStringLiteral("dlgCommonDialog"));
+    dlg.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dlg.selectNameFilter(request.filter.section(QStringLiteral(";;"), 0, 0));
+    if (!request.fileName.isEmpty())
+        dlg.selectFile(request.fileName);
+    if (dlg.exec() != QDialog::Accepted)
+        return {};
+    return dlg.selectedFiles().value(0);
 }
 
 void setFileChooser(FileChooser chooser)

@@ -15,9 +15,13 @@ namespace tav::backup {
 struct FileRequest {
     QString title;
     QString filter;       // Qt syntax, the first entry selected
-    QString folder;       // the user's Documents folder
+    QString folder;       // where the dialog opens: an existing folder
+    QString fileName;     // the name proposed in it; empty: none
     bool save = false;    // save dialog (backup) or open dialog (restore)
 };
+// The user's Documents folder, or the home folder when there is none: a
+// folder that does not exist would be offered as a file name.
+QString startFolder();
 FileRequest backupRequest();
 FileRequest restoreRequest();
 

@@ -7,6 +7,7 @@
 #include "services/dialogs.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
+#include "services/language.h"
 #include "services/program.h"
 #include "shell/frmmain.h"
 #include "shell/helpwindow.h"
@@ -115,6 +116,9 @@ int runProgram(int argc, char** argv)
     QApplication app(argc, argv);
     // The default program folder is ~/.local/share/Tavlinora.
     QApplication::setApplicationName(QStringLiteral("Tavlinora"));
+    // Without the translation Qt's own texts stay English; the program runs all the same.
+    if (!installBulgarian())
+        qWarning("Qt's Bulgarian translation is missing: %s", qPrintable(qtTranslationFile()));
     QApplication::setWindowIcon(QIcon(programPicture(64)));
     // The register and the login close before the main window is shown.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -2,13 +2,23 @@
 
 #include "db/database.h"
 #include "db/paths.h"
+#include "db/values.h"
+#include "services/language.h"
 #include "shell/backup.h"
+#include "support/modal_script.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTemporaryDir>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
+using testing_support::ModalScript;
 using testing_support::TestFolder;
 
 namespace {
@@ -169,6 +179,75 @@ TEST_F(BackupTest, RestoreDropsAJournalLeftForTheReplacedFile)
     EXPECT_EQ(doctors(), 0);
 }
 
+// A home folder of the test's own, with no Documents folder in it.
+class OwnHome {
+public:
+    OwnHome() : home_(qgetenv("HOME")), config_(qgetenv("XDG_CONFIG_HOME"))
+    {
+        qputenv("HOME", QFile::encodeName(dir_.path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.filePath(".config")));
+    }
+    ~OwnHome()
+    {
+        qputenv("HOME", home_);
+        if (config_.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", config_);
+    }
+    QString path() const { return QDir(dir_.path()).absolutePath(); }
+
+private:
+    QTemporaryDir dir_;
+    QByteArray home_;
+    QByteArray config_;
+};
+
+TEST(BackupDialogs, WithoutADocumentsFolderTheHomeFolderAndAnArchiveName)
+{
+    OwnHome home;
+    tav::Clock::setToday(QDate(2026, 3, 5));
+    tav::installBulgarian();
+    const tav::backup::FileRequest save = tav::backup::backupRequest();
+    EXPECT_EQ(save.folder, home.path());
+    EXPECT_EQ(save.fileName, QStringLiteral("tavlinora-2026-03-05.arh"));
+    const tav::backup::FileRequest open = tav::backup::restoreRequest();
+    EXPECT_EQ(open.folder, home.path());
+    EXPECT_TRUE(open.fileName.isEmpty());
+
+    // The dialog itself: in the home folder with the name proposed, in
+    // Bulgarian; Enter takes that name in that folder.
+    QString folderShown, nameShown, lookIn, nameLabel;
+    ModalScript script;
+    script.then("dlgCommonDialog", [&](QWidget* w) {
+        auto* dlg = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dlg, nullptr);
+        folderShown = dlg->directory().absolutePath();
+        if (auto* edit = dlg->findChild<QLineEdit*>("fileNameEdit"))
+            nameShown = edit->text();
+        if (auto* label = dlg->findChild<QLabel*>("lookInLabel"))
+            lookIn = label->text();
+        if (auto* label = dlg->findChild<QLabel*>("fileNameLabel"))
+            nameLabel = label->text();
+        static_cast<QDialog*>(dlg)->accept();   // as Enter does
+    });
+    const QString chosen = tav::backup::chooseFile(nullptr, save);
+    EXPECT_TRUE(script.finished());
+    tav::removeBulgarian();
+    QLocale::setDefault(QLocale::c());
+    tav::Clock::setToday(QDate());
+    EXPECT_EQ(folderShown, home.path());
+    EXPECT_EQ(nameShown, save.fileName);
+    EXPECT_EQ(chosen, QDir(home.path()).filePath(save.fileName));
+    EXPECT_EQ(lookIn, QStringLiteral("Преглед на:"));
+    EXPECT_EQ(nameLabel, QStringLiteral("Име на &файла:"));
+
+    // With a Documents folder the dialogs open there.
+    ASSERT_TRUE(QDir(home.path()).mkdir("Documents"));
+    EXPECT_EQ(tav::backup::backupRequest().folder, QDir(home.path()).filePath("Documents"));
+    EXPECT_EQ(tav::backup::restoreRequest().folder, QDir(home.path()).filePath("Documents"));
+}
+
 TEST(BackupDialogs, TitlesFiltersAndStartFolder)
 {
     const tav::backup::FileRequest save = tav::backup::backupRequest();
@@ -179,8 +258,10 @@ TEST(BackupDialogs, TitlesFiltersAndStartFolder)
     EXPECT_FALSE(open.save);
     for (const auto& r : {save, open}) {
         EXPECT_EQ(r.filter, QStringLiteral("Архивни файлове (*.arh);;Всички файлове (*.*)"));
-        EXPECT_EQ(r.folder, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+        EXPECT_EQ(r.folder, tav::backup::startFolder());
+        EXPECT_TRUE(QFileInfo(r.folder).isDir());
     }
+    EXPECT_TRUE(save.fileName.endsWith(".arh"));
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 #include "shell/helpwindow.h"
 #include "shell/medicunit.h"
 #include "patients/kartonadd.h"
+#include "patients/patientrecord.h"
+#include "patients/prompts.h"
 #include "patients/seekname.h"
 #include "services/dialogs.h"
 
@@ -20,6 +22,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -47,6 +50,11 @@ protected:
         tav::PatientSearchMode = 0;
         tav::CardMode.clear();
         tav::backup::setFileChooser({});
+        // The help file is in the program folder, as the start-up leaves it:
+        // each activation of the main window names it. None is named yet
+        // (an earlier case's folder is gone).
+        QFile::copy(tav::help::builtInFile(), QDir(tav::ProgramFolder).filePath(tav::kHelpFileName));
+        tav::help::setHelpFile(QString());
     }
     void TearDown() override
     {
@@ -403,7 +411,8 @@ TEST_F(MainWindowTest, BackupFromTheMenuAsksWithItsDialogAndCopiesTheDatabase)
     EXPECT_EQ(asked.title, QStringLiteral("Съхранение на данни"));
     EXPECT_TRUE(asked.save);
     EXPECT_EQ(asked.filter, QStringLiteral("Архивни файлове (*.arh);;Всички файлове (*.*)"));
-    EXPECT_EQ(asked.folder, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    EXPECT_EQ(asked.folder, tav::backup::startFolder());
+    EXPECT_TRUE(asked.fileName.endsWith(".arh"));
     QFile copy(answer);
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_EQ(copy.readAll(), mainBytes());
@@ -492,6 +501,67 @@ TEST_F(MainWindowTest, RestoreIsRefusedWhileAWindowStaysOpenOrTheFileIsForeign)
     }
     EXPECT_TRUE(seen.contains(QStringLiteral("не е архив на данните"))) << seen.toStdString();
     EXPECT_EQ(mainBytes(), before);
+}
+
+TEST_F(MainWindowTest, RestoreClosesACardAsClosingTheMainWindowDoes)
+{
+    tav::frmMain* w = loaded();
+    w->show();
+    const QString archive = folder_.file("practice.arh");
+    ASSERT_TRUE(QFile::copy(tav::DatabasePath, archive));
+    {
+        tav::db::Connection c = tav::db::Connection::main();
+        c.insert("Medic", {"Names", "KodMedic", "Password"}, {"Нов лекар", "2200009", "kod999"});
+    }
+    tav::backup::setFileChooser([&](QWidget*, const tav::backup::FileRequest&) { return archive; });
+
+    // A new card with its EGN typed and nothing else: it cannot be written.
+    QStringList said, asked;
+    bool giveUp = false;
+    tav::patients::prompts().info = [&](const QString& text, QWidget*) { said << text; };
+    tav::patients::prompts().ask = [&](const QString& q, QWidget*, const QString&) {
+        asked << q;
+        return giveUp;
+    };
+    w->menuItem("mnuPacReg")->trigger();
+    tav::KartonAdd* card = tav::KartonAdd::instance();
+    ASSERT_NE(card, nullptr);
+    card->Text3_Click();
+    card->findChild<QLineEdit*>("Text11")->setText("7503126544");
+    card->Text11_LostFocus();
+    ASSERT_TRUE(said.isEmpty()) << qPrintable(said.join("; "));
+    const QByteArray before = mainBytes();
+
+    // The doctor keeps the card: nothing is replaced.
+    QString seen;
+    {
+        ModalScript script;
+        script.click("InfDialog", "OKButton", &seen);
+        w->menuItem("mnuSlgOpen")->trigger();
+        EXPECT_TRUE(script.finished());
+    }
+    EXPECT_EQ(said, QStringList{tav::patients::kMsgThreeNames});
+    EXPECT_EQ(asked.size(), 1);
+    EXPECT_TRUE(seen.contains(QStringLiteral("Данните не са заредени"))) << seen.toStdString();
+    EXPECT_EQ(tav::KartonAdd::instance(), card);
+    EXPECT_TRUE(card->isVisible());
+    EXPECT_EQ(mainBytes(), before);
+
+    // The doctor gives the card up: it closes and the backup is loaded.
+    giveUp = true;
+    said.clear();
+    asked.clear();
+    ModalScript quiet;
+    w->menuItem("mnuSlgOpen")->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    tav::patients::prompts() = {};
+    EXPECT_EQ(asked.size(), 1);
+    EXPECT_EQ(tav::KartonAdd::instance(), nullptr);
+    EXPECT_TRUE(quiet.seenWindows().isEmpty());
+    EXPECT_TRUE(quiet.unexpected().isEmpty()) << qPrintable(quiet.unexpected().join(", "));
+    tav::db::Connection c = tav::db::Connection::main();
+    EXPECT_EQ(c.scalar("SELECT count(*) FROM Medic").toInt(), 0);
+    EXPECT_EQ(c.scalar("SELECT count(*) FROM Pacients").toInt(), 0);
 }
 
 TEST_F(MainWindowTest, F1OnAHighlightedItemOpensTheHelpAtItsTopic)
@@ -588,8 +658,6 @@ void expectOwnedAndPlaced(QWidget* win, QWidget* main, const char* what)
 TEST_F(MainWindowTest, TheWindowsItOpensAreItsOwnAndOpenCentredOnIt)
 {
     tav::frmMain* w = loaded();
-    // The help file is in the program folder, as the start-up leaves it.
-    ASSERT_TRUE(QFile::copy(tav::help::builtInFile(), QDir(tav::ProgramFolder).filePath(tav::kHelpFileName)));
     // Off the screen's centre, so that centring on the screen would show.
     w->setGeometry(120, 230, 560, 420);
     w->show();
