@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs (only those missing), then
-# configures and builds into build/.
+# builds into build/: configured only when build/ is new, since the build
+# itself re-runs the configuration whenever the sources call for it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,9 +9,12 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlit
           libsqlite3-dev libgtest-dev libgl-dev fonts-liberation poppler-utils
           sqlite3 qt6-translations-l10n libxml2-utils pkg-config mdbtools-dev mdbtools
           fp-units-db-3.2.2)
+# One query for all of them: a start on a built tree stays quick.
+installed="$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null \
+             | awk '$NF == "installed" && $(NF-1) == "ok" { print $1 }')" || true
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  grep -Fqx -- "$p" <<<"$installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   sudo=""
@@ -19,5 +23,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+if [ ! -f build/CMakeCache.txt ] || [ ! -f build/build.ninja ]; then
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
 cmake --build build
