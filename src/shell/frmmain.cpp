@@ -5,6 +5,7 @@
 #include "db/database.h"
 #include "db/paths.h"
 #include "patients/entry.h"
+#include "patients/zokcimport.h"
 #include "services/dialogs.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
@@ -134,6 +135,7 @@ void frmMain::connectMenus()
     on(ui->mnuPacDen, &frmMain::mnuPacDen_Click);
     on(ui->mnuPacKor, &frmMain::mnuPacKor_Click);
     on(ui->mnuPacReg, &frmMain::mnuPacReg_Click);
+    on(ui->mnuPacZOKC, &frmMain::mnuPacZOKC_Click);
     on(ui->mnuExit, &frmMain::mnuExit_Click);
     on(ui->mnuOtPac, &frmMain::mnuOtPac_Click);
     on(ui->mnuSlgMed, &frmMain::mnuSlgMed_Click);
@@ -317,6 +319,11 @@ void frmMain::mnuPacReg_Click()
 {
     CardMode = QStringLiteral("New");
     patients::openNewPatientCard(this);
+}
+
+void frmMain::mnuPacZOKC_Click()
+{
+    patients::ImportZOKCPatients(this);
 }
 
 void frmMain::mnuExit_Click()

@@ -63,6 +63,7 @@ private:
     void mnuPacDen_Click();
     void mnuPacKor_Click();
     void mnuPacReg_Click();
+    void mnuPacZOKC_Click();
     void mnuExit_Click();
     void mnuOtPac_Click();
     void mnuSlgMed_Click();
