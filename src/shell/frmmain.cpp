@@ -5,6 +5,7 @@
 #include "db/database.h"
 #include "db/paths.h"
 #include "patients/entry.h"
+#include "patients/maintenance.h"
 #include "patients/zokcimport.h"
 #include "services/dialogs.h"
 #include "services/globals.h"
@@ -142,6 +143,8 @@ void frmMain::connectMenus()
     on(ui->mnuSlgUnit, &frmMain::mnuSlgUnit_Click);
     on(ui->mnuSlgSave, &frmMain::mnuSlgSave_Click);
     on(ui->mnuSlgOpen, &frmMain::mnuSlgOpen_Click);
+    on(ui->mnuSlgUtil, &frmMain::mnuSlgUtil_Click);
+    on(ui->mnuSlgClean, &frmMain::mnuSlgClean_Click);
     on(ui->mnuCahgePass, &frmMain::mnuCahgePass_Click);
     on(ui->mnuHelpContents, &frmMain::mnuHelpContents_Click);
     on(ui->mnuHelpUpdate, &frmMain::mnuHelpUpdate_Click);
@@ -370,6 +373,16 @@ void frmMain::mnuSlgOpen_Click()
     }
     Hourglass wait;
     backup::restoreDatabase(file);
+}
+
+void frmMain::mnuSlgUtil_Click()
+{
+    patients::RepairDatabase(this);
+}
+
+void frmMain::mnuSlgClean_Click()
+{
+    patients::DeleteOtherDoctorsPatients(this);
 }
 
 void frmMain::mnuCahgePass_Click()

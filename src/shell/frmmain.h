@@ -70,6 +70,8 @@ private:
     void mnuSlgUnit_Click();
     void mnuSlgSave_Click();
     void mnuSlgOpen_Click();
+    void mnuSlgUtil_Click();
+    void mnuSlgClean_Click();
     void mnuCahgePass_Click();
     void mnuViewButton_Click(bool checked);
     void mnuHelpContents_Click();
