@@ -31,6 +31,15 @@ void InfoMessage(const QString& text, QWidget* owner)
     dlg.exec();
 }
 
+void InfoMessageModeless(const QString& text, QWidget* owner)
+{
+    auto* dlg = new InfDialog(owner);
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    dlg->setModal(false);
+    dlg->setMessage(text);
+    dlg->show();
+}
+
 bool YesNoQuestion(const QString& question, QWidget* owner, const QString& caption)
 {
     QuesDialog dlg(owner);

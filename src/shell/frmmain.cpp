@@ -5,6 +5,7 @@
 #include "db/database.h"
 #include "db/paths.h"
 #include "patients/entry.h"
+#include "patients/koregn.h"
 #include "patients/maintenance.h"
 #include "patients/zokcimport.h"
 #include "services/dialogs.h"
@@ -135,6 +136,7 @@ void frmMain::connectMenus()
     };
     on(ui->mnuPacDen, &frmMain::mnuPacDen_Click);
     on(ui->mnuPacKor, &frmMain::mnuPacKor_Click);
+    on(ui->mnuPacKorEGN, &frmMain::mnuPacKorEGN_Click);
     on(ui->mnuPacReg, &frmMain::mnuPacReg_Click);
     on(ui->mnuPacZOKC, &frmMain::mnuPacZOKC_Click);
     on(ui->mnuExit, &frmMain::mnuExit_Click);
@@ -316,6 +318,11 @@ void frmMain::mnuPacKor_Click()
 {
     PatientSearchMode = 1;
     patients::openSearchByName(this);
+}
+
+void frmMain::mnuPacKorEGN_Click()
+{
+    KorEGN::showShared();
 }
 
 void frmMain::mnuPacReg_Click()

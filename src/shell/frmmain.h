@@ -62,6 +62,7 @@ private:
 
     void mnuPacDen_Click();
     void mnuPacKor_Click();
+    void mnuPacKorEGN_Click();
     void mnuPacReg_Click();
     void mnuPacZOKC_Click();
     void mnuExit_Click();
