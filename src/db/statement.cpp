@@ -75,4 +75,9 @@ Rows Statement::query(const QVariantList& params)
     return rows;
 }
 
+void keepPagesInMemory(Connection& c)
+{
+    c.exec(QStringLiteral("PRAGMA cache_size = -131072"));
+}
+
 } // namespace tav::db

@@ -26,4 +26,9 @@ private:
     QSqlQuery q_;
 };
 
+// For a run that touches much of the file in one transaction: its pages stay
+// in memory (up to 128 MB) instead of being written out and read again
+// before the commit. Lasts as long as the connection.
+void keepPagesInMemory(Connection& c);
+
 } // namespace tav::db

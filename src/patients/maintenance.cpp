@@ -86,6 +86,7 @@ QStringList egnFaultMessages(const QString& egn)
 NamesAndBirthDates nameAndRewriteBirthDates(const std::function<void(int, int)>& progress)
 {
     db::Connection c = db::Connection::main();
+    db::keepPagesInMemory(c);
     db::Transaction t(c);
     NamesAndBirthDates done;
     done.named = c.exec(QStringLiteral("UPDATE Pacients SET Names = ? WHERE Names IS NULL OR Names = ''"),
@@ -118,6 +119,7 @@ int removeOtherDoctorsPatients(const QString& doctorCode, const std::function<vo
         c.query(QStringLiteral("SELECT EGN FROM Pacients WHERE %1 ORDER BY RecID").arg(others), {doctorCode});
     if (patients.isEmpty())
         return 0;
+    db::keepPagesInMemory(c);
     db::Transaction t(c);
     db::Statement removeTreatments(c, QStringLiteral("DELETE FROM Help WHERE EGN = ?"));
     db::Statement removeChart(c, QStringLiteral("DELETE FROM Dental WHERE EGN = ?"));

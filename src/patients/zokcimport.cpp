@@ -305,6 +305,7 @@ ZokcImportResult importZokcPatients(const ZokcExport& data, const QString& docto
     result.rows = int(data.patients.rows.size());
 
     db::Connection c = db::Connection::main();
+    db::keepPagesInMemory(c);
     db::Transaction t(c);
     // The register's EGNs are compared exactly: keys of digits.
     QSet<QString> patients = egnsOf(c, QStringLiteral("SELECT EGN FROM Pacients"));
