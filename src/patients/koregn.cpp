@@ -69,7 +69,7 @@ EgnMove moveEgn(const QString& oldText, const QString& newText)
         m.referrals += c.exec(move.arg(table), {newEgn, oldEgn});
     t.commit();
     m.outcome = EgnMove::Outcome::Moved;
-    m.message = QStringLiteral("ЕГН %1 е сменено с %2:\rпациент %3, картон %4, дейности %5, направления %6")
+    m.message = QStringLiteral("ЕГН е сменено.\rСтаро ЕГН: %1\rНово ЕГН: %2\rПациент %3, картон %4, дейности %5, направления %6")
                     .arg(oldEgn, newEgn)
                     .arg(m.pacients)
                     .arg(m.dental)

@@ -84,7 +84,7 @@ TEST_F(KorEgnTest, MovesPatientChartTreatmentsAndReferralsAndSaysSo)
     w->OKButton_Click();
 
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages[0], QStringLiteral("ЕГН %1 е сменено с %2:\rпациент 1, картон 1, дейности 5, направления 3")
+    EXPECT_EQ(messages[0], QStringLiteral("ЕГН е сменено.\rСтаро ЕГН: %1\rНово ЕГН: %2\rПациент 1, картон 1, дейности 5, направления 3")
                                .arg(oldEgn, newEgn));
     const QList<int> moved{1, 1, 5, 1, 1, 1};
     for (int i = 0; i < kTables.size(); ++i) {
