@@ -64,6 +64,16 @@ void addTreatment(const QString& egn, const QDate& date, const QString& code, co
                          {"TextHelp", text}, {"Vid", vid}, {"KodMedic", "2200001"}});
 }
 
+void addFillings(const QString& egn, int count, const QDate& first)
+{
+    tav::db::Connection c = tav::db::Connection::main();
+    tav::db::Transaction t(c);
+    for (int i = 0; i < count; ++i)
+        c.insert("Help", {"EGN", "Data", "KodHelp", "Help", "KodZab", "TextHelp", "KodMedic"},
+                 {egn, first.addDays(i), "301", "Caries", "36", "Обт.амалгама", "2200001"});
+    t.commit();
+}
+
 void addSheetLine(const QDate& date, const QString& help, const QString& code, const QString& text,
                   const QString& tooth)
 {

@@ -30,6 +30,8 @@ void addChart(const QString& egn, const Fields& fields);
 qint64 addDoctor(const QString& names, const QString& egn, const QString& code);
 void addTreatment(const QString& egn, const QDate& date, const QString& code, const QString& help = {},
                   const QString& tooth = {}, const QString& text = {}, const QString& vid = {});
+// `count` fillings of tooth 36 a day apart from `first`, in one transaction.
+void addFillings(const QString& egn, int count, const QDate& first);
 void addSheetLine(const QDate& date, const QString& help, const QString& code, const QString& text,
                   const QString& tooth);
 void clearTable(const QString& table);
