@@ -5,6 +5,8 @@
 #include "db/database.h"
 #include "db/paths.h"
 #include "patients/entry.h"
+#include "patients/seekname.h"
+#include "printing/printouts.h"
 #include "services/dialogs.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
@@ -77,6 +79,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(new Ui::frmMain)
     for (QMenu* m : ui->menuBar->findChildren<QMenu*>())
         m->installEventFilter(this);
     connectMenus();
+    // The search in its report mode prints the card of the patient picked;
+    // closing the card closes the search.
+    SeekName::setPrintedCardOpener([] { printing::ShowPatientCard(SeekName::vars().sFindEGN, &SeekName::unloadShared); });
 
     // A sensible first size: most of the screen, centred.
     QSize size(1100, 760);

@@ -3,6 +3,10 @@
 
 #include "db/database.h"
 #include "db/paths.h"
+#include "patients/prompts.h"
+#include "patients/seekname.h"
+#include "printing/patientcard.h"
+#include "report/dataenvironment.h"
 #include "services/globals.h"
 #include "services/program.h"
 #include "shell/backup.h"
@@ -11,6 +15,10 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QLineEdit>
+#include <QPointer>
 #include <QFile>
 #include <QKeySequence>
 #include <QMenu>
@@ -269,6 +277,36 @@ TEST_F(MainWindowTest, MenusAndToolbarSetTheSearchModeAndCardMode)
     w->ToolBar_ButtonClick(QString());
     EXPECT_EQ(tav::PatientSearchMode, 7);
     EXPECT_EQ(tav::CardMode, QStringLiteral("Edit"));
+}
+
+TEST_F(MainWindowTest, TheSearchInItsReportModePrintsThePickedPatientsCard)
+{
+    tav::frmMain* w = loaded();
+    {
+        tav::db::Connection c = tav::db::Connection::main();
+        c.insert("Pacients", {"EGN", "Names", "LKod"}, {"7503126540", "Иван Петров Колев", "2200001"});
+        c.insert("Help", {"EGN", "Data", "KodHelp"}, {"7503126540", QDate(2024, 5, 1), "101"});
+    }
+    tav::patients::prompts().info = [](const QString&, QWidget*) {};
+    w->menuItem("mnuOtPac")->trigger();
+    QPointer<tav::SeekName> seek = tav::SeekName::instance();
+    ASSERT_TRUE(seek);
+    seek->findChild<QLineEdit*>("Text1")->setText("Иван");
+    seek->OKButton_Click();
+    seek->findChild<QComboBox*>("Combo1")->setCurrentIndex(0);
+    seek->Combo1_Click();
+
+    tav::printing::rprPacient* card = tav::printing::rprPacient::instance();
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(card->egn(), "7503126540");
+    EXPECT_EQ(card->rendered().of("Text5").value(0).text, "101");
+    EXPECT_TRUE(seek->isVisible());
+    card->preview()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(seek.isNull());   // closing the card closed the search
+    EXPECT_EQ(tav::printing::rprPacient::instance(), nullptr);
+    tav::patients::prompts() = {};
+    tav::DataEnvironment1::instance().restoreDesignTexts();
 }
 
 TEST_F(MainWindowTest, ButtonsItemHidesAndShowsTheToolbar)
