@@ -203,7 +203,8 @@ TEST(PatientCardLayout, HeaderControlsInTheirStoredOrder)
 TEST(PatientCard, TheLegendPrintsWholeBesideTheChart)
 {
     const Rendered r = renderCard({}, {});
-    const Control& legend = cardLayout().section("PageHeader").control("Label35");
+    const Layout l = cardLayout();
+    const Control& legend = l.section("PageHeader").control("Label35");
     const auto lines = textItems(r, "Label35");
     ASSERT_GT(lines.size(), 1);
     QString joined;
