@@ -233,8 +233,9 @@ TEST(DataControl, DeleteAtTheEndStepsBackOrLeavesNoCurrentRow)
         data.setRecordSource("Medic");
         data.bind(&name, "Names");
         data.refresh();
-        if (c.deleteAt >= 0)
+        if (c.deleteAt >= 0) {
             ASSERT_TRUE(data.moveTo(c.deleteAt));
+        }
         int repositions = 0;
         QObject::connect(&data, &DataControl::reposition, [&] { ++repositions; });
         EXPECT_EQ(data.deleteCurrent(c.after), c.deleted);
