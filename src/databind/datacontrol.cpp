@@ -126,10 +126,20 @@ void DataControl::refresh()
 {
     Connection c = connect();
     if (fieldNames_.isEmpty()) {
-        for (const Row& r : c.query(QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid"), {table_}))
-            fieldNames_ << r.text(QStringLiteral("name"));
-        if (fieldNames_.isEmpty())
+        QStringList names, defaults;
+        for (const Row& r : c.query(QStringLiteral("SELECT name, dflt_value FROM pragma_table_info(?) ORDER BY cid"),
+                                    {table_})) {
+            names << r.text(QStringLiteral("name"));
+            defaults << (r.value(QStringLiteral("dflt_value")).isNull() ? QStringLiteral("NULL")
+                                                                         : r.text(QStringLiteral("dflt_value")));
+        }
+        if (names.isEmpty())
             throw DbError(QStringLiteral("Липсва таблица в базата данни"), table_);
+        // A new row starts with the declared defaults (0 in Yes/No fields),
+        // as the table itself would fill them.
+        const Row values = c.first(QStringLiteral("SELECT ") + defaults.join(QStringLiteral(", ")));
+        newRowValues_ = values.values();
+        fieldNames_ = names;
     }
     QString sql = QStringLiteral("SELECT * FROM ") + db::quoteName(table_);
     if (!clause_.isEmpty())
@@ -440,7 +450,8 @@ bool DataControl::addNew()
 {
     if (!leaveCurrent(AddNew))
         return false;
-    QVector<QVariant> values(fieldNames_.size());
+    QVector<QVariant> values = newRowValues_;
+    values.resize(fieldNames_.size());
     const int pos = int(rows_.size());
     Q_EMIT rowAboutToBeInserted(pos);
     rows_.push_back(Row(QSharedPointer<const QStringList>::create(fieldNames_), values));

@@ -182,6 +182,7 @@ private:
     QString clause_;
     QVariantList params_;
     QStringList fieldNames_;
+    QVector<QVariant> newRowValues_;
     db::Rows rows_;
     int current_ = -1;
     bool newRow_ = false;
