@@ -10,6 +10,10 @@
 // Positions: 0-based rows; with no current row the control is either
 // before the first row (an empty source) or past the last one (after a
 // delete at the end, or on a grid's new-row line).
+//
+// A new row (addNew) starts with the table's declared defaults (0 in the
+// Yes/No fields) and is stored only when written. The grid (datagrid.h)
+// and the navigator (datanavigator.h) show a control's rows and move it.
 
 #include "db/database.h"
 
@@ -55,9 +59,6 @@ public:
     // Throws db::DbError.
     void refresh();
 
-    // A widget shows and edits one field of the current row. QLineEdit,
-    // QPlainTextEdit, QTextEdit, QCheckBox (Yes/No), QComboBox (its text) and
-    // QLabel (shown only) are understood.
     // How a field is shown and typed (see fieldText / fieldValue below).
     enum class Format {
         Text,    // as stored; an empty text is NULL
@@ -65,6 +66,9 @@ public:
         Money,   // a price: shown with two decimals, typed "12,50" or "12.50"
         YesNo    // 0 or 1 (a check box)
     };
+    // A widget shows and edits one field of the current row. QLineEdit,
+    // QPlainTextEdit, QTextEdit, QCheckBox (Yes/No), QComboBox (its text) and
+    // QLabel (shown only) are understood.
     void bind(QWidget* w, const QString& field, Format format = Format::Text);
     void unbindAll();
 
@@ -88,7 +92,11 @@ public:
     QString caption() const { return caption_; }
     void setCaption(const QString& text);
 
-    // Moves; each raises Validate (which may save pending edits) then Reposition.
+    // Moves; each raises Validate, writes pending edits (unless Validate
+    // cleared `save`: the row then shows what is stored, an unstored new row
+    // is dropped) and then raises Reposition. False when there is nowhere to
+    // go, Validate cancelled, or the write failed and the Error handler took
+    // the error over (response = 0); otherwise a failed write throws.
     bool moveFirst();
     bool moveLast();
     bool moveNext();
@@ -100,8 +108,8 @@ public:
     // Makes the first row with field == value current (comparison in code, exact).
     bool findFirst(const QString& field, const QVariant& value);
 
-    // Starts a new empty row after the last (not stored until written);
-    // false when the current row could not be left.
+    // Starts a new row after the last, the current row left first as a
+    // move leaves it; false when it could not be left.
     bool addNew();
     // Writes the bound widgets (and set() values) into the current row:
     // INSERT for a new row, UPDATE by RecID otherwise. Throws db::DbError;
@@ -112,9 +120,10 @@ public:
     void writeCurrent(db::Connection& c);
     void commitWritten();
     // Deletes the current row from the table (an unstored new row is only
-    // dropped); the next row becomes current. At the end, StepBack makes the
-    // new last row current, NoStepBack leaves no current row (past the last).
-    // False when there was no current row. Throws db::DbError.
+    // dropped) without Validate; the next row becomes current. At the end,
+    // StepBack makes the new last row current, NoStepBack leaves no current
+    // row (past the last). False when there was no current row. Throws
+    // db::DbError, leaving the rows as they were.
     enum class AfterDelete { StepBack, NoStepBack };
     bool deleteCurrent(AfterDelete after = AfterDelete::StepBack);
     bool deleteCurrent(db::Connection& c, AfterDelete after = AfterDelete::StepBack);
