@@ -346,3 +346,23 @@ TEST(DataControl, PricesAreTypedWithCommaOrPointAndBadOnesWriteNothing)
         }
     }
 }
+
+TEST(DataControl, DeletingAnUnstoredNewRowOnlyDropsIt)
+{
+    for (auto after : {DataControl::AfterDelete::StepBack, DataControl::AfterDelete::NoStepBack}) {
+        TestFolder folder;
+        addDoctor("А", "1");
+        DataControl data;
+        QLineEdit name;
+        data.setRecordSource("Medic");
+        data.bind(&name, "Names");
+        data.refresh();
+        ASSERT_TRUE(data.addNew());
+        name.setText("Недописан");
+        EXPECT_TRUE(data.deleteCurrent(after));
+        EXPECT_FALSE(data.isNewRow());
+        EXPECT_EQ(data.recordCount(), 1);
+        EXPECT_EQ(doctorCount(), 1);
+        EXPECT_EQ(data.absolutePosition(), after == DataControl::AfterDelete::StepBack ? 0 : -1);
+    }
+}
