@@ -73,7 +73,7 @@ public:
             connect(data_, &DataControl::rowAboutToBeInserted, this, [this](int pos) {
                 // Typed into the new-row line: that line becomes the row and a
                 // fresh line follows it, so the cursor stays where it is.
-                lineBecomesRow_ = addLine_ && pos == dataRows();
+                lineBecomesRow_ = showsAddLine() && pos == dataRows();
                 const int at = lineBecomesRow_ ? pos + 1 : pos;
                 beginInsertRows({}, at, at);
             });
