@@ -499,6 +499,18 @@ TEST_F(Grid, TheControlsWriteTakesACellStillBeingEdited)
     ASSERT_TRUE(grid->commitEdit());
     ASSERT_TRUE(data->isNewRow());
     EXPECT_EQ(data->field("KodHelp").toString(), QString("1"));
+    // a click on another control of the window hands the cell over too
+    type(KodZab, "48");
+    plainBox->setFocus();
+    EXPECT_FALSE(grid->isEditing());
+    EXPECT_EQ(data->field("KodZab").toString(), QString("48"));
+    // but text that is refused stays in its cell, for the write to report
+    grid->setFocus();
+    type(Data, "32.01.2026");
+    plainBox->setFocus();
+    EXPECT_TRUE(grid->isEditing());
+    EXPECT_THROW(data->updateRecord(), db::DbError);
+    EXPECT_EQ(stored().size(), 1u);
 }
 
 TEST_F(Grid, TheSaveReadsAndReplacesTheCurrentCell)
