@@ -173,21 +173,37 @@ ExportResult ExportReportXml(const QString& start, const QString& stop, const Ex
         return byNumber != 0 ? byNumber < 0 : a.firstRecId < b.firstRecId;
     });
 
-    QHash<QString, std::optional<db::Row>> patients;
-    QHash<QString, std::optional<db::Row>> charts;
-    const auto lookUp = [&c](QHash<QString, std::optional<db::Row>>& cache, const QString& sql, const QString& egn) {
-        auto it = cache.find(egn);
-        if (it == cache.end()) {
-            const db::Row r = c.first(sql, {egn});
-            it = cache.insert(egn, r.names().isEmpty() ? std::nullopt : std::optional<db::Row>(r));
+    // The patients of the period with their charts and referrals, each
+    // table in one read: a query per sheet costs more than the sheet.
+    const QString ofPeriod = QStringLiteral(" WHERE EGN IN (SELECT EGN FROM Help WHERE Data BETWEEN ? AND ?"
+                                            " AND KodMedic = ?) ORDER BY RecID");
+    const QVariantList period{*first, *last, CurrentDoctorCode};
+    const auto byKey = [&](const char* table, bool withSheet) {
+        QHash<QString, db::Rows> grouped;
+        for (const db::Row& r : c.query(QStringLiteral("SELECT * FROM ") + QLatin1String(table) + ofPeriod, period)) {
+            QString key = r.text(QStringLiteral("EGN"));
+            if (withSheet)
+                key += QLatin1Char('\n') + r.text(QStringLiteral("ListID"));
+            grouped[key].push_back(r);
         }
-        return *it;
+        return grouped;
     };
-    const QString patientSql = QStringLiteral("SELECT * FROM Pacients WHERE EGN = ? ORDER BY RecID LIMIT 1");
+    const QHash<QString, db::Rows> patients = byKey("Pacients", false);
+    const QHash<QString, db::Rows> charts = byKey("Dental", false);
+    const QHash<QString, db::Rows> pathways = byKey("Path", true);
+    const QHash<QString, db::Rows> investigations = byKey("Invest", true);
+    const QHash<QString, db::Rows> specialists = byKey("Spec", true);
+    const auto firstOf = [](const QHash<QString, db::Rows>& rows, const QString& key) -> std::optional<db::Row> {
+        const auto it = rows.constFind(key);
+        if (it == rows.constEnd() || it->isEmpty())
+            return std::nullopt;
+        return it->first();
+    };
+
     QVector<const Sheet*> written;
     written.reserve(sheets.size());
     for (const Sheet& s : sheets) {
-        if (lookUp(patients, patientSql, s.egn))
+        if (patients.contains(s.egn))
             written.push_back(&s);
         else
             result.skipped.push_back({s.egn, s.listId, s.firstDate, true});
@@ -204,19 +220,15 @@ ExportResult ExportReportXml(const QString& start, const QString& stop, const Ex
         if (progress)
             progress(i + 1, n);
         const Sheet& s = *written[i];
+        const QString sheetKey = s.egn + QLatin1Char('\n') + s.listId;
         ReportEntry e;
         e.listId = s.listId;
-        e.patient = *patients.value(s.egn);
-        e.chart = lookUp(charts, QStringLiteral("SELECT * FROM Dental WHERE EGN = ? ORDER BY RecID LIMIT 1"), s.egn);
+        e.patient = *firstOf(patients, s.egn);
+        e.chart = firstOf(charts, s.egn);
         e.services = s.services;
-        const QVariantList key{s.egn, s.listId};
-        const db::Row path = c.first(QStringLiteral("SELECT * FROM Path WHERE EGN = ? AND ListID = ? ORDER BY RecID LIMIT 1"), key);
-        if (!path.names().isEmpty())
-            e.pathway = path;
-        const db::Row invest = c.first(QStringLiteral("SELECT * FROM Invest WHERE EGN = ? AND ListID = ? ORDER BY RecID LIMIT 1"), key);
-        if (!invest.names().isEmpty())
-            e.investigation = invest;
-        e.specialists = c.query(QStringLiteral("SELECT * FROM Spec WHERE EGN = ? AND ListID = ? ORDER BY RecID"), key);
+        e.pathway = firstOf(pathways, sheetKey);
+        e.investigation = firstOf(investigations, sheetKey);
+        e.specialists = specialists.value(sheetKey);
         write(file, reportPath, entryLines(e));
     }
     write(file, reportPath, reportTail());

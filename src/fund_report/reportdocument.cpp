@@ -177,8 +177,20 @@ QStringList entryLines(const ReportEntry& e)
 
     lines << QStringLiteral("<teeth>");
     if (e.chart) {
+        // Z1..Z52 by position, found once.
+        QVector<QString> fields(53);
+        const QStringList& names = e.chart->names();
+        for (int i = 0; i < names.size(); ++i) {
+            const QString& name = names[i];
+            if (name.size() < 2 || (name[0] != QLatin1Char('Z') && name[0] != QLatin1Char('z')))
+                continue;
+            bool ok = false;
+            const int f = name.mid(1).toInt(&ok);
+            if (ok && f >= 1 && f <= 52)
+                fields[f] = textOf(e.chart->value(i));
+        }
         for (int f = 1; f <= 52; ++f) {
-            const QString status = e.chart->text(QStringLiteral("Z%1").arg(f));
+            const QString& status = fields[f];
             const QString t = trimBlanks(status);
             // "*" on a milk tooth: present, without a status.
             if (t.isEmpty() || (f <= 20 && t == QLatin1String("*")))
