@@ -32,6 +32,12 @@ protected:
         CurrentDoctorCode = kDoctor;
         CurrentUserUIN.clear();
     }
+    // Whatever a case left as Report_UTF8.xml, an XML reader accepts.
+    void TearDown() override
+    {
+        if (QFileInfo(utf8Path()).isFile())
+            expectWellFormed(utf8Path());
+    }
     TestFolder folder_;
 };
 

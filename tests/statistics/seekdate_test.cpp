@@ -37,6 +37,8 @@ protected:
         SeekDate::setSaveNameQuestion({});
         periodReportRunner() = {};
         unload();
+        if (QFileInfo(fund_fixture::utf8Path()).isFile())
+            fund_fixture::expectWellFormed(fund_fixture::utf8Path());
     }
 
     SeekDate* open(const QString& kind)
@@ -261,4 +263,5 @@ TEST_F(PeriodDialog, AFailedExportShowsTheErrorAndNoSaveDialog)
     EXPECT_FALSE(asked);
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(fund_fixture::readBytes(fund_fixture::utf8Path()), QByteArray("previous"));
+    QFile::remove(fund_fixture::utf8Path());   // not a report of ours
 }
