@@ -1,6 +1,11 @@
+// Long documents: "+" joins each line in one allocation.
+#define QT_USE_QSTRINGBUILDER
+
 #include "fund_report/reportdocument.h"
 
 #include "db/values.h"
+
+#include <algorithm>
 
 namespace tav::fund_report {
 
@@ -51,6 +56,12 @@ QString isoOfBirthDate(const QString& dataB)
 
 QString xmlValue(const QString& value)
 {
+    const auto special = [](QChar c) {
+        const char16_t u = c.unicode();
+        return u == '&' || u == '<' || u == '"' || u == '\r' || u == '\n' || u == '\t';
+    };
+    if (std::none_of(value.begin(), value.end(), special))
+        return value;
     QString out;
     out.reserve(value.size() + 8);
     for (qsizetype i = 0; i < value.size(); ++i) {

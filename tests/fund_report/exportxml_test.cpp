@@ -228,3 +228,25 @@ TEST_F(FundReport, AControlCharacterInAnyFieldStillGivesAWellFormedFile)
     for (char ch : bytes)
         EXPECT_TRUE(uchar(ch) >= 0x20 || ch == '\r' || ch == '\n') << int(ch);
 }
+
+TEST_F(FundReport, QuotesInKeysAreDataAndSheetsAreNotCountedIn16Bits)
+{
+    const QString egn = "75'1011234";
+    {
+        db::Connection c = db::Connection::main();
+        c.insert("Pacients", {"EGN", "Names"}, {egn, "O'Hara Ann Lee"});
+        c.insert("Spec", {"EGN", "ListID", "Data", "SISP1"}, {egn, "'00001", QDate(2010, 3, 1), "64"});
+        // 32,769 sheets of one patient, one service each.
+        c.exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 32768)"
+               " INSERT INTO Help (EGN, ListID, Data, KodHelp, Cena, Times, KodMedic)"
+               " SELECT ?, '''' || substr('00000' || i, -5), date('2010-03-01', '+' || (i % 31) || ' days'),"
+               " '101', 1, 15, ? FROM n",
+               {egn, kDoctor});
+    }
+    const ExportResult r = ExportReportXml("03/01/2010", "03/31/2010");
+    EXPECT_EQ(r.entries, 32769);
+    const QString text = QString::fromUtf8(readBytes(utf8Path()));
+    EXPECT_TRUE(text.contains("ambulatorySheetNo=\"'32768\""));
+    EXPECT_TRUE(text.contains("personIdentifier=\"75'1011234\""));
+    EXPECT_EQ(text.count("<prescSpecialist SODPCode=\"64\" date=\"2010-03-01\"/>"), 1);
+}
