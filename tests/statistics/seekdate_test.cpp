@@ -265,3 +265,19 @@ TEST_F(PeriodDialog, AFailedExportShowsTheErrorAndNoSaveDialog)
     EXPECT_EQ(fund_fixture::readBytes(fund_fixture::utf8Path()), QByteArray("previous"));
     QFile::remove(fund_fixture::utf8Path());   // not a report of ours
 }
+
+TEST_F(PeriodDialog, SheetsLeftOutAreNamedBeforeTheEndMessage)
+{
+    fund_fixture::fillSmallPractice();
+    {
+        db::Connection c = db::Connection::main();
+        fund_fixture::addService(c, "8001010000", "000014", QDate(2010, 3, 20), "101", "x", QVariant(), 6.44, 15);
+    }
+    SeekDate::setSaveNameQuestion([](QWidget*, const SaveRequest&) { return QString(); });
+    SeekDate* d = open("4");
+    type(d, "01.03.2010", "31.03.2010");
+    const QStringList seen = press(d, 2);
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_EQ(seen[0], QString("Не са включени в отчета:\rЕГН 8001010000, лист 000014, 20.03.2010 - няма пациент с това ЕГН"));
+    EXPECT_EQ(seen[1], kDone);
+}
