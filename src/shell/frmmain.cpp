@@ -20,6 +20,7 @@
 #include "shell/password.h"
 #include "shell/pictures.h"
 #include "shell/support.h"
+#include "statistics/seekdate.h"
 #include "statistics/tempdb.h"
 #include "treatments/timebudget.h"
 
@@ -149,6 +150,8 @@ void frmMain::connectMenus()
     on(ui->mnuHelpContents, &frmMain::mnuHelpContents_Click);
     on(ui->mnuHelpUpdate, &frmMain::mnuHelpUpdate_Click);
     on(ui->mnuHelpAbout, &frmMain::mnuHelpAbout_Click);
+    on(ui->mnuOtchetExportXML, &frmMain::mnuOtchetExportXML_Click);
+    on(ui->mnuSlgSchet, &frmMain::mnuSlgSchet_Click);
     connect(ui->mnuViewButton, &QAction::triggered, this, &frmMain::mnuViewButton_Click);
     // "Време": the check mark is kept; the time window comes with the time budget.
 }
@@ -394,6 +397,19 @@ void frmMain::mnuHelpAbout_Click()
 {
     About dlg(this);
     dlg.exec();
+}
+
+void frmMain::mnuOtchetExportXML_Click()
+{
+    statistics::CreateTempTable(QStringLiteral("TempWork"));
+    ReportKind = QStringLiteral("4");
+    statistics::SeekDate::showShared();
+}
+
+void frmMain::mnuSlgSchet_Click()
+{
+    ReportKind = QStringLiteral("4");
+    statistics::SeekDate::showShared();
 }
 
 } // namespace tav
