@@ -2,6 +2,8 @@
 #include "db/jetfile.h"
 #include "support/test_data.h"
 
+#include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -92,4 +94,21 @@ TEST(JetFile, MissingTablesFieldsAndForeignFilesAreNamed)
     EXPECT_FALSE(isJetFile(sqlite));
     EXPECT_THROW(JetFile{sqlite}, DbError);
     EXPECT_THROW(JetFile{dir.filePath("none.mdb")}, DbError);
+}
+
+// The committed Jet fixture is what the writer makes of the committed script:
+// an edit of one without the other shows here.
+TEST(JetFile, TheFixtureIsTheWritersOutputOfItsScript)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("fund_export.mdb");
+    QProcess tool;
+    tool.start("python3", {QStringLiteral(TAV_TEST_DATA "/../tools/make_jet3.py"), testDataFile("fund_export.sql"), out});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    QFile made(out), committed(testDataFile("fund_export.mdb"));
+    ASSERT_TRUE(made.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(committed.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(made.readAll() == committed.readAll())
+        << "tests/data/fund_export.mdb is out of date: run tests/tools/make_jet3.py tests/data/fund_export.sql tests/data/fund_export.mdb";
 }
