@@ -142,16 +142,23 @@ KorEGN::KorEGN(QWidget* parent) : QDialog(parent), ui(new Ui::KorEGN)
 
 KorEGN::~KorEGN() = default;
 
+// Owned by the main window, the message stays up when "Отказ" took the
+// focus from the box and closes this window.
+QWidget* KorEGN::messageOwner()
+{
+    return mainWindow() ? mainWindow() : this;
+}
+
 void KorEGN::Text1_LostFocus()
 {
     if (trimBlanks(ui->Text1->text()).size() != 10)
-        sayModeless(kWrongEgn + QStringLiteral("Моля, проверете старото ЕГН!"), this);
+        sayModeless(kWrongEgn + QStringLiteral("Моля, проверете старото ЕГН!"), messageOwner());
 }
 
 void KorEGN::Text2_LostFocus()
 {
     if (trimBlanks(ui->Text2->text()).size() != 10)
-        sayModeless(kWrongEgn + QStringLiteral("Моля, проверете новото ЕГН!"), this);
+        sayModeless(kWrongEgn + QStringLiteral("Моля, проверете новото ЕГН!"), messageOwner());
 }
 
 void KorEGN::Text2_Click()

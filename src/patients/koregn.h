@@ -52,6 +52,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    QWidget* messageOwner();
     std::unique_ptr<Ui::KorEGN> ui;
 };
 
