@@ -113,14 +113,14 @@ NamesAndBirthDates nameAndRewriteBirthDates(const std::function<void(int, int)>&
 int removeOtherDoctorsPatients(const QString& doctorCode, const std::function<void(int, int)>& progress)
 {
     db::Connection c = db::Connection::main();
+    db::keepPagesInMemory(c);
+    db::Transaction t(c);
     // Codes compare as the old database compared them: "d1" is "D1".
     const QString others = QStringLiteral("LKod <> ? COLLATE UNOCASE");
     const db::Rows patients =
         c.query(QStringLiteral("SELECT EGN FROM Pacients WHERE %1 ORDER BY RecID").arg(others), {doctorCode});
     if (patients.isEmpty())
         return 0;
-    db::keepPagesInMemory(c);
-    db::Transaction t(c);
     db::Statement removeTreatments(c, QStringLiteral("DELETE FROM Help WHERE EGN = ?"));
     db::Statement removeChart(c, QStringLiteral("DELETE FROM Dental WHERE EGN = ?"));
     const int count = int(patients.size());
