@@ -311,4 +311,12 @@ void raisePreview(Report& report)
     }
 }
 
+void closePreview(Report& report)
+{
+    if (QWidget* w = report.preview())
+        w->close();
+    else
+        report.end();
+}
+
 } // namespace tav::report

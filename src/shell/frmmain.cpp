@@ -5,6 +5,11 @@
 #include "db/database.h"
 #include "db/paths.h"
 #include "patients/entry.h"
+#include "patients/koregn.h"
+#include "patients/maintenance.h"
+#include "patients/seekname.h"
+#include "patients/zokcimport.h"
+#include "printing/printouts.h"
 #include "services/dialogs.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
@@ -19,6 +24,7 @@
 #include "shell/password.h"
 #include "shell/pictures.h"
 #include "shell/support.h"
+#include "statistics/seekdate.h"
 #include "statistics/tempdb.h"
 #include "treatments/timebudget.h"
 
@@ -78,6 +84,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(new Ui::frmMain)
     for (QMenu* m : ui->menuBar->findChildren<QMenu*>())
         m->installEventFilter(this);
     connectMenus();
+    // The search in its report mode prints the card of the patient picked;
+    // closing the card closes the search.
+    SeekName::setPrintedCardOpener([] { printing::ShowPatientCard(SeekName::vars().sFindEGN, &SeekName::unloadShared); });
 
     // A sensible first size: most of the screen, centred.
     QSize size(1100, 760);
@@ -134,17 +143,23 @@ void frmMain::connectMenus()
     };
     on(ui->mnuPacDen, &frmMain::mnuPacDen_Click);
     on(ui->mnuPacKor, &frmMain::mnuPacKor_Click);
+    on(ui->mnuPacKorEGN, &frmMain::mnuPacKorEGN_Click);
     on(ui->mnuPacReg, &frmMain::mnuPacReg_Click);
+    on(ui->mnuPacZOKC, &frmMain::mnuPacZOKC_Click);
     on(ui->mnuExit, &frmMain::mnuExit_Click);
     on(ui->mnuOtPac, &frmMain::mnuOtPac_Click);
     on(ui->mnuSlgMed, &frmMain::mnuSlgMed_Click);
     on(ui->mnuSlgUnit, &frmMain::mnuSlgUnit_Click);
     on(ui->mnuSlgSave, &frmMain::mnuSlgSave_Click);
     on(ui->mnuSlgOpen, &frmMain::mnuSlgOpen_Click);
+    on(ui->mnuSlgUtil, &frmMain::mnuSlgUtil_Click);
+    on(ui->mnuSlgClean, &frmMain::mnuSlgClean_Click);
     on(ui->mnuCahgePass, &frmMain::mnuCahgePass_Click);
     on(ui->mnuHelpContents, &frmMain::mnuHelpContents_Click);
     on(ui->mnuHelpUpdate, &frmMain::mnuHelpUpdate_Click);
     on(ui->mnuHelpAbout, &frmMain::mnuHelpAbout_Click);
+    on(ui->mnuOtchetExportXML, &frmMain::mnuOtchetExportXML_Click);
+    on(ui->mnuSlgSchet, &frmMain::mnuSlgSchet_Click);
     connect(ui->mnuViewButton, &QAction::triggered, this, &frmMain::mnuViewButton_Click);
     // "Време": the check mark is kept; the time window comes with the time budget.
 }
@@ -314,10 +329,20 @@ void frmMain::mnuPacKor_Click()
     patients::openSearchByName(this);
 }
 
+void frmMain::mnuPacKorEGN_Click()
+{
+    KorEGN::showShared();
+}
+
 void frmMain::mnuPacReg_Click()
 {
     CardMode = QStringLiteral("New");
     patients::openNewPatientCard(this);
+}
+
+void frmMain::mnuPacZOKC_Click()
+{
+    patients::ImportZOKCPatients(this);
 }
 
 void frmMain::mnuExit_Click()
@@ -366,6 +391,16 @@ void frmMain::mnuSlgOpen_Click()
     backup::restoreDatabase(file);
 }
 
+void frmMain::mnuSlgUtil_Click()
+{
+    patients::RepairDatabase(this);
+}
+
+void frmMain::mnuSlgClean_Click()
+{
+    patients::DeleteOtherDoctorsPatients(this);
+}
+
 void frmMain::mnuCahgePass_Click()
 {
     ChangePassword::showModal(this);
@@ -390,6 +425,19 @@ void frmMain::mnuHelpAbout_Click()
 {
     About dlg(this);
     execOwnedDialog(dlg, this);
+}
+
+void frmMain::mnuOtchetExportXML_Click()
+{
+    statistics::CreateTempTable(QStringLiteral("TempWork"));
+    ReportKind = QStringLiteral("4");
+    statistics::SeekDate::showShared();
+}
+
+void frmMain::mnuSlgSchet_Click()
+{
+    ReportKind = QStringLiteral("4");
+    statistics::SeekDate::showShared();
 }
 
 } // namespace tav
