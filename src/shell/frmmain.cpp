@@ -158,6 +158,7 @@ void frmMain::connectMenus()
     on(ui->mnuHelpContents, &frmMain::mnuHelpContents_Click);
     on(ui->mnuHelpUpdate, &frmMain::mnuHelpUpdate_Click);
     on(ui->mnuHelpAbout, &frmMain::mnuHelpAbout_Click);
+    on(ui->mnuOtchetWork, &frmMain::mnuOtchetWork_Click);
     on(ui->mnuOtchetExportXML, &frmMain::mnuOtchetExportXML_Click);
     on(ui->mnuSlgSchet, &frmMain::mnuSlgSchet_Click);
     connect(ui->mnuViewButton, &QAction::triggered, this, &frmMain::mnuViewButton_Click);
@@ -301,8 +302,8 @@ void frmMain::ToolBar_ButtonClick(const QString& key)
 {
     // The toolbar passes over any failure of the action it starts.
     try {
-        // "PrintZOK", "PrintGraf" and "Grafik" open windows of the period
-        // reports and of the schedule, which are not here yet.
+        // "PrintGraf" and "Grafik" open windows of the schedule, which are
+        // not here yet.
         if (key == QLatin1String("New"))
             mnuPacReg_Click();
         else if (key == QLatin1String("Edit"))
@@ -311,6 +312,8 @@ void frmMain::ToolBar_ButtonClick(const QString& key)
             mnuPacDen_Click();
         else if (key == QLatin1String("PrintPac"))
             mnuOtPac_Click();
+        else if (key == QLatin1String("PrintZOK"))
+            mnuOtchetWork_Click();
     } catch (...) {
     }
 }
@@ -425,6 +428,13 @@ void frmMain::mnuHelpAbout_Click()
 {
     About dlg(this);
     execOwnedDialog(dlg, this);
+}
+
+void frmMain::mnuOtchetWork_Click()
+{
+    statistics::CreateTempTable(QStringLiteral("TempWork"));
+    ReportKind = QStringLiteral("1");
+    statistics::SeekDate::showShared();
 }
 
 void frmMain::mnuOtchetExportXML_Click()

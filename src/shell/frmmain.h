@@ -78,6 +78,7 @@ private:
     void mnuHelpContents_Click();
     void mnuHelpUpdate_Click();
     void mnuHelpAbout_Click();
+    void mnuOtchetWork_Click();
     void mnuOtchetExportXML_Click();
     void mnuSlgSchet_Click();
 

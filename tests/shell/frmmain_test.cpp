@@ -431,10 +431,36 @@ TEST_F(MainWindowTest, AFailingMenuActionIsReportedAndTheWindowStays)
     EXPECT_TRUE(w->isVisible());
     EXPECT_FALSE(QFile::exists(folder_.file("copy.arh")));
 
-    // The toolbar passes over failures without a word.
-    ModalScript quiet;
-    w->ToolBar_ButtonClick(QStringLiteral("New"));
-    EXPECT_TRUE(quiet.seenWindows().isEmpty());
+    // A folder where the temporary database belongs: "Дейности към ЗОК"
+    // cannot make its work table. The menu says so ...
+    ASSERT_TRUE(QDir().mkpath(tav::TempDatabasePath + "/inside"));
+    {
+        ModalScript script;
+        script.click("InfDialog", "OKButton", &seen);
+        w->menuItem("mnuOtchetWork")->trigger();
+        EXPECT_TRUE(script.finished());
+        EXPECT_TRUE(seen.contains(QStringLiteral("temp.mdb"))) << seen.toStdString();
+    }
+    // ... the toolbar button of the same action passes over it without a word.
+    tav::ReportKind.clear();
+    {
+        ModalScript quiet;
+        w->ToolBar_ButtonClick(QStringLiteral("PrintZOK"));
+        EXPECT_TRUE(quiet.unexpected().isEmpty()) << qPrintable(quiet.unexpected().join(", "));
+    }
+    EXPECT_TRUE(tav::ReportKind.isEmpty());
+    EXPECT_EQ(tav::statistics::SeekDate::instance(), nullptr);
+    EXPECT_TRUE(w->isVisible());
+
+    // With the folder gone the button makes the work table and asks for the period.
+    ASSERT_TRUE(QDir(tav::TempDatabasePath).removeRecursively());
+    w->ToolBar_ButtonClick(QStringLiteral("PrintZOK"));
+    EXPECT_EQ(tav::ReportKind, QString("1"));
+    ASSERT_NE(tav::statistics::SeekDate::instance(), nullptr);
+    EXPECT_TRUE(tav::statistics::SeekDate::instance()->isVisible());
+    EXPECT_EQ(tav::db::Connection::temp().scalar("SELECT count(*) FROM sqlite_master WHERE name = 'TempWork'").toInt(), 1);
+    tav::statistics::SeekDate::unloadShared();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(MainWindowTest, BackupFromTheMenuAsksWithItsDialogAndCopiesTheDatabase)
