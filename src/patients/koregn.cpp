@@ -6,6 +6,7 @@
 #include "patients/egn.h"
 #include "patients/prompts.h"
 #include "services/hourglass.h"
+#include "services/ownedwindow.h"
 #include "services/program.h"
 
 #include <QFocusEvent>
@@ -114,11 +115,7 @@ KorEGN* KorEGN::showShared()
         g_korEgn = new KorEGN(mainWindow());
         g_korEgn->setAttribute(Qt::WA_DeleteOnClose);
     }
-    const bool wasOpen = g_korEgn->isVisible();
-    g_korEgn->show();
-    if (wasOpen)
-        g_korEgn->raise();
-    g_korEgn->activateWindow();
+    showOwnedWindow(g_korEgn);
     return g_korEgn;
 }
 

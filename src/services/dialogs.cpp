@@ -39,7 +39,7 @@ void InfoMessageModeless(const QString& text, QWidget* owner)
     dlg->setAttribute(Qt::WA_DeleteOnClose);
     dlg->setModal(false);
     dlg->setMessage(text);
-    dlg->show();
+    showOwnedWindow(dlg, owner);
 }
 
 bool YesNoQuestion(const QString& question, QWidget* owner, const QString& caption)

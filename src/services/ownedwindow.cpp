@@ -68,7 +68,11 @@ void centreOnOwner(QWidget* w, QWidget* owner)
     const QRect around = owner && owner->isVisible() && !owner->isMinimized() ? owner->frameGeometry() : avail;
     if (around.isEmpty())
         return;
-    const QSize size = w->frameGeometry().size();
+    QSize size = w->frameGeometry().size();
+    // Before its first showing a window knows no frame yet: the owner's is
+    // the best guess of what the window manager will add.
+    if (size == w->size() && owner && owner->isVisible())
+        size += owner->frameGeometry().size() - owner->size();
     QPoint topLeft(around.center().x() - size.width() / 2, around.center().y() - size.height() / 2);
     if (!avail.isEmpty()) {
         // Kept on the screen; a window larger than the screen shows its top-left corner.

@@ -5,6 +5,7 @@
 #include "fund_report/exportxml.h"
 #include "services/dialogs.h"
 #include "services/globals.h"
+#include "services/ownedwindow.h"
 #include "services/program.h"
 
 #include <QCloseEvent>
@@ -46,11 +47,7 @@ SeekDate* SeekDate::showShared()
         g_seek = new SeekDate(mainWindow());
         g_seek->setAttribute(Qt::WA_DeleteOnClose);
     }
-    const bool wasOpen = g_seek->isVisible();
-    g_seek->show();
-    if (wasOpen)
-        g_seek->raise();
-    g_seek->activateWindow();
+    showOwnedWindow(g_seek);
     return g_seek;
 }
 

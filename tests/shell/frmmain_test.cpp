@@ -15,6 +15,7 @@
 #include "shell/helpwindow.h"
 #include "shell/medicunit.h"
 #include "patients/kartonadd.h"
+#include "patients/koregn.h"
 #include "patients/patientrecord.h"
 #include "patients/prompts.h"
 #include "patients/seekname.h"
@@ -708,7 +709,7 @@ void expectOwnedAndPlaced(QWidget* win, QWidget* main, const char* what)
     // Centred on the main window in each direction it fits the screen;
     // where it does not, from the screen's edge.
     if (r.width() <= screen.width()) {
-        EXPECT_LE(std::abs(r.center().x() - centre.x()), 1) << what << " at x " << r.x();
+        EXPECT_LE(std::abs(r.center().x() - centre.x()), 1) << what << " at x " << r.x() << " width " << r.width() << " around " << centre.x();
     } else {
         EXPECT_EQ(r.left(), screen.left()) << what;
     }
@@ -738,6 +739,8 @@ TEST_F(MainWindowTest, TheWindowsItOpensAreItsOwnAndOpenCentredOnIt)
         {"mnuPacKor", [] { return static_cast<QWidget*>(tav::SeekName::instance()); }},
         {"mnuSlgUnit", [] { return static_cast<QWidget*>(tav::MedicUnit::instance()); }},
         {"mnuHelpContents", [] { return static_cast<QWidget*>(tav::HelpWindow::instance()); }},
+        {"mnuPacKorEGN", [] { return static_cast<QWidget*>(tav::KorEGN::instance()); }},
+        {"mnuSlgSchet", [] { return static_cast<QWidget*>(tav::statistics::SeekDate::instance()); }},
     };
     for (const Modeless& m : modeless) {
         w->menuItem(m.item)->trigger();
