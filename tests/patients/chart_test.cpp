@@ -2,7 +2,9 @@
 #include "patients/toothcodes.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
 #include <set>
+#include <string>
 
 using namespace tav::patients;
 
@@ -35,46 +37,117 @@ void expectConsistent(const ChartState& s)
 
 } // namespace
 
+// The chart's places as the card shows them, left to right on screen: the
+// permanent tooth with its column and box, the milk tooth sharing the place
+// with its column and box, and the place's switch (0: none).
+struct PlaceRow {
+    bool upper;
+    int place;
+    int permanentTooth, permanentColumn, permanentBox;
+    int milkTooth, milkColumn, milkBox;
+    int switchNo;
+};
+const PlaceRow kPlaces[] = {
+    {true, 1, 18, 21, 51, 0, 0, 0, 0},
+    {true, 2, 17, 22, 50, 0, 0, 0, 0},
+    {true, 3, 16, 23, 49, 0, 0, 0, 0},
+    {true, 4, 15, 24, 65, 55, 1, 29, 1},
+    {true, 5, 14, 25, 64, 54, 2, 30, 2},
+    {true, 6, 13, 26, 63, 53, 3, 31, 3},
+    {true, 7, 12, 27, 62, 52, 4, 32, 4},
+    {true, 8, 11, 28, 66, 51, 5, 28, 5},
+    {true, 9, 21, 29, 52, 61, 6, 39, 6},
+    {true, 10, 22, 30, 53, 62, 7, 40, 7},
+    {true, 11, 23, 31, 54, 63, 8, 41, 8},
+    {true, 12, 24, 32, 55, 64, 9, 42, 9},
+    {true, 13, 25, 33, 56, 65, 10, 38, 10},
+    {true, 14, 26, 34, 74, 0, 0, 0, 0},
+    {true, 15, 27, 35, 73, 0, 0, 0, 0},
+    {true, 16, 28, 36, 72, 0, 0, 0, 0},
+    {false, 1, 48, 37, 48, 0, 0, 0, 0},
+    {false, 2, 47, 38, 47, 0, 0, 0, 0},
+    {false, 3, 46, 39, 46, 0, 0, 0, 0},
+    {false, 4, 45, 40, 70, 85, 11, 24, 11},
+    {false, 5, 44, 41, 69, 84, 12, 25, 12},
+    {false, 6, 43, 42, 68, 83, 13, 26, 13},
+    {false, 7, 42, 43, 67, 82, 14, 27, 14},
+    {false, 8, 41, 44, 71, 81, 15, 23, 15},
+    {false, 9, 31, 45, 60, 71, 16, 34, 16},
+    {false, 10, 32, 46, 59, 72, 17, 35, 17},
+    {false, 11, 33, 47, 58, 73, 18, 36, 18},
+    {false, 12, 34, 48, 57, 74, 19, 37, 19},
+    {false, 13, 35, 49, 61, 75, 20, 33, 20},
+    {false, 14, 36, 50, 45, 0, 0, 0, 0},
+    {false, 15, 37, 51, 44, 0, 0, 0, 0},
+    {false, 16, 38, 52, 43, 0, 0, 0, 0},
+};
+
 TEST(DentalChart, PlacesInArchOrder)
 {
-    const int upper[] = {18, 17, 16, 15, 14, 13, 12, 11, 21, 22, 23, 24, 25, 26, 27, 28};
-    const int lower[] = {48, 47, 46, 45, 44, 43, 42, 41, 31, 32, 33, 34, 35, 36, 37, 38};
     const auto& places = chartPlaces();
+    ASSERT_EQ(std::size(kPlaces), places.size());
     std::set<int> boxes;
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_TRUE(places[i].upper);
-        EXPECT_EQ(places[i].place, i + 1);
-        EXPECT_EQ(places[i].permanentTooth, upper[i]);
-        EXPECT_FALSE(places[16 + i].upper);
-        EXPECT_EQ(places[16 + i].permanentTooth, lower[i]);
-    }
-    int switches = 0;
-    for (const ChartPlace& p : places) {
-        EXPECT_TRUE(boxes.insert(p.permanentBox).second);
-        EXPECT_GE(p.permanentBox, 43);
-        EXPECT_EQ(columnOfBox(p.permanentBox), columnOfTooth(p.permanentTooth));
-        EXPECT_EQ(boxOfColumn(columnOfTooth(p.permanentTooth)), p.permanentBox);
-        if (p.milkTooth == 0)
+    for (size_t i = 0; i < places.size(); ++i) {
+        const PlaceRow& want = kPlaces[i];
+        const ChartPlace& got = places[i];
+        const std::string where = (want.upper ? "upper " : "lower ") + std::to_string(want.place);
+        EXPECT_EQ(got.upper, want.upper) << where;
+        EXPECT_EQ(got.place, want.place) << where;
+        EXPECT_EQ(got.permanentTooth, want.permanentTooth) << where;
+        EXPECT_EQ(got.permanentBox, want.permanentBox) << where;
+        EXPECT_EQ(got.milkTooth, want.milkTooth) << where;
+        EXPECT_EQ(got.switchNo, want.switchNo) << where;
+        EXPECT_EQ(columnOfTooth(want.permanentTooth), want.permanentColumn) << where;
+        EXPECT_EQ(toothOfColumn(want.permanentColumn), want.permanentTooth) << where;
+        EXPECT_EQ(columnOfBox(want.permanentBox), want.permanentColumn) << where;
+        EXPECT_EQ(boxOfColumn(want.permanentColumn), want.permanentBox) << where;
+        EXPECT_EQ(placeOfBox(want.permanentBox), &got) << where;
+        boxes.insert(want.permanentBox);
+        if (want.milkTooth == 0)
             continue;
-        ++switches;
-        EXPECT_EQ(p.milkTooth, p.permanentTooth + 40);
-        EXPECT_TRUE(boxes.insert(p.milkBox).second);
-        EXPECT_LE(p.milkBox, 42);
-        EXPECT_GE(p.permanentBox, 52);   // 52..71: the permanent boxes of places with a milk tooth
-        EXPECT_LE(p.permanentBox, 71);
-        EXPECT_EQ(columnOfBox(p.milkBox), columnOfTooth(p.milkTooth));
-        EXPECT_EQ(&placeOfSwitch(p.switchNo), &p);
-        EXPECT_EQ(p.place >= 4 && p.place <= 13, true);
+        EXPECT_EQ(got.milkBox, want.milkBox) << where;
+        EXPECT_EQ(columnOfTooth(want.milkTooth), want.milkColumn) << where;
+        EXPECT_EQ(toothOfColumn(want.milkColumn), want.milkTooth) << where;
+        EXPECT_EQ(columnOfBox(want.milkBox), want.milkColumn) << where;
+        EXPECT_EQ(boxOfColumn(want.milkColumn), want.milkBox) << where;
+        EXPECT_EQ(placeOfBox(want.milkBox), &got) << where;
+        EXPECT_EQ(&placeOfSwitch(want.switchNo), &got) << where;
+        boxes.insert(want.milkBox);
     }
-    EXPECT_EQ(switches, 20);
+    // 23..42 the milk boxes, 43..74 the permanent ones; no other index is a tooth.
     EXPECT_EQ(boxes.size(), 52u);
-    EXPECT_EQ(*boxes.begin(), kFirstChartBox);
-    EXPECT_EQ(*boxes.rbegin(), kLastChartBox);
-    EXPECT_EQ(placeOfSwitch(1).milkTooth, 55);
-    EXPECT_EQ(placeOfSwitch(5).milkTooth, 51);
-    EXPECT_EQ(placeOfSwitch(6).milkTooth, 61);
-    EXPECT_EQ(placeOfSwitch(11).milkTooth, 85);
-    EXPECT_EQ(placeOfSwitch(20).milkTooth, 75);
+    EXPECT_EQ(*boxes.begin(), 23);
+    EXPECT_EQ(*boxes.rbegin(), 74);
+    for (int i = 0; i < 23; ++i) {
+        EXPECT_EQ(columnOfBox(i), 0) << i;
+        EXPECT_EQ(placeOfBox(i), nullptr) << i;
+    }
+}
+
+TEST(DentalChart, TheMilkMarkInEachPermanentBoxWorksItsOwnSwitch)
+{
+    // "00" left in one of the permanent boxes 52..71 ticks this switch.
+    const std::pair<int, int> boxToSwitch[] = {
+        {52, 6}, {53, 7}, {54, 8}, {55, 9}, {56, 10}, {57, 19}, {58, 18}, {59, 17}, {60, 16}, {61, 20},
+        {62, 4}, {63, 3}, {64, 2}, {65, 1}, {66, 5}, {67, 14}, {68, 13}, {69, 12}, {70, 11}, {71, 15},
+    };
+    for (const auto& [permanentBox, n] : boxToSwitch) {
+        ChartState s = ChartState::initial();
+        s.text[permanentBox] = "00";
+        CodeEntry(s, permanentBox);
+        for (int k = 1; k <= kSwitchCount; ++k)
+            EXPECT_EQ(s.ticked[k], k == n) << "box " << permanentBox << ", switch " << k;
+        EXPECT_EQ(s.text[permanentBox], "") << permanentBox;
+        EXPECT_FALSE(s.shown[permanentBox]) << permanentBox;
+    }
+    // The permanent boxes of places without a milk tooth work none.
+    for (int permanentBox : {43, 44, 45, 46, 47, 48, 49, 50, 51, 72, 73, 74}) {
+        ChartState s = ChartState::initial();
+        s.text[permanentBox] = "00";
+        CodeEntry(s, permanentBox);
+        EXPECT_EQ(s.ticked, ChartState::initial().ticked) << permanentBox;
+        EXPECT_EQ(s.text[permanentBox], "*") << permanentBox;
+    }
 }
 
 TEST(DentalChart, CodeEntryConvertsEveryBoxHiddenOnesIncluded)
