@@ -8,6 +8,7 @@
 #include "services/globals.h"
 #include "shell/password.h"
 #include "support/program_folder.h"
+#include "support/shown_texts.h"
 #include "treatments/denhelp.h"
 
 #include <QApplication>
@@ -18,12 +19,15 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 #include <gtest/gtest.h>
 
 using namespace tav;
 using namespace tav::patients;
 using namespace patients_test;
+using testing_support::ShownTexts;
 using testing_support::TestFolder;
+using testing_support::shownTexts;
 
 namespace {
 
@@ -628,6 +632,39 @@ TEST_F(Card, ChartConvertsOnlyWhenTheBoxIsReallyLeft)
     EXPECT_EQ(dental(egn, "Z39"), QString("Pa"));
 }
 
+TEST_F(Card, EachChartBoxStandsAtItsPlace)
+{
+    // Places numbered left to right, the upper row above the lower; a milk
+    // box lies exactly on the permanent box of its place, its switch in line
+    // with it.
+    KartonAdd* card = open("New");
+    QRect previous[2];
+    for (const ChartPlace& p : chartPlaces()) {
+        const QLineEdit* permanent = card->txtFields(p.permanentBox);
+        ASSERT_NE(permanent, nullptr) << p.permanentTooth;
+        const QRect r = permanent->geometry();
+        QRect& before = previous[p.upper ? 0 : 1];
+        if (p.place > 1) {
+            EXPECT_GT(r.left(), before.right()) << "tooth " << p.permanentTooth;
+            EXPECT_EQ(r.top(), before.top()) << "tooth " << p.permanentTooth;
+        }
+        before = r;
+        if (!p.upper) {
+            const QRect above = card->txtFields(chartPlaces()[p.place - 1].permanentBox)->geometry();
+            EXPECT_EQ(r.left(), above.left()) << "tooth " << p.permanentTooth;
+            EXPECT_GT(r.top(), above.bottom()) << "tooth " << p.permanentTooth;
+        }
+        if (p.milkTooth == 0)
+            continue;
+        EXPECT_EQ(card->txtFields(p.milkBox)->geometry(), r) << "milk tooth " << p.milkTooth;
+        const QCheckBox* sw = card->check(p.switchNo);
+        const QPoint centre = sw->mapTo(card, sw->rect().center());
+        const QPoint boxCentre = permanent->mapTo(card, permanent->rect().center());
+        EXPECT_LE(std::abs(centre.x() - boxCentre.x()), r.width() / 2) << "switch " << p.switchNo;
+        EXPECT_EQ(centre.y() < boxCentre.y(), p.upper) << "switch " << p.switchNo;
+    }
+}
+
 TEST_F(Card, RendersAsACard)
 {
     const QString egn = egnOf("150503124");
@@ -636,15 +673,53 @@ TEST_F(Card, RendersAsACard)
                 {"Z36", "X"}, {"Z37", "R"}, {"Z39", "P"}, {"Z50", "III"}, {"Z52", "Pa"}});
     KartonAdd* card = open("Edit", egn);
     card->resize(card->sizeHint().expandedTo(card->size()));
+    // The two rows of tooth numbers are painted at the places, not as label text.
+    const QList<QWidget*> rows = {card->findChild<QWidget*>("Label1_0"), card->findChild<QWidget*>("Label1_1")};
+    const ShownTexts seen = shownTexts(card, rows);
+    EXPECT_TRUE(seen.faults.isEmpty()) << qPrintable(seen.faults.join("\n"));
+    EXPECT_EQ(card->windowTitle(), QString("Картон - Корекция"));
+    QStringList expected = {"Лични данни", "Медицински данни", "Добави", "Изтрий", "Запиши", "Затвори",
+                            "Имена", "ЕГН", "Пощ.код", "Нас.място", "Общ.", "Обл.", "Кв.", "Ул.", "бл.", "вх.",
+                            "ет.", "ап.", "дом.тел:", "сл.тел:", "моб.тел:", "Дата рег.", "Здр.кн.", "Рец.кн.",
+                            "ЗОК", "Здр.р-н", "проф.", "мест.", "Нац.", "Ст.", "Пол", "Кр.гр.", "Ph",
+                            "Непоносимост", "Особености", "Настоящи забол.", "Минали забол.", "Легенда",
+                            // the patient's rows
+                            "Мария Иванова Колева", egn, "Пловдив",
+                            // the chart: milk numbers and the findings of the places shown
+                            "55", "65", "85", "75", "E", "K", "X", "R", "P", "III", "Pa"};
+    for (const QString& text : expected)
+        EXPECT_TRUE(seen.shows(text)) << qPrintable(text);
+    // Milk teeth 55 and 83 show their mark, 61 its caries: three "*"/"C" boxes in red.
+    EXPECT_EQ(seen.texts.count("*"), 2);
+    EXPECT_TRUE(seen.shows("C"));
+    EXPECT_FALSE(seen.shows("O"));   // tooth 21 is hidden behind milk tooth 61
+    // The legend explains the shortcuts, the rows of tooth numbers are drawn.
+    EXPECT_EQ(seen.texts.filter("кариес").size(), 1) << qPrintable(seen.texts.join(" | "));
+    EXPECT_EQ(seen.texts.filter("фрактура").size(), 1) << qPrintable(seen.texts.join(" | "));
     const QImage img = card->grab().toImage();
-    EXPECT_GT(img.width(), 700);
-    EXPECT_GT(img.height(), 450);
+    for (const char* numbers : {"Label1_0", "Label1_1"}) {
+        QWidget* row = card->findChild<QWidget*>(numbers);
+        ASSERT_NE(row, nullptr);
+        const QRect r(row->mapTo(card, QPoint(0, 0)), row->size());
+        QSet<QRgb> colours;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                colours.insert(img.pixel(x, y));
+        EXPECT_GT(colours.size(), 1) << numbers << " draws no tooth numbers";
+    }
     const QString dir = qEnvironmentVariable("TAV_SHOTS");
     if (!dir.isEmpty())
         img.save(QDir(dir).filePath("kartonadd.png"));
     delete card;
+
+    // A new card shows its captions with nothing of any patient.
     card = open("New");
-    const QImage fresh = card->grab().toImage();
+    const ShownTexts fresh = shownTexts(card, {card->findChild<QWidget*>("Label1_0"), card->findChild<QWidget*>("Label1_1")});
+    EXPECT_TRUE(fresh.faults.isEmpty()) << qPrintable(fresh.faults.join("\n"));
+    EXPECT_EQ(card->windowTitle(), QString("Картон - Нов"));
+    for (const QString& text : {QString("Лични данни"), QString("ЕГН"), QString("Имена"), QString("Затвори")})
+        EXPECT_TRUE(fresh.shows(text)) << qPrintable(text);
+    EXPECT_FALSE(fresh.shows("Мария Иванова Колева"));
     if (!dir.isEmpty())
-        fresh.save(QDir(dir).filePath("kartonadd_new.png"));
+        card->grab().save(QDir(dir).filePath("kartonadd_new.png"));
 }

@@ -1,6 +1,7 @@
 #include "fund_report/fixtures.h"
 #include "support/modal_script.h"
 #include "support/program_folder.h"
+#include "support/shown_texts.h"
 
 #include "db/database.h"
 #include "db/paths.h"
@@ -25,6 +26,10 @@
 #include <QAction>
 #include <QDialog>
 #include <QScreen>
+#include <QMdiArea>
+#include <QSet>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <functional>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -47,7 +52,10 @@
 #include <memory>
 
 using testing_support::ModalScript;
+using testing_support::ShownTexts;
 using testing_support::TestFolder;
+using testing_support::shownItems;
+using testing_support::shownTexts;
 
 namespace {
 
@@ -846,24 +854,76 @@ TEST_F(MainWindowTest, FundReportFromTheMenuToTheSavedFile)
 TEST_F(MainWindowTest, LooksLikeTheProgram)
 {
     tav::frmMain* w = loaded(QStringLiteral("Мария Иванова"));
-    w->resize(1100, 720);
+    w->resize(790, 560);
     w->show();
     QCoreApplication::processEvents();
-    const QPixmap shot = w->grab();
-    EXPECT_GE(shot.width(), 900);
     const QString dir = qEnvironmentVariable("TAV_SCREENSHOTS");
-    if (!dir.isEmpty()) {
+    const QImage shot = w->grab().toImage();
+    if (!dir.isEmpty())
         shot.save(dir + "/frmmain.png");
-        const QPixmap bar = w->toolBar()->grab();
-        bar.scaled(bar.size() * 3).save(dir + "/toolbar_x3.png");
-        QMenu* m = w->menu("mnuSlg");
-        m->popup(w->mapToGlobal(QPoint(150, 20)));
-        QCoreApplication::processEvents();
-        m->grab().save(dir + "/frmmain_mnuSlg.png");
-        m->close();
-        tav::help::showTopic(w, 44);
-        tav::HelpWindow::instance()->grab().save(dir + "/help.png");
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Тавлинора 3.0.5 - д-р Мария Иванова"));
+
+    // The menu bar's five captions, drawn in order.
+    const ShownTexts bar = shownItems(w->menuBar());
+    EXPECT_TRUE(bar.faults.isEmpty()) << qPrintable(bar.faults.join("\n"));
+    EXPECT_EQ(bar.texts, (QStringList{"Пациенти", "Справки", "Служебна", "Прозорец", "Помощ"}));
+
+    // The toolbar under it: seven pictures side by side, each drawn.
+    QToolBar* tools = w->toolBar();
+    const QRect toolsRect(tools->mapTo(w, QPoint(0, 0)), tools->size());
+    EXPECT_GE(toolsRect.top(), w->menuBar()->geometry().bottom());
+    QRect previous;
+    int buttons = 0;
+    for (QAction* a : tools->actions()) {
+        if (a->isSeparator())
+            continue;
+        QWidget* b = tools->widgetForAction(a);
+        ASSERT_NE(b, nullptr);
+        ASSERT_TRUE(b->isVisible()) << qPrintable(a->toolTip());
+        const QRect r(b->mapTo(w, QPoint(0, 0)), b->size());
+        EXPECT_TRUE(toolsRect.contains(r)) << qPrintable(a->toolTip());
+        EXPECT_FALSE(r.intersects(previous)) << qPrintable(a->toolTip());
+        previous = r;
+        QSet<QRgb> colours;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                colours.insert(shot.pixel(x, y));
+        EXPECT_GT(colours.size(), 4) << qPrintable(a->toolTip()) << " shows no picture";
+        ++buttons;
     }
+    EXPECT_EQ(buttons, 7);
+    // The frame for the other windows fills the rest.
+    const QRect frame(w->mdiArea()->mapTo(w, QPoint(0, 0)), w->mdiArea()->size());
+    EXPECT_GE(frame.top(), toolsRect.bottom());
+    EXPECT_GT(frame.height(), w->height() / 2);
+
+    // A menu opened from it shows its items' captions.
+    QMenu* m = w->menu("mnuSlg");
+    m->popup(w->mapToGlobal(QPoint(150, 20)));
+    QCoreApplication::processEvents();
+    const ShownTexts items = shownItems(m);
+    if (!dir.isEmpty())
+        m->grab().save(dir + "/frmmain_mnuSlg.png");
+    m->close();
+    EXPECT_TRUE(items.faults.isEmpty()) << qPrintable(items.faults.join("\n"));
+    for (const char* caption : {"Ценоразпис", "Лечебно заведение", "Съхраняване на данни", "Зареждане на данни",
+                                "Смяна на паролата"})
+        EXPECT_TRUE(items.shows(QString::fromUtf8(caption))) << caption;
+
+    // The help at a topic: its buttons, and the topic's heading at the top.
+    ASSERT_TRUE(tav::help::showTopic(w, 44));
+    tav::HelpWindow* help = tav::HelpWindow::instance();
+    ASSERT_NE(help, nullptr);
+    QCoreApplication::processEvents();
+    const ShownTexts helpTexts = shownTexts(help);
+    EXPECT_TRUE(helpTexts.faults.isEmpty()) << qPrintable(helpTexts.faults.join("\n"));
+    for (const char* caption : {"Съдържание", "Назад", "Напред"})
+        EXPECT_TRUE(helpTexts.shows(QString::fromUtf8(caption))) << caption;
+    QTextBrowser* browser = help->browser();
+    const QTextCursor top = browser->cursorForPosition(QPoint(10, 10));
+    EXPECT_EQ(top.block().text(), QStringLiteral("Съхраняване на данни"));
+    if (!dir.isEmpty())
+        help->grab().save(dir + "/help.png");
 }
 
 } // namespace
