@@ -41,6 +41,14 @@ TEST(Language, QtsOwnTextsAndTheLocaleAreBulgarian)
 
     ASSERT_TRUE(tav::installBulgarian());
     const QStringList menu = contextMenuTexts();
+    if (const QString dir = qEnvironmentVariable("TAV_SCREENSHOTS"); !dir.isEmpty()) {
+        QLineEdit box;
+        box.setText(QStringLiteral("пример"));
+        box.selectAll();
+        std::unique_ptr<QMenu> shown(box.createStandardContextMenu());
+        shown->popup(QPoint(0, 0));
+        shown->grab().save(dir + "/context_menu.png");
+    }
     for (const char* text : {"&Отмяна", "&Копиране", "&Поставяне", "Избиране на всичко"})
         EXPECT_TRUE(menu.contains(QString::fromUtf8(text))) << text << " not in " << qPrintable(menu.join(" | "));
     EXPECT_EQ(buttonTexts(), (QStringList{QStringLiteral("Отказ"), QStringLiteral("&Да")}));

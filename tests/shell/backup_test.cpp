@@ -229,6 +229,8 @@ TEST(BackupDialogs, WithoutADocumentsFolderTheHomeFolderAndAnArchiveName)
             lookIn = label->text();
         if (auto* label = dlg->findChild<QLabel*>("fileNameLabel"))
             nameLabel = label->text();
+        if (const QString dir = qEnvironmentVariable("TAV_SCREENSHOTS"); !dir.isEmpty())
+            dlg->grab().save(dir + "/backup_dialog.png");
         static_cast<QDialog*>(dlg)->accept();   // as Enter does
     });
     const QString chosen = tav::backup::chooseFile(nullptr, save);
