@@ -185,7 +185,7 @@ void frmMain::showFirstRunItems()
 void frmMain::activate()
 {
     try {
-        MinutesLeftToday = ComputeMinutesLeftToday();
+        ComputeMinutesLeftToday();
         lastActivationError_.clear();
     } catch (const std::exception& e) {
         // Shown once: the message box itself re-activates the window.
