@@ -20,6 +20,7 @@
 #include "shell/support.h"
 #include "statistics/tempdb.h"
 #include "treatments/timebudget.h"
+#include "treatments/timeday.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -28,6 +29,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMdiArea>
+#include <QPointer>
 #include <QScreen>
 #include <QSettings>
 #include <QToolBar>
@@ -145,7 +147,13 @@ void frmMain::connectMenus()
     on(ui->mnuHelpUpdate, &frmMain::mnuHelpUpdate_Click);
     on(ui->mnuHelpAbout, &frmMain::mnuHelpAbout_Click);
     connect(ui->mnuViewButton, &QAction::triggered, this, &frmMain::mnuViewButton_Click);
-    // "Време": the check mark is kept; the time window comes with the time budget.
+    connect(ui->mnuViewTime, &QAction::triggered, this, &frmMain::mnuViewTime_Click);
+    // The time window closed by its frame takes the check mark with it.
+    QPointer<QAction> time = ui->mnuViewTime;
+    TimeDay::setClosedHandler([time] {
+        if (time)
+            time->setChecked(false);
+    });
 }
 
 void frmMain::runGuarded(const std::function<void()>& action)
@@ -373,6 +381,14 @@ void frmMain::mnuCahgePass_Click()
 void frmMain::mnuViewButton_Click(bool checked)
 {
     ui->ToolBar->setVisible(checked);
+}
+
+void frmMain::mnuViewTime_Click(bool checked)
+{
+    if (checked)
+        TimeDay::showShared();
+    else
+        TimeDay::hideShared();
 }
 
 void frmMain::mnuHelpContents_Click()

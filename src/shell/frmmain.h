@@ -71,6 +71,7 @@ private:
     void mnuSlgOpen_Click();
     void mnuCahgePass_Click();
     void mnuViewButton_Click(bool checked);
+    void mnuViewTime_Click(bool checked);
     void mnuHelpContents_Click();
     void mnuHelpUpdate_Click();
     void mnuHelpAbout_Click();

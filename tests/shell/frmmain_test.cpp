@@ -8,11 +8,13 @@
 #include "shell/backup.h"
 #include "shell/frmmain.h"
 #include "shell/helpwindow.h"
+#include "treatments/timeday.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QFile>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -287,6 +289,34 @@ TEST_F(MainWindowTest, ButtonsItemHidesAndShowsTheToolbar)
     const bool before = time->isChecked();
     time->trigger();
     EXPECT_NE(time->isChecked(), before);
+}
+
+TEST_F(MainWindowTest, TheTimeItemShowsAndHidesTheTimeWindow)
+{
+    tav::frmMain* w = loaded();
+    QAction* time = w->menuItem("mnuViewTime");
+    ASSERT_FALSE(time->isChecked());   // the time window is closed at start
+    tav::MinutesLeftToday = -42;
+    time->trigger();
+    ASSERT_NE(tav::TimeDay::instance(), nullptr);
+    EXPECT_TRUE(tav::TimeDay::instance()->isVisible());
+    EXPECT_EQ(tav::TimeDay::instance()->windowTitle(), QString("Време"));
+    EXPECT_EQ(tav::TimeDay::instance()->label()->text(), QString("-42"));
+    time->trigger();
+    EXPECT_FALSE(time->isChecked());
+    EXPECT_FALSE(tav::TimeDay::instance()->isVisible());
+    // Shown again, it shows the minutes of now.
+    tav::MinutesLeftToday = 185;
+    time->trigger();
+    EXPECT_EQ(tav::TimeDay::instance()->label()->text(), QString("185"));
+    // Closed by its frame: the check mark goes.
+    tav::TimeDay::instance()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(tav::TimeDay::instance(), nullptr);
+    EXPECT_FALSE(time->isChecked());
+    time->trigger();
+    EXPECT_TRUE(tav::TimeDay::instance()->isVisible());
+    tav::TimeDay::instance()->close();
 }
 
 TEST_F(MainWindowTest, ActivationRecomputesTheMinutesAndSetsTheHelpFile)
