@@ -115,13 +115,14 @@ QString SheetNumberText(int number)
 
 QString NextSheetNumber(db::Connection& c, const QString& doctorCode, int year)
 {
-    // Only whole numbers count, blanks around them allowed; nine digits at
-    // most, so that nothing overflows.
+    // Whole numbers only, blanks around them allowed; the trim runs only for
+    // the rare text that is not plain digits. Nothing past nine digits counts,
+    // so the next number cannot overflow.
     const QVariant highest = c.scalar(
-        QStringLiteral("SELECT MAX(CAST(n AS INTEGER)) FROM ("
-                       " SELECT DISTINCT trim(ListID, ' ') AS n FROM Help"
-                       " WHERE KodMedic = ? AND Data BETWEEN ? AND ?)"
-                       " WHERE n <> '' AND length(n) <= 9 AND n NOT GLOB '*[^0-9]*'"),
+        QStringLiteral("SELECT MAX(CAST(ListID AS INTEGER)) FROM Help"
+                       " WHERE KodMedic = ? AND Data BETWEEN ? AND ?"
+                       " AND (ListID NOT GLOB '*[^0-9]*' OR trim(ListID, ' ') NOT GLOB '*[^0-9]*')"
+                       " AND CAST(ListID AS INTEGER) < 1000000000"),
         {doctorCode, QDate(year, 1, 1), QDate(year, 12, 31)});
     const int last = highest.isNull() ? 0 : highest.toInt();
     return SheetNumberText(last + 1);

@@ -264,7 +264,8 @@ TEST_F(SheetNumber, OnePastTheDoctorsHighestNumberThisYear)
         {"blanks around a number", {{"220001", y, " 000043 "}}, "000044"},
         {"rows without a number or a date", {{"220001", y, ""}, {"220001", QDate(), "000099"}}, "000001"},
         {"past six digits", {{"220001", y, "999999"}}, "1000000"},
-        {"too long to be a sheet number", {{"220001", y, "0000000000000000000000123"}}, "000001"},
+        {"leading zeros count for nothing", {{"220001", y, "0000000000000000000000123"}}, "000124"},
+        {"past nine digits is no sheet number", {{"220001", y, "000007"}, {"220001", y, "12345678901"}}, "000008"},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
