@@ -9,6 +9,7 @@
 #include "services/hourglass.h"
 #include "services/program.h"
 #include "treatments/denhelp.h"
+#include "treatments/viewhelp.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -90,7 +91,8 @@ KartonAdd* KartonAdd::instance()
 
 KartonAdd* KartonAdd::showShared()
 {
-    if (!g_card) {
+    const bool created = !g_card;
+    if (created) {
         g_card = new KartonAdd(mainWindow());
         g_card->setWindowFlag(Qt::Window, true);
         g_card->setAttribute(Qt::WA_DeleteOnClose);
@@ -99,6 +101,9 @@ KartonAdd* KartonAdd::showShared()
     g_card->show();
     if (wasOpen)
         g_card->raise();
+    // A card opened for correction has the patient's treatments beside it.
+    if (created && CardMode != QLatin1String("New"))
+        ViewHelp::showShared(g_card);
     g_card->activateWindow();
     return g_card;
 }
@@ -194,6 +199,7 @@ void KartonAdd::Form_Load()
 void KartonAdd::Form_Unload()
 {
     SeekName::unloadShared();
+    ViewHelp::unloadShared();
 }
 
 void KartonAdd::closeEvent(QCloseEvent* event)
@@ -458,6 +464,7 @@ void KartonAdd::cmdDelete_Click()
         return;
     if (CardMode == QLatin1String("New") || !record_.isStored())
         return;
+    ViewHelp::unloadShared();
     try {
         Hourglass wait;
         record_.deleteStored();

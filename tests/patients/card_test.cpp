@@ -9,6 +9,7 @@
 #include "shell/password.h"
 #include "support/program_folder.h"
 #include "treatments/denhelp.h"
+#include "treatments/viewhelp.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -45,6 +46,8 @@ protected:
     }
     void TearDown() override
     {
+        delete DenHelp::instance();
+        delete ViewHelp::instance();
         delete KartonAdd::instance();
         prompts() = {};
         CardMode.clear();

@@ -1,0 +1,116 @@
+#include "treatments/viewhelp.h"
+
+#include "databind/datacontrol.h"
+#include "databind/datagrid.h"
+#include "patients/kartonadd.h"
+#include "patients/prompts.h"
+#include "services/hourglass.h"
+#include "services/program.h"
+
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace tav {
+
+namespace {
+QPointer<ViewHelp> g_list;
+
+// Right of the window when the screen has room there, else below it, else
+// over its lower right part.
+void placeBeside(QWidget* w, const QWidget* beside)
+{
+    if (!beside)
+        return;
+    const QRect b = beside->frameGeometry();
+    const QScreen* screen = beside->screen() ? beside->screen() : QGuiApplication::primaryScreen();
+    const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
+    const QSize size = w->frameGeometry().size();
+    QPoint at(b.right() + 4, b.top());
+    if (at.x() + size.width() > avail.right()) {
+        at = QPoint(b.left(), b.bottom() + 4);
+        if (at.y() + size.height() > avail.bottom())
+            at = QPoint(std::max(avail.left(), avail.right() - size.width()), std::max(avail.top(), avail.bottom() - size.height()));
+    }
+    w->move(at);
+}
+} // namespace
+
+ViewHelp* ViewHelp::instance()
+{
+    return g_list;
+}
+
+ViewHelp* ViewHelp::showShared(QWidget* beside)
+{
+    if (!g_list) {
+        g_list = new ViewHelp(mainWindow());
+        g_list->setWindowFlag(Qt::Window);
+        g_list->setAttribute(Qt::WA_DeleteOnClose);
+        placeBeside(g_list, beside);
+    } else {
+        g_list->Form_Load();
+    }
+    g_list->show();
+    g_list->raise();
+    return g_list;
+}
+
+void ViewHelp::unloadShared()
+{
+    if (g_list)
+        g_list->close();
+}
+
+ViewHelp::ViewHelp(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("ViewHelp"));
+    setWindowTitle(QStringLiteral("Стоматологична помощ"));
+    if (!g_list)
+        g_list = this;
+    auto* frame = new QGroupBox(this);
+    frame->setObjectName(QStringLiteral("Frame3"));
+    Data3 = new DataControl(this);
+    Data3->setObjectName(QStringLiteral("Data3"));
+    DBGrid1 = new DataGrid(frame);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    using F = DataControl::Format;
+    DBGrid1->addColumn(QStringLiteral("Дата"), QStringLiteral("Data"), F::Date, 1200);
+    DBGrid1->addColumn(QStringLiteral("Диагноза, статус"), QStringLiteral("Help"), F::Text, 3000);
+    DBGrid1->addColumn(QStringLiteral("Код зъб"), QStringLiteral("KodZab"), F::Text, 900);
+    DBGrid1->addColumn(QStringLiteral("Лечение"), QStringLiteral("TextHelp"), F::Text, 2700);
+    DBGrid1->addColumn(QStringLiteral("Код дейн."), QStringLiteral("KodHelp"), F::Text, 1000);
+    DBGrid1->addColumn(QStringLiteral("Здр. каса"), QStringLiteral("ZK"), F::YesNo, 1000);
+    DBGrid1->setReadOnly(true);
+    DBGrid1->setDataControl(Data3);
+    auto* inner = new QVBoxLayout(frame);
+    inner->setContentsMargins(6, 6, 6, 6);
+    inner->addWidget(DBGrid1);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(6, 6, 6, 6);
+    outer->addWidget(frame);
+    connect(Data3, &DataControl::reposition, this, [this] {
+        Data3->setCaption(QStringLiteral("Запис №: ") + QString::number(Data3->absolutePosition() + 1));
+    });
+    resize(760, 380);
+    Form_Load();
+}
+
+ViewHelp::~ViewHelp() = default;
+
+void ViewHelp::Form_Load()
+{
+    // The card's patient at this moment; the list does not follow later changes.
+    Data3->setRecordSource(QStringLiteral("Help"), QStringLiteral("WHERE EGN = ? ORDER BY Data, KodHelp, RecID"),
+                           {KartonAdd::vars().sKorEGN});
+    try {
+        Hourglass wait;
+        Data3->refresh();
+    } catch (const db::DbError& e) {
+        patients::say(e.userText(), this);
+    }
+}
+
+} // namespace tav
