@@ -131,6 +131,8 @@ DenHelp::DenHelp(QWidget* parent) : QWidget(parent), ui(new Ui::DenHelp)
         milkNumbers_[column] = findChild<QLabel*>(QStringLiteral("Label1_%1").arg(milkNumberLabelIndex(column)));
     ui->Label1_4->installEventFilter(this);
     ui->Label1_5->installEventFilter(this);
+    for (QLabel* column : {ui->Label3_4, ui->Label3_5, ui->Label3_6, ui->Label3_0, ui->Label3_1, ui->Label3_2})
+        column->installEventFilter(this);
 
     Data1 = new DataControl(this);
     Data1->setObjectName(QStringLiteral("Data1"));
@@ -546,11 +548,30 @@ void DenHelp::paintToothNumbers(QLabel* row, bool upper)
     }
 }
 
+void DenHelp::paintLegendColumn(QLabel* column)
+{
+    // Each column read line by line pairs a code with its dash and its name.
+    QPainter p(column);
+    p.setFont(column->font());
+    p.setPen(column->palette().color(QPalette::WindowText));
+    const int step = column->fontMetrics().height();
+    int y = 0;
+    for (const QString& line : LegendLines(column->text(), kLegendLines)) {
+        p.drawText(QRect(0, y, column->width(), step), Qt::AlignLeft | Qt::AlignVCenter, line);
+        y += step;
+    }
+}
+
 bool DenHelp::eventFilter(QObject* watched, QEvent* e)
 {
     // The number rows keep their captions; each number is drawn over its place.
     if (e->type() == QEvent::Paint && (watched == ui->Label1_4 || watched == ui->Label1_5)) {
         paintToothNumbers(static_cast<QLabel*>(watched), watched == ui->Label1_4);
+        return true;
+    }
+    if (e->type() == QEvent::Paint && watched->parent() == ui->Frame1
+        && watched->objectName().startsWith(QLatin1String("Label3_")) && watched != ui->Label3_3) {
+        paintLegendColumn(static_cast<QLabel*>(watched));
         return true;
     }
     return QWidget::eventFilter(watched, e);

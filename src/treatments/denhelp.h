@@ -109,6 +109,8 @@ private:
     void showChart();
     void onData3Reposition();
     void paintToothNumbers(QLabel* row, bool upper);
+    void paintLegendColumn(QLabel* column);
+    static constexpr int kLegendLines = 5;
     void setCloseDefault(bool on);
     void setUpGrid();
 

@@ -48,6 +48,22 @@ HeaderText ComposeHeader(const db::Row& p)
     return h;
 }
 
+QStringList LegendLines(const QString& caption, int lines)
+{
+    QStringList entries;
+    for (const QString& word : caption.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!entries.isEmpty() && entries.back().endsWith(QLatin1Char(',')))
+            entries.back() += QLatin1Char(' ') + word;
+        else
+            entries << word;
+    }
+    while (lines > 0 && entries.size() > lines) {
+        const QString last = entries.takeLast();
+        entries.back() += QLatin1Char(' ') + last;
+    }
+    return entries;
+}
+
 namespace {
 
 struct PlaceIndex {

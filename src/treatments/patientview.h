@@ -33,6 +33,11 @@ struct ChartView {
 // a code shows as stored.
 ChartView ComposeChart(const db::Row& dental);
 
+// A legend column's caption as its lines: one per code or name. A code
+// ending in a comma goes on with the next ("I,II, III"), and the last line
+// takes what is left beyond `lines` ("подвижност на зъбите").
+QStringList LegendLines(const QString& caption, int lines);
+
 // The form's controls: Label5(index) of each place, Label1(index) of each
 // milk number.
 int placeLabelIndex(int place);          // place 0..31 as in ChartView

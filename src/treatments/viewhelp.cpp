@@ -18,23 +18,30 @@ namespace tav {
 namespace {
 QPointer<ViewHelp> g_list;
 
-// Right of the window when the screen has room there, else below it, else
-// over its lower right part.
+// Right of the window when the screen has room there (narrowed to the room
+// if need be), else below it, else over its lower right part.
 void placeBeside(QWidget* w, const QWidget* beside)
 {
     if (!beside)
         return;
+    constexpr int kGap = 4, kMinWidth = 420, kMinHeight = 200;
     const QRect b = beside->frameGeometry();
     const QScreen* screen = beside->screen() ? beside->screen() : QGuiApplication::primaryScreen();
     const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
-    const QSize size = w->frameGeometry().size();
-    QPoint at(b.right() + 4, b.top());
-    if (at.x() + size.width() > avail.right()) {
-        at = QPoint(b.left(), b.bottom() + 4);
-        if (at.y() + size.height() > avail.bottom())
-            at = QPoint(std::max(avail.left(), avail.right() - size.width()), std::max(avail.top(), avail.bottom() - size.height()));
+    // Not shown yet, the list has no frame: it gets one like the card's.
+    const QSize frame = beside->frameGeometry().size() - beside->size();
+    const QSize want = w->size() + frame;
+    const int roomRight = avail.right() - b.right() - kGap;
+    const int roomBelow = avail.bottom() - b.bottom() - kGap;
+    if (roomRight >= kMinWidth) {
+        w->resize(std::min(want.width(), roomRight) - frame.width(), std::min(want.height(), avail.height()) - frame.height());
+        w->move(b.right() + kGap, std::max(avail.top(), std::min(b.top(), avail.bottom() - w->frameGeometry().height())));
+    } else if (roomBelow >= kMinHeight) {
+        w->resize(std::min(want.width(), avail.width()) - frame.width(), std::min(want.height(), roomBelow) - frame.height());
+        w->move(std::max(avail.left(), std::min(b.left(), avail.right() - w->frameGeometry().width())), b.bottom() + kGap);
+    } else {
+        w->move(std::max(avail.left(), avail.right() - want.width()), std::max(avail.top(), avail.bottom() - want.height()));
     }
-    w->move(at);
 }
 } // namespace
 

@@ -16,7 +16,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -584,4 +586,25 @@ TEST_F(Form, AnotherPickLoadsTheFormAfreshAfterWritingItsRow)
     EXPECT_EQ(rows[0].text("KodHelp"), QString("301"));
     EXPECT_EQ(f->placeLabel(3)->text(), QString());   // a patient without a chart
     EXPECT_TRUE(f->milkNumber(1)->isHidden());   // the milk tooth of the patient before
+}
+
+TEST_F(Form, RendersAsTheTreatmentForm)
+{
+    addHelp({egn, QDate(2026, 3, 2), "101", "220001", "000041", false, "", "Преглед"});
+    addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041", false, "36", "Caries media", "Обт.амалгама"});
+    addHelp({egn, QDate(2026, 3, 9), "509", "220001", "000044", true, "47", "R.gangr.", "Екстракция"});
+    DenHelp* f = open();
+    enter("31", "25");
+    const QImage img = f->grab().toImage();
+    EXPECT_GE(img.width(), 880);
+    // Every place of the chart and every column of the grid is inside the window.
+    for (int place = 0; place < 32; ++place)
+        EXPECT_TRUE(f->rect().contains(f->placeLabel(place)->mapTo(f, f->placeLabel(place)->rect().bottomRight())));
+    int width = grid()->verticalHeader()->width();
+    for (int c = 0; c < grid()->columnCount(); ++c)
+        width += grid()->columnWidth(c);
+    EXPECT_LE(width, grid()->viewport()->width() + grid()->verticalHeader()->width());
+    const QString dir = qEnvironmentVariable("TAV_SHOTS");
+    if (!dir.isEmpty())
+        img.save(QDir(dir).filePath("denhelp.png"));
 }

@@ -146,3 +146,17 @@ TEST(Chart, TheFormsPlaceTable)
     const ChartView star = ComposeChart(rowOf({{"Z24", "*"}}));
     EXPECT_EQ(star.places[3], QString("*"));
 }
+
+TEST(Chart, LegendColumnsPairLineByLine)
+{
+    const std::pair<QString, QStringList> cases[] = {
+        {"С Р G  R  O", {"С", "Р", "G", "R", "O"}},
+        {"- - - - -", {"-", "-", "-", "-", "-"}},
+        {"кариес     пулпит гангрена корен обтулация", {"кариес", "пулпит", "гангрена", "корен", "обтулация"}},
+        {"E K X Pa I,II, III", {"E", "K", "X", "Pa", "I,II, III"}},
+        {"липсв.зъб коронка изк.зъб парадонтоза подвижност на зъбите",
+         {"липсв.зъб", "коронка", "изк.зъб", "парадонтоза", "подвижност на зъбите"}},
+    };
+    for (const auto& [caption, lines] : cases)
+        EXPECT_EQ(LegendLines(caption, 5), lines) << caption.toStdString();
+}

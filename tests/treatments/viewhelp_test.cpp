@@ -12,6 +12,11 @@
 #include "treatments/viewhelp.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QHeaderView>
+#include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -140,4 +145,61 @@ TEST_F(List, ClosedBeforeTheCardDeletesThePatient)
     EXPECT_EQ(ViewHelp::instance(), nullptr);
     EXPECT_EQ(KartonAdd::instance(), nullptr);
     EXPECT_EQ(countRows("Help"), 0);
+}
+
+TEST_F(List, RendersBesideTheCard)
+{
+    addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041", true, "36", "Caries media", "Обт.амалгама"});
+    addHelp({egn, QDate(2026, 3, 2), "101", "220001", "000041", true, "", "Преглед"});
+    addHelp({egn, QDate(2026, 3, 9), "509", "220001", "000044", false, "47", "R.gangr.", "Екстракция"});
+    KartonAdd* card = correct(egn);
+    ViewHelp* list = ViewHelp::instance();
+    ASSERT_NE(list, nullptr);
+    settle();
+    const QImage img = list->grab().toImage();
+    int width = list->grid()->verticalHeader()->width();
+    for (int c = 0; c < list->grid()->columnCount(); ++c)
+        width += list->grid()->columnWidth(c);
+    EXPECT_LE(width, list->grid()->width());   // every column in view
+    const QString dir = qEnvironmentVariable("TAV_SHOTS");
+    if (!dir.isEmpty()) {
+        img.save(QDir(dir).filePath("viewhelp.png"));
+        // The two windows as they stand on the screen.
+        const QRect both = card->frameGeometry().united(list->frameGeometry());
+        QImage screen(both.size(), QImage::Format_RGB32);
+        screen.fill(QColor(0x6f, 0x86, 0xa6));
+        QPainter p(&screen);
+        p.drawImage(card->geometry().topLeft() - both.topLeft(), card->grab().toImage());
+        p.drawImage(list->geometry().topLeft() - both.topLeft(), img);
+        p.end();
+        screen.save(QDir(dir).filePath("card_and_list.png"));
+    }
+}
+
+TEST_F(List, PlacedWhereTheScreenHasRoom)
+{
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        const char* what;
+        QRect card;
+        bool right, below;
+    };
+    const Case cases[] = {
+        {"room at the right", QRect(avail.left(), avail.top(), avail.width() / 3, avail.height() / 2), true, false},
+        {"room below only", QRect(avail.left(), avail.top(), avail.width() - 10, avail.height() / 3), false, true},
+        {"no room: over the card", QRect(avail.left(), avail.top(), avail.width() - 10, avail.height() - 10), false, false},
+    };
+    KartonAdd::vars().sKorEGN = egn;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        QWidget card;
+        card.setGeometry(k.card);
+        card.show();
+        ViewHelp* list = ViewHelp::showShared(&card);
+        const QRect at = list->frameGeometry();
+        EXPECT_TRUE(avail.contains(at)) << at.x() << "," << at.y() << " " << at.width() << "x" << at.height();
+        EXPECT_EQ(at.left() > card.frameGeometry().right(), k.right);
+        EXPECT_EQ(at.top() > card.frameGeometry().bottom(), k.below);
+        delete list;
+    }
 }
