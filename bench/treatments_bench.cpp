@@ -6,10 +6,16 @@
 #include "db/database.h"
 #include "db/values.h"
 #include "services/globals.h"
+#include "databind/datacontrol.h"
+#include "databind/datagrid.h"
+#include "patients/prompts.h"
+#include "patients/seekname.h"
+#include "treatments/denhelp.h"
 #include "treatments/sheetprep.h"
 #include "treatments/timebudget.h"
 #include "treatments/treatmentrecord.h"
 
+#include <QCoreApplication>
 #include <cstdio>
 
 namespace {
@@ -73,6 +79,62 @@ const bench::Register prepare({
         const treatments::SheetPlan plan = treatments::PrepareOutpatientSheet(g_patient);
         if (plan.tempRows.size() < 40)
             std::fprintf(stderr, "only %d rows prepared\n", int(plan.tempRows.size()));
+    },
+    20});
+
+// Messages would wait for a person: the bench counts them instead.
+int g_messages = 0;
+void quietPrompts()
+{
+    patients::prompts().info = [](const QString&, QWidget*) { ++g_messages; };
+    patients::prompts().ask = [](const QString&, QWidget*, const QString&) { return false; };
+}
+
+void dropForm()
+{
+    delete DenHelp::instance();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+const bench::Register openForm({
+    "treatments: open the treatment form (41 treatments)",
+    [](const bench::Practice& p) {
+        ensurePatient(p);
+        quietPrompts();
+        dropForm();
+        DenHelp::vars().sVidDen = QStringLiteral("Edit");
+        SeekName::vars().sFindEGN = g_patient;
+        SeekName::vars().sFindName = QStringLiteral("Бенчо Тестов Четиридесетов          ");
+    },
+    [](const bench::Practice&) {
+        DenHelp* f = DenHelp::showShared();
+        QCoreApplication::processEvents();   // laid out and painted
+        if (f->data3()->recordCount() < 40 || DenHelp::vars().sListID.isEmpty())
+            std::fprintf(stderr, "treatment form opened without its rows\n");
+    },
+    20});
+
+const bench::Register saveRow({
+    "treatments: save a shortcut typed into the form",
+    [](const bench::Practice& p) {
+        ensurePatient(p);
+        quietPrompts();
+        if (!DenHelp::instance() || DenHelp::vars().sEGN != g_patient) {
+            dropForm();
+            DenHelp::vars().sVidDen = QStringLiteral("Edit");
+            SeekName::vars().sFindEGN = g_patient;
+            DenHelp::showShared();
+            QCoreApplication::processEvents();
+        }
+        DataGrid* g = DenHelp::instance()->grid();
+        g->setCurrentIndex(g->model()->index(g->model()->rowCount() - 1, g->columnOf(QStringLiteral("KodHelp"))));
+        g->setCellText(g->columnOf(QStringLiteral("KodHelp")), QStringLiteral("30"));
+    },
+    [](const bench::Practice&) {
+        const int before = g_messages;
+        DenHelp::instance()->cmdUpdate_Click();
+        if (g_messages != before || DenHelp::instance()->data3()->isNewRow())
+            std::fprintf(stderr, "row not saved\n");
     },
     20});
 
