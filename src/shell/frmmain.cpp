@@ -18,6 +18,7 @@
 #include "shell/password.h"
 #include "shell/pictures.h"
 #include "shell/support.h"
+#include "statistics/reportitems.h"
 #include "statistics/tempdb.h"
 #include "treatments/timebudget.h"
 
@@ -145,6 +146,14 @@ void frmMain::connectMenus()
     on(ui->mnuHelpUpdate, &frmMain::mnuHelpUpdate_Click);
     on(ui->mnuHelpAbout, &frmMain::mnuHelpAbout_Click);
     connect(ui->mnuViewButton, &QAction::triggered, this, &frmMain::mnuViewButton_Click);
+    // The period reports: each prepares its work table, then the period dialog.
+    const auto report = [this](QAction* a, void (*start)(QWidget*)) {
+        connect(a, &QAction::triggered, this, [this, start] { runGuarded([this, start] { start(this); }); });
+    };
+    report(ui->mnuOtchetWork, &statistics::startWorkList);
+    report(ui->mnuOtchetWorkGod, &statistics::startFundSummary);
+    report(ui->mnuOtMat, &statistics::startMaterials);
+    report(ui->mnuOtSpecif, &statistics::startSpecification);
     // "Време": the check mark is kept; the time window comes with the time budget.
 }
 
@@ -285,8 +294,8 @@ void frmMain::ToolBar_ButtonClick(const QString& key)
 {
     // The toolbar passes over any failure of the action it starts.
     try {
-        // "PrintZOK", "PrintGraf" and "Grafik" open windows of the period
-        // reports and of the schedule, which are not here yet.
+        // "PrintGraf" and "Grafik" open windows of the schedule, which is not
+        // here yet.
         if (key == QLatin1String("New"))
             mnuPacReg_Click();
         else if (key == QLatin1String("Edit"))
@@ -295,6 +304,8 @@ void frmMain::ToolBar_ButtonClick(const QString& key)
             mnuPacDen_Click();
         else if (key == QLatin1String("PrintPac"))
             mnuOtPac_Click();
+        else if (key == QLatin1String("PrintZOK"))
+            statistics::startWorkList(this);
     } catch (...) {
     }
 }
