@@ -1,0 +1,55 @@
+// The main window's period report items and the toolbar's "PrintZOK".
+
+#include "support/program_folder.h"
+
+#include "db/database.h"
+#include "services/globals.h"
+#include "shell/frmmain.h"
+#include "statistics/reportitems.h"
+
+#include <QAction>
+#include <gtest/gtest.h>
+
+using testing_support::TestFolder;
+
+TEST(ReportMenu, EachItemPreparesItsTableAndShowsThePeriodDialog)
+{
+    TestFolder folder;
+    tav::frmMain w;
+    ASSERT_TRUE(w.load([](QWidget*) {
+        tav::CurrentDoctorCode = "2200001";
+        tav::CurrentDoctorName = "Мария Иванова";
+        return true;
+    }));
+    QVector<QWidget*> shown;
+    tav::statistics::periodDialogOpener() = [&](QWidget* owner) { shown << owner; };
+    const auto table = [] {
+        tav::db::Connection c = tav::db::Connection::temp();
+        return c.scalar("SELECT name FROM sqlite_master WHERE type = 'table'").toString();
+    };
+    const struct {
+        const char* item;
+        const char* table;
+        const char* kind;
+    } cases[] = {
+        {"mnuOtchetWork", "TempWork", "1"},
+        {"mnuOtchetWorkGod", "TempZOKC", "3"},
+        {"mnuOtMat", "TempMater", "2"},
+        {"mnuOtSpecif", "TempSpec", "5"},
+    };
+    for (const auto& k : cases) {
+        shown.clear();
+        w.menuItem(k.item)->trigger();
+        EXPECT_EQ(tav::ReportKind, k.kind) << k.item;
+        EXPECT_EQ(table(), k.table) << k.item;
+        EXPECT_EQ(shown, QVector<QWidget*>{&w}) << k.item;
+    }
+    shown.clear();
+    w.ToolBar_ButtonClick("PrintZOK");
+    EXPECT_EQ(tav::ReportKind, "1");
+    EXPECT_EQ(table(), "TempWork");
+    EXPECT_EQ(shown.size(), 1);
+    // "Дати..." stays inactive.
+    EXPECT_FALSE(w.menuItem("mnuOtDati")->isEnabled());
+    tav::statistics::periodDialogOpener() = {};
+}
