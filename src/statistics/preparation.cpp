@@ -201,6 +201,9 @@ int RecodeFillingActivities()
 {
     Hourglass wait;
     db::Connection c = db::Connection::main();
+    // The first run rewrites most of the table's pages: they stay in memory
+    // until the commit rather than spill to the file one by one.
+    c.exec(QStringLiteral("PRAGMA cache_spill = OFF"));
     db::Transaction tx(c);
     // The texts are compared exactly, whatever collation the column has.
     const int changed = c.exec(QStringLiteral("UPDATE Help SET Schet = 1,"
