@@ -5,8 +5,6 @@
 #include "report/dataenvironment.h"
 #include "statistics/seekdati.h"
 
-#include <QPointer>
-#include <QWidget>
 
 namespace tav::statistics {
 
@@ -30,12 +28,7 @@ void showAnew()
 {
     if (Report* live = Report::instance()) {
         live->keepDialogOpen();
-        QPointer<QWidget> w = live->preview();
-        if (w) {
-            w->close();
-            if (w)
-                delete w.data();
-        }
+        Report::closeShared();
     }
     Report::showShared();
 }

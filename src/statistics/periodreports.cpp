@@ -6,12 +6,13 @@
 #include "services/dialogs.h"
 #include "services/globals.h"
 #include "statistics/period.h"
+#include "statistics/periodcheck.h"
 #include "statistics/preparation.h"
+#include "statistics/reportitems.h"
+#include "statistics/seekdate.h"
 #include "statistics/specification.h"
 #include "statistics/tempdb.h"
 
-#include <QPointer>
-#include <QWidget>
 #include <optional>
 
 namespace tav::statistics {
@@ -172,7 +173,6 @@ const QString kWaitActivities = QStringLiteral("Изчакайте!\rПресм�
 const QString kWaitMaterials = QStringLiteral("Изчакайте!\rПресмятам разхода на материалите...");
 const QString kDone = QStringLiteral("Завърших обработката на данните!");
 const QString kNoData = QStringLiteral("Няма данни за обработка!");
-const QString kDateWrong = QStringLiteral("Грешка в изписването на датата!\rФормата на датата е: ДД.ММ.ГГГГ");
 
 // A progress callback that shows the window on the first row.
 Progress progressInto(std::optional<ProgressWindow>& window, const QString& label, QWidget* owner)
@@ -201,7 +201,7 @@ bool runPeriodReport(int kind, QWidget* dialog)
     if (kind != 1 && kind != 2 && kind != 3 && kind != 5)
         return false;
     if (!first || !last) {
-        InfoMessage(kDateWrong, dialog);
+        InfoMessage(kMsgDateWrong, dialog);
         return false;
     }
     try {
@@ -235,31 +235,15 @@ bool runPeriodReport(int kind, QWidget* dialog)
 void installPeriodReports()
 {
     periodReportRunner() = [](int kind, QWidget* dialog) { return runPeriodReport(kind, dialog); };
+    periodDialogOpener() = [](QWidget*) { SeekDate::showShared(); };
 }
-
-namespace {
-template <class Report>
-void closePreviewOf()
-{
-    Report* live = Report::instance();
-    if (!live)
-        return;
-    QPointer<QWidget> w = live->preview();
-    if (!w)
-        return;
-    w->close();
-    // Gone now, so that the next report of this kind is a new one.
-    if (w)
-        delete w.data();
-}
-} // namespace
 
 void closePeriodReportPreview()
 {
-    closePreviewOf<rprWork>();
-    closePreviewOf<rprMat>();
-    closePreviewOf<rprZOKC>();
-    closePreviewOf<rptSpec>();
+    rprWork::closeShared();
+    rprMat::closeShared();
+    rprZOKC::closeShared();
+    rptSpec::closeShared();
 }
 
 } // namespace tav::statistics

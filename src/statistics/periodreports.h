@@ -62,7 +62,8 @@ QString materialQuantity(double kol);
 // and gives false.
 bool runPeriodReport(int kind, QWidget* dialog);
 
-// Makes runPeriodReport what the period dialog runs.
+// At start-up: runPeriodReport becomes what the period dialog runs, and the
+// report items show the period dialog.
 void installPeriodReports();
 
 // Closes the open preview of a period report, if any: its closing empties

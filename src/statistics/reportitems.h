@@ -10,7 +10,8 @@ class QWidget;
 
 namespace tav::statistics {
 
-// Shows the period dialog (SeekDate) without blocking; set at start-up.
+// Shows the period dialog (SeekDate) without blocking; set at start-up
+// (installPeriodReports), replaced by tests.
 inline std::function<void(QWidget* owner)>& periodDialogOpener()
 {
     static std::function<void(QWidget*)> open;

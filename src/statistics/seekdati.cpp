@@ -7,6 +7,7 @@
 #include "statistics/patientlists.h"
 
 #include <QAbstractItemView>
+#include <QCloseEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -243,6 +244,14 @@ void SeekDati::SeekButton_Click()
             InfoMessage(e.userText(), this);
         }
     }
+}
+
+void SeekDati::closeEvent(QCloseEvent* e)
+{
+    // The next show makes a new dialog, even before this one is destroyed.
+    if (g_dialog == this)
+        g_dialog = nullptr;
+    QDialog::closeEvent(e);
 }
 
 void SeekDati::CancelButton_Click()

@@ -2,6 +2,8 @@
 // The patient-list conditions dialog "Условия за търсене": three date ranges
 // (born, registered, visited), each shown as its list on "Търси".
 
+#include "statistics/periodcheck.h"
+
 #include <QDate>
 #include <QDialog>
 #include <QString>
@@ -28,8 +30,6 @@ struct DatePair {
 // days: day, month and four-digit year, apart by one non-digit each.
 DatePair checkDatePair(const QString& start, const QString& stop);
 
-inline const QString kMsgDateWrong = QStringLiteral("Грешка в изписването на датата!\rФормата на датата е: ДД.ММ.ГГГГ");
-inline const QString kMsgMonthWrong = QStringLiteral("Грешка в изписването на месеца!\rФормата на датата е: ДД.ММ.ГГГГ");
 inline const QString kMsgNoConditions = QStringLiteral("Няма избрани ограничения за търсене!");
 
 class SeekDati : public QDialog {
@@ -61,6 +61,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     void setBack(QWidget* w, bool white);

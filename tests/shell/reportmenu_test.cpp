@@ -5,11 +5,16 @@
 #include "db/database.h"
 #include "services/globals.h"
 #include "shell/frmmain.h"
+#include "statistics/period.h"
+#include "statistics/periodreports.h"
 #include "statistics/reportitems.h"
+#include "statistics/seekdate.h"
+#include "support/modal_script.h"
 
 #include <QAction>
 #include <gtest/gtest.h>
 
+using testing_support::ModalScript;
 using testing_support::TestFolder;
 
 TEST(ReportMenu, EachItemPreparesItsTableAndShowsThePeriodDialog)
@@ -51,5 +56,20 @@ TEST(ReportMenu, EachItemPreparesItsTableAndShowsThePeriodDialog)
     EXPECT_EQ(shown.size(), 1);
     // "Дати..." stays inactive.
     EXPECT_FALSE(w.menuItem("mnuOtDati")->isEnabled());
+
+    // Every item that shows the period dialog closes an open period report first.
+    tav::statistics::periodVars() = {"01.03.2010", "31.03.2010", "03/01/2010", "03/31/2010"};
+    for (const char* item : {"mnuOtchetWork", "mnuOtchetExportXML", "mnuSlgSchet"}) {
+        tav::statistics::startFundSummary(&w);
+        {
+            ModalScript script;
+            script.click("InfDialog", "OKButton");
+            ASSERT_TRUE(tav::statistics::runPeriodReport(3, nullptr));
+        }
+        ASSERT_NE(tav::statistics::rprZOKC::instance(), nullptr);
+        w.menuItem(item)->trigger();
+        EXPECT_EQ(tav::statistics::rprZOKC::instance(), nullptr) << item;
+    }
+    tav::statistics::SeekDate::unloadShared();
     tav::statistics::periodDialogOpener() = {};
 }

@@ -7,11 +7,15 @@
 #include "statistics/periodreports.h"
 #include "statistics/preparation.h"
 #include "statistics/reportitems.h"
+#include "statistics/seekdate.h"
 #include "statistics/tempdb.h"
 #include "support/modal_script.h"
 #include "support/program_folder.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -262,4 +266,38 @@ TEST_F(PeriodRunner, AnItemChosenWhileAPreviewIsOpenClosesItFirst)
     }
     EXPECT_NE(rptSpec::instance(), nullptr);
     EXPECT_TRUE(rptSpec::instance()->preview()->isVisible());
+}
+
+TEST_F(PeriodRunner, FromTheItemThroughThePeriodDialogToThePreviewAndBack)
+{
+    addTreatments({{egnFor(QDate(1970, 1, 1)), QDate(2010, 3, 1), "101"}});
+    installPeriodReports();
+    startWorkList(nullptr);
+    SeekDate* d = SeekDate::instance();
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->isVisible());
+    d->Text1(0)->setText("01.03.2010");
+    d->Text1(1)->setText("31.03.2010");
+    {
+        ModalScript script;
+        script.click("InfDialog", "OKButton");
+        d->OKButton_Click();
+        EXPECT_TRUE(script.finished());
+    }
+    ASSERT_NE(rprWork::instance(), nullptr);
+    EXPECT_EQ(periodVars().sStart, "01.03.2010");
+    EXPECT_EQ(rprWork::instance()->rows().size(), 1);
+    EXPECT_FALSE(d->OKButton()->isEnabled());   // no second run behind the preview
+
+    // Another item: the preview closes, the dialog with it, and comes anew.
+    QPointer<SeekDate> old = d;
+    startFundSummary(nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(rprWork::instance(), nullptr);
+    EXPECT_TRUE(tempRows("TempZOKC").isEmpty());
+    ASSERT_NE(SeekDate::instance(), nullptr);
+    EXPECT_TRUE(SeekDate::instance()->OKButton()->isEnabled());
+    EXPECT_EQ(ReportKind, "3");
+    SeekDate::unloadShared();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
