@@ -179,7 +179,7 @@ Progress progressInto(std::optional<ProgressWindow>& window, const QString& labe
 {
     return [&window, label, owner](int position, int rows) {
         if (!window)
-            window.emplace(label, rows, owner);
+            window.emplace(messageLines(label), rows == 1 ? 2 : rows, owner);
         window->setValue(position);
     };
 }
