@@ -2,6 +2,7 @@
 
 #include "db/paths.h"
 #include "db/schema.h"
+#include "db/upgrade.h"
 #include "db/values.h"
 
 #include <QAtomicInt>
@@ -120,6 +121,13 @@ int collate(void*, int n1, const void* p1, int n2, const void* p2)
     return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
+// Jet compared and sorted text without regard to case, Cyrillic included;
+// SQLite's NOCASE folds ASCII only. The collation is registered on every
+// connection and named in the queries that must compare or sort text as Jet
+// did (`Names = ? COLLATE UNOCASE`, `ORDER BY Names COLLATE UNOCASE`): names
+// and other typed texts. It is never declared in the stored schema, so the
+// files stay readable by the standard SQLite tools, and key fields of digits
+// and codes (EGN, KodMedic, PKod, dates) compare plainly and keep their indexes.
 void registerCollation(QSqlDatabase& db)
 {
     const QVariant h = db.driver()->handle();
@@ -225,18 +233,35 @@ void checkOwnFile(Connection& c, DatabaseKind kind)
 }
 }
 
+namespace {
+// A file of an older version is upgraded first (a restored backup, say);
+// a newer one is refused untouched.
+Connection openProgramFile(const QString& path, OpenMode mode, DatabaseKind kind)
+{
+    {
+        Connection c(path, mode);
+        checkOwnFile(c, kind);
+        const int version = c.scalar(QStringLiteral("PRAGMA user_version")).toInt();
+        if (version == currentVersion(kind))
+            return c;
+        if (version > currentVersion(kind))
+            throw newerVersionError(path, version, kind);
+    }
+    upgradeDatabase(path, kind);
+    Connection c(path, mode);
+    checkOwnFile(c, kind);
+    return c;
+}
+}
+
 Connection Connection::main()
 {
-    Connection c(DatabasePath, OpenMode::ReadWrite);
-    checkOwnFile(c, DatabaseKind::Main);
-    return c;
+    return openProgramFile(DatabasePath, OpenMode::ReadWrite, DatabaseKind::Main);
 }
 
 Connection Connection::reference()
 {
-    Connection c(ReferenceDatabasePath, OpenMode::ReadOnly);
-    checkOwnFile(c, DatabaseKind::Reference);
-    return c;
+    return openProgramFile(ReferenceDatabasePath, OpenMode::ReadOnly, DatabaseKind::Reference);
 }
 
 Connection Connection::temp()

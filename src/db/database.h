@@ -107,7 +107,8 @@ private:
     bool done_ = false;
 };
 
-// The Unicode case-insensitive collation declared on text columns.
+// The Unicode case-insensitive collation, named in the queries that compare
+// or sort text as Jet did; never declared in the stored schema.
 inline constexpr const char* kCollation = "UNOCASE";
 int compareNoCase(const QString& a, const QString& b);
 

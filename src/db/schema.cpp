@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "db/paths.h"
+#include "db/upgrade.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -40,7 +41,7 @@ void createDatabase(const QString& path, DatabaseKind kind)
             c.execScript(resourceText(QStringLiteral(":/db/reference_content.sql")));
         }
         c.exec(QStringLiteral("PRAGMA application_id = %1").arg(applicationId(kind)));
-        c.exec(QStringLiteral("PRAGMA user_version = 1"));
+        c.exec(QStringLiteral("PRAGMA user_version = %1").arg(currentVersion(kind)));
         t.commit();
     }
     QFile::remove(path);
@@ -52,10 +53,14 @@ void createDatabase(const QString& path, DatabaseKind kind)
 
 void ensureDatabases()
 {
-    if (!QFileInfo::exists(DatabasePath))
-        createDatabase(DatabasePath, DatabaseKind::Main);
-    if (!QFileInfo::exists(ReferenceDatabasePath))
-        createDatabase(ReferenceDatabasePath, DatabaseKind::Reference);
+    const std::pair<const QString&, DatabaseKind> files[] = {
+        {DatabasePath, DatabaseKind::Main}, {ReferenceDatabasePath, DatabaseKind::Reference}};
+    for (const auto& [path, kind] : files) {
+        if (!QFileInfo::exists(path))
+            createDatabase(path, kind);
+        else if (fileVersion(path) != currentVersion(kind))   // the header says; the upgrade checks
+            upgradeDatabase(path, kind);
+    }
 }
 
 bool isProgramDatabase(const QString& path, DatabaseKind kind)

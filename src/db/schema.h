@@ -10,9 +10,10 @@ enum class DatabaseKind { Main, Reference };
 
 qint32 applicationId(DatabaseKind kind);
 
-// Creates tavlinora.mdb and data.mdb in the program folder when missing.
-// A file is built under a temporary name and renamed, so a failed run leaves
-// no half-made database behind. Throws DbError.
+// Creates tavlinora.mdb and data.mdb in the program folder when missing and
+// upgrades existing ones of an older version (upgrade.h). A file is built
+// under a temporary name and renamed, so a failed run leaves no half-made
+// database behind. Throws DbError.
 void ensureDatabases();
 void createDatabase(const QString& path, DatabaseKind kind);
 

@@ -76,9 +76,11 @@ TEST(Database, TextComparesWithoutRegardToCaseCyrillicIncluded)
     c.insert("Medic", {"Names", "KodMedic"}, {"Иван Петров", "1"});
     c.insert("Medic", {"Names", "KodMedic"}, {"анна", "2"});
     c.insert("Medic", {"Names", "KodMedic"}, {"Борис", "3"});
-    EXPECT_EQ(c.query("SELECT * FROM Medic WHERE Names = ?", {"ИВАН ПЕТРОВ"}).size(), 1);
-    EXPECT_EQ(c.query("SELECT * FROM Medic WHERE Names = ?", {"иван петров"}).size(), 1);
-    const Rows sorted = c.query("SELECT Names FROM Medic ORDER BY Names");
+    // named in the query; the stored columns compare plainly
+    EXPECT_EQ(c.query("SELECT * FROM Medic WHERE Names = ? COLLATE UNOCASE", {"ИВАН ПЕТРОВ"}).size(), 1);
+    EXPECT_EQ(c.query("SELECT * FROM Medic WHERE Names = ? COLLATE UNOCASE", {"иван петров"}).size(), 1);
+    EXPECT_EQ(c.query("SELECT * FROM Medic WHERE Names = ?", {"иван петров"}).size(), 0);
+    const Rows sorted = c.query("SELECT Names FROM Medic ORDER BY Names COLLATE UNOCASE, RecID");
     ASSERT_EQ(sorted.size(), 3);
     EXPECT_EQ(sorted[0].text("Names"), QString("анна"));
     EXPECT_EQ(sorted[1].text("Names"), QString("Борис"));
@@ -136,4 +138,31 @@ TEST(Database, NullYesNoAndDateRules)
     EXPECT_EQ(c.query("SELECT * FROM Help WHERE Data BETWEEN ? AND ?", {QDate(2026, 3, 1), QDate(2026, 3, 31)}).size(), 1);
     for (const char* bad : {"2026-02-30", "31.03.2026", "2026-03-31T00:00:00"})
         EXPECT_THROW(c.insert("Help", {"Data"}, {QString(bad)}), DbError) << bad;
+}
+
+TEST(Database, KeyFieldsKeepTheirIndexes)
+{
+    TestFolder folder;
+    struct Case {
+        const char* file;   // "main" or "reference"
+        const char* sql;
+        const char* index;  // in the plan
+    };
+    const Case cases[] = {
+        {"main", "SELECT * FROM Pacients WHERE EGN = ? ORDER BY RecID", "sqlite_autoindex_Pacients_1"},
+        {"main", "SELECT Names, EGN FROM Pacients WHERE LKod = ? ORDER BY RecID", "Pacients_LKod"},
+        {"main", "SELECT * FROM Dental WHERE EGN = ? ORDER BY RecID", "sqlite_autoindex_Dental_1"},
+        {"main", "SELECT * FROM Help WHERE EGN = ? ORDER BY Data, KodHelp, RecID", "Help_EGN_Data_KodHelp"},
+        {"main", "SELECT * FROM CenyZK WHERE Kod = ?", "sqlite_autoindex_CenyZK_1"},
+        {"reference", "SELECT * FROM PostCode WHERE PKod = ? ORDER BY RecID", "PostCode_PKod"},
+    };
+    for (const Case& k : cases) {
+        Connection c = QString(k.file) == "main" ? Connection::main() : Connection::reference();
+        QStringList plan;
+        for (const Row& r : c.query(QStringLiteral("EXPLAIN QUERY PLAN ") + k.sql, {"1"}))
+            plan << r.text("detail");
+        const QString p = plan.join(" / ");
+        EXPECT_TRUE(p.contains(QStringLiteral("INDEX ") + k.index)) << k.sql << ": " << p.toStdString();
+        EXPECT_FALSE(p.contains("TEMP B-TREE")) << k.sql << ": " << p.toStdString();
+    }
 }
