@@ -48,6 +48,11 @@ void dropDeclaredCollation(Connection& c)
     }
 }
 
+std::function<void(Connection&)> script(const QString& sql)
+{
+    return [sql](Connection& c) { c.execScript(sql); };
+}
+
 std::function<void(DatabaseKind, int)> g_hook;
 
 QString native(const QString& path)
@@ -65,6 +70,11 @@ const std::vector<UpgradeStep>& upgradeSteps(DatabaseKind kind)
 {
     static const std::vector<UpgradeStep> main{
         {2, QStringLiteral("таблици без собствено сравнение на текста"), dropDeclaredCollation},
+        // The next sheet number and the day's minutes of a doctor read the
+        // index alone; it serves every query the (KodMedic, Data) one did.
+        {3, QStringLiteral("индекс за номера на амбулаторния лист"),
+         script(QStringLiteral("CREATE INDEX \"Help_KodMedic_Data_ListID\" ON \"Help\" (\"KodMedic\", \"Data\", \"ListID\");\n"
+                               "DROP INDEX \"Help_KodMedic_Data\";\n"))},
     };
     static const std::vector<UpgradeStep> reference{
         {2, QStringLiteral("таблици без собствено сравнение на текста"), dropDeclaredCollation},

@@ -95,7 +95,7 @@ CREATE TABLE "Help" (
   "KodMedic" TEXT
 ) STRICT;
 CREATE INDEX "Help_EGN_Data_KodHelp" ON "Help" ("EGN", "Data", "KodHelp");
-CREATE INDEX "Help_KodMedic_Data"    ON "Help" ("KodMedic", "Data");
+CREATE INDEX "Help_KodMedic_Data_ListID" ON "Help" ("KodMedic", "Data", "ListID");
 CREATE INDEX "Help_Data"             ON "Help" ("Data");
 
 CREATE TABLE "CenyZK" (
