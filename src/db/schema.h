@@ -3,6 +3,9 @@
 // content when missing, and recognised by their application id.
 
 #include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <QVector>
 
 namespace tav::db {
 
@@ -16,6 +19,17 @@ qint32 applicationId(DatabaseKind kind);
 // database behind. Throws DbError.
 void ensureDatabases();
 void createDatabase(const QString& path, DatabaseKind kind);
+
+// A delivered table kept as CSV in the resources: a header row of field
+// names, then one row per line; values are not quoted, an empty one is NULL.
+struct DeliveredRows {
+    QStringList fields;
+    QVector<QVariantList> rows;
+};
+DeliveredRows readDeliveredRows(const QString& resource);
+
+// The post codes of the whole country (PostCode of data.mdb), in their order.
+DeliveredRows deliveredPostCodes();
 
 // True when the file is an SQLite database of the given kind of this program
 // (checked on the file header, without opening it).

@@ -48,6 +48,23 @@ void dropDeclaredCollation(Connection& c)
     }
 }
 
+// The first versions delivered the 28 district centres, each with a health
+// region of "01"; the whole country's list takes their place. Rows a practice
+// added are kept where they are, so for their codes they still come first.
+void deliverAllPostCodes(Connection& c)
+{
+    const DeliveredRows old = readDeliveredRows(QStringLiteral(":/db/postcodes_v1.csv"));
+    QStringList same;
+    for (const QString& f : old.fields)
+        same << quoteName(f) + QStringLiteral(" IS ?");
+    const QString remove = QStringLiteral("DELETE FROM PostCode WHERE RecID ="
+                                          " (SELECT min(RecID) FROM PostCode WHERE %1)").arg(same.join(QStringLiteral(" AND ")));
+    for (const QVariantList& row : old.rows)
+        c.exec(remove, row);
+    const DeliveredRows all = deliveredPostCodes();
+    c.insertMany(QStringLiteral("PostCode"), all.fields, all.rows);
+}
+
 std::function<void(Connection&)> script(const QString& sql)
 {
     return [sql](Connection& c) { c.execScript(sql); };
@@ -78,6 +95,7 @@ const std::vector<UpgradeStep>& upgradeSteps(DatabaseKind kind)
     };
     static const std::vector<UpgradeStep> reference{
         {2, QStringLiteral("таблици без собствено сравнение на текста"), dropDeclaredCollation},
+        {3, QStringLiteral("пощенските кодове на цялата страна"), deliverAllPostCodes},
     };
     return kind == DatabaseKind::Main ? main : reference;
 }

@@ -241,3 +241,44 @@ TEST_F(UpgradeTest, AFileOfAnotherKindIsNotUpgraded)
     EXPECT_THROW(upgradeDatabase(DatabasePath, DatabaseKind::Main), DbError);
     EXPECT_EQ(bytesOf(DatabasePath), before);
 }
+
+TEST_F(UpgradeTest, TheReferenceDataGetsTheWholeCountrysPostCodesKeepingAPracticesOwnRows)
+{
+    TestFolder fresh;
+    const QStringList delivered = contentOf(ReferenceDatabasePath);
+    ASSERT_EQ(delivered.filter(QRegularExpression("^PostCode:")).size(), 5304);
+    EXPECT_EQ(delivered.filter(QRegularExpression("^PostCode:")).first(), QString("PostCode:1|1000|София|Столична|София-град|22|NULL"));
+
+    // untouched since the first version: afterwards the same as a new file
+    {
+        TestFolder folder(false);
+        makeVersion1Folder();
+        ensureDatabases();
+        EXPECT_EQ(contentOf(ReferenceDatabasePath), delivered);
+    }
+
+    // a practice's own rows are kept, in their place
+    TestFolder folder(false);
+    makeVersion1Folder();
+    {
+        Connection raw(ReferenceDatabasePath, OpenMode::ReadWrite);
+        raw.insert("PostCode", {"PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn"},
+                   {"4003", "Пловдив", "Пловдив", "Пловдив", "16", "22"});
+        // a delivered row the practice corrected is theirs now
+        raw.exec("UPDATE PostCode SET ZdRn = ? WHERE PKod = ?", {"05", "5300"});
+    }
+    ensureDatabases();
+    Connection c = Connection::reference();
+    EXPECT_EQ(c.scalar("SELECT count(*) FROM PostCode").toInt(), 5304 + 2);
+    const Rows own = c.query("SELECT RecID, ZdRn FROM PostCode WHERE PKod = ? ORDER BY RecID", {"4003"});
+    ASSERT_EQ(own.size(), 1);
+    EXPECT_EQ(own[0].toInt("RecID"), 29);
+    const Rows gabrovo = c.query("SELECT RecID, Tawn, ZdRn FROM PostCode WHERE PKod = ? ORDER BY RecID", {"5300"});
+    ASSERT_GE(gabrovo.size(), 2);
+    EXPECT_EQ(gabrovo[0].toInt("RecID"), 7);
+    // the old district-centre rows are gone: no "01" region left for them
+    EXPECT_EQ(c.scalar("SELECT ZdRn FROM PostCode WHERE PKod = ? ORDER BY RecID", {"4000"}).toString(), QString("22"));
+    EXPECT_EQ(c.scalar("SELECT count(*) FROM PostCode WHERE PKod = ? AND Tawn = ?", {"2700", "Благоевград"}).toInt(), 1);
+    EXPECT_EQ(c.scalar("SELECT ZdRn FROM PostCode WHERE PKod = ? AND Tawn = ?", {"2700", "Благоевград"}).toString(), QString("03"));
+    EXPECT_TRUE(c.scalar("SELECT ZdRn FROM PostCode WHERE PKod = ? ORDER BY RecID", {"1000"}).isNull());
+}
