@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMetaMethod>
 #include <QPlainTextEdit>
 #include <QTextEdit>
@@ -20,7 +21,80 @@ using db::Row;
 namespace {
 const QString kRecId = QStringLiteral("RecID");
 const QString kRowGone = QStringLiteral("Записът вече не съществува в базата данни");
+const QString kBadDate = QStringLiteral("Невалидна дата");
+const QString kBadPrice = QStringLiteral("Невалидна цена");
+
+QVariant nullOf(QMetaType t)
+{
+    return QVariant(t);
 }
+}
+
+// ---------------------------------------------------------------- values
+
+QString fieldText(const QVariant& v, DataControl::Format f)
+{
+    switch (f) {
+    case DataControl::Format::Date:
+        return toDDMMYYYY(dateFromIso(v));
+    case DataControl::Format::Money: {
+        if (v.isNull())
+            return QString();
+        QString s = Money::fromVariant(v).format(2);
+        return s.replace(QLatin1Char('.'), QLocale().decimalPoint());
+    }
+    case DataControl::Format::YesNo:
+        return v.toLongLong() != 0 ? QStringLiteral("1") : QStringLiteral("0");
+    case DataControl::Format::Text:
+        break;
+    }
+    return textOf(v);
+}
+
+QVariant fieldValue(const QString& text, DataControl::Format f)
+{
+    const bool blank = trimBlanks(text).isEmpty();
+    switch (f) {
+    case DataControl::Format::Date: {
+        if (blank)
+            return nullOf(QMetaType::fromType<QDate>());
+        const auto d = dateFromDDMMYYYY(text);
+        if (!d)
+            throw DbError(kBadDate, text);
+        return *d;
+    }
+    case DataControl::Format::Money: {
+        if (blank)
+            return nullOf(QMetaType::fromType<double>());
+        const auto m = Money::parse(text);
+        if (!m)
+            throw DbError(kBadPrice, text);
+        return m->toDouble();
+    }
+    case DataControl::Format::YesNo:
+        return (blank || trimBlanks(text) == QStringLiteral("0")) ? 0 : 1;
+    case DataControl::Format::Text:
+        break;
+    }
+    return nullIfEmpty(text);
+}
+
+bool sameFieldValue(const QVariant& a, const QVariant& b, DataControl::Format f)
+{
+    switch (f) {
+    case DataControl::Format::Date:
+        return dateFromIso(a) == dateFromIso(b);
+    case DataControl::Format::Money:
+        return a.isNull() == b.isNull() && Money::fromVariant(a) == Money::fromVariant(b);
+    case DataControl::Format::YesNo:
+        return (a.toLongLong() != 0) == (b.toLongLong() != 0);
+    case DataControl::Format::Text:
+        break;
+    }
+    return a.isNull() == b.isNull() && textOf(a) == textOf(b);
+}
+
+// ---------------------------------------------------------------- control
 
 DataControl::DataControl(QObject* parent) : QObject(parent) {}
 
@@ -31,6 +105,14 @@ void DataControl::setRecordSource(const QString& table, const QString& clause, c
     table_ = table;
     clause_ = clause;
     params_ = params;
+}
+
+void DataControl::setCaption(const QString& text)
+{
+    if (text == caption_)
+        return;
+    caption_ = text;
+    Q_EMIT captionChanged(caption_);
 }
 
 Connection DataControl::connect() const
@@ -44,19 +126,33 @@ void DataControl::refresh()
 {
     Connection c = connect();
     if (fieldNames_.isEmpty()) {
-        for (const Row& r : c.query(QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid"), {table_}))
-            fieldNames_ << r.text(QStringLiteral("name"));
-        if (fieldNames_.isEmpty())
+        QStringList names, defaults;
+        for (const Row& r : c.query(QStringLiteral("SELECT name, dflt_value FROM pragma_table_info(?) ORDER BY cid"),
+                                    {table_})) {
+            names << r.text(QStringLiteral("name"));
+            defaults << (r.value(QStringLiteral("dflt_value")).isNull() ? QStringLiteral("NULL")
+                                                                         : r.text(QStringLiteral("dflt_value")));
+        }
+        if (names.isEmpty())
             throw DbError(QStringLiteral("Липсва таблица в базата данни"), table_);
+        // A new row starts with the declared defaults (0 in Yes/No fields),
+        // as the table itself would fill them.
+        const Row values = c.first(QStringLiteral("SELECT ") + defaults.join(QStringLiteral(", ")));
+        newRowValues_ = values.values();
+        fieldNames_ = names;
     }
     QString sql = QStringLiteral("SELECT * FROM ") + db::quoteName(table_);
     if (!clause_.isEmpty())
         sql += QLatin1Char(' ') + clause_;
     if (!clause_.contains(QStringLiteral("ORDER BY"), Qt::CaseInsensitive))
         sql += QStringLiteral(" ORDER BY RecID");
-    rows_ = c.query(sql, params_);
+    db::Rows fresh = c.query(sql, params_);
+    Q_EMIT rowsAboutToBeReset();
+    rows_ = std::move(fresh);
     newRow_ = false;
     bufferChanged_ = false;
+    open_ = true;
+    Q_EMIT rowsReset();
     setCurrent(rows_.isEmpty() ? -1 : 0);
 }
 
@@ -72,30 +168,21 @@ void DataControl::unbindAll()
     bindings_.clear();
 }
 
-QVariant DataControl::widgetValue(const Binding& b) const
+void DataControl::addPendingEdit(PendingEdit* e)
 {
-    QString text;
-    if (auto* e = qobject_cast<QLineEdit*>(b.widget.data()))
-        text = e->text();
-    else if (auto* p = qobject_cast<QPlainTextEdit*>(b.widget.data()))
-        text = p->toPlainText();
-    else if (auto* t = qobject_cast<QTextEdit*>(b.widget.data()))
-        text = t->toPlainText();
-    else if (auto* cb = qobject_cast<QComboBox*>(b.widget.data()))
-        text = cb->currentText();
-    else if (auto* ch = qobject_cast<QCheckBox*>(b.widget.data()))
-        return ch->isChecked() ? 1 : 0;
-    else
-        return {};
-    if (b.format == Format::Date) {
-        if (trimBlanks(text).isEmpty())
-            return QVariant(QMetaType::fromType<QDate>());
-        const auto d = dateFromDDMMYYYY(text);
-        if (!d)
-            throw DbError(QStringLiteral("Невалидна дата"), text);
-        return *d;
-    }
-    return nullIfEmpty(text);
+    if (!pendingEdits_.contains(e))
+        pendingEdits_.push_back(e);
+}
+
+void DataControl::removePendingEdit(PendingEdit* e)
+{
+    pendingEdits_.removeAll(e);
+}
+
+void DataControl::flushPendingEdits()
+{
+    for (PendingEdit* e : pendingEdits_)
+        e->flushPendingEdit();
 }
 
 namespace {
@@ -105,12 +192,29 @@ bool editable(QWidget* w)
         || qobject_cast<QComboBox*>(w) || qobject_cast<QCheckBox*>(w);
 }
 
-QString shownText(const QVariant& v, DataControl::Format f)
+// The text a text-like widget holds; nullopt for other widgets.
+std::optional<QString> typedText(QWidget* w)
 {
-    if (f == DataControl::Format::Date)
-        return toDDMMYYYY(dateFromIso(v));
-    return textOf(v);
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return e->text();
+    if (auto* p = qobject_cast<QPlainTextEdit*>(w))
+        return p->toPlainText();
+    if (auto* t = qobject_cast<QTextEdit*>(w))
+        return t->toPlainText();
+    if (auto* cb = qobject_cast<QComboBox*>(w))
+        return cb->currentText();
+    return std::nullopt;
 }
+}
+
+QVariant DataControl::widgetValue(const Binding& b) const
+{
+    if (auto* ch = qobject_cast<QCheckBox*>(b.widget.data()))
+        return ch->isChecked() ? 1 : 0;
+    const std::optional<QString> text = typedText(b.widget.data());
+    if (!text)
+        return {};
+    return fieldValue(*text, b.format);
 }
 
 void DataControl::showValue(const Binding& b, const QVariant& v)
@@ -118,7 +222,7 @@ void DataControl::showValue(const Binding& b, const QVariant& v)
     QWidget* w = b.widget.data();
     if (!w)
         return;
-    const QString text = shownText(v, b.format);
+    const QString text = fieldText(v, b.format);
     if (auto* e = qobject_cast<QLineEdit*>(w))
         e->setText(text);
     else if (auto* p = qobject_cast<QPlainTextEdit*>(w))
@@ -135,7 +239,6 @@ void DataControl::showValue(const Binding& b, const QVariant& v)
 
 void DataControl::pushToWidgets()
 {
-    const Row empty;
     for (const Binding& b : bindings_)
         showValue(b, hasCurrent() ? rows_[current_].value(b.field) : QVariant());
 }
@@ -144,11 +247,18 @@ void DataControl::pullFromWidgets()
 {
     if (!hasCurrent())
         return;
+    flushPendingEdits();
+    // Every value is read before any is set: a bad one changes nothing.
+    QVector<QPair<QString, QVariant>> values;
     for (const Binding& b : bindings_) {
         if (!b.widget || !editable(b.widget))
             continue;
-        rows_[current_].set(b.field, widgetValue(b));
+        values.push_back({b.field, widgetValue(b)});
     }
+    for (const auto& [field, value] : values)
+        rows_[current_].set(field, value);
+    if (!values.isEmpty())
+        Q_EMIT rowChanged(current_);
 }
 
 bool DataControl::isDirty() const
@@ -157,25 +267,19 @@ bool DataControl::isDirty() const
         return false;
     if (bufferChanged_)
         return true;
+    for (const PendingEdit* e : pendingEdits_)
+        if (e->hasPendingEdit())
+            return true;
     const Row& r = rows_[current_];
     for (const Binding& b : bindings_) {
         if (!b.widget || !editable(b.widget))
             continue;
-        if (qobject_cast<QCheckBox*>(b.widget.data())) {
-            if ((r.value(b.field).toLongLong() != 0) != qobject_cast<QCheckBox*>(b.widget.data())->isChecked())
+        if (auto* ch = qobject_cast<QCheckBox*>(b.widget.data())) {
+            if ((r.value(b.field).toLongLong() != 0) != ch->isChecked())
                 return true;
             continue;
         }
-        QString shown;
-        if (auto* e = qobject_cast<QLineEdit*>(b.widget.data()))
-            shown = e->text();
-        else if (auto* p = qobject_cast<QPlainTextEdit*>(b.widget.data()))
-            shown = p->toPlainText();
-        else if (auto* t = qobject_cast<QTextEdit*>(b.widget.data()))
-            shown = t->toPlainText();
-        else if (auto* cb = qobject_cast<QComboBox*>(b.widget.data()))
-            shown = cb->currentText();
-        if (shown != shownText(r.value(b.field), b.format))
+        if (typedText(b.widget.data()).value_or(QString()) != fieldText(r.value(b.field), b.format))
             return true;
     }
     return false;
@@ -206,40 +310,66 @@ void DataControl::setField(const QString& name, const QVariant& value)
     for (const Binding& b : bindings_)
         if (b.field.compare(name, Qt::CaseInsensitive) == 0)
             showValue(b, value);
+    Q_EMIT rowChanged(current_);
 }
 
 void DataControl::setCurrent(int pos)
 {
     current_ = pos;
     bufferChanged_ = false;
+    original_ = hasCurrent() ? rows_[current_] : Row();
     pushToWidgets();
     Q_EMIT reposition();
+}
+
+void DataControl::removeRow(int pos)
+{
+    Q_EMIT rowAboutToBeRemoved(pos);
+    rows_.removeAt(pos);
+    Q_EMIT rowRemoved(pos);
+}
+
+bool DataControl::reportError(const DbError& e)
+{
+    int response = 1;
+    if (isSignalConnected(QMetaMethod::fromSignal(&DataControl::error)))
+        Q_EMIT error(e.userText(), response);
+    return response == 0;
 }
 
 bool DataControl::leaveCurrent(int action)
 {
     if (!hasCurrent())
         return true;
+    try {
+        flushPendingEdits();
+    } catch (const DbError& e) {
+        if (!reportError(e))
+            throw;
+        return false;
+    }
     bool save = isDirty() || newRow_;
     int act = action;
     Q_EMIT validate(act, save);
-    if (act == Cancel)
+    if (act == Cancel || !hasCurrent())
         return false;
     if (save) {
         try {
             updateRecord();
         } catch (const DbError& e) {
-            int response = 1;
-            if (isSignalConnected(QMetaMethod::fromSignal(&DataControl::error)))
-                Q_EMIT error(e.userText(), response);
-            if (response != 0)
+            if (!reportError(e))
                 throw;
             return false;
         }
     } else if (newRow_) {
-        rows_.removeAt(current_);
         newRow_ = false;
+        removeRow(current_);
         current_ = rows_.isEmpty() ? -1 : std::min<int>(current_, int(rows_.size()) - 1);
+    } else if (bufferChanged_) {
+        // Edits dropped: the row shows what is stored again.
+        rows_[current_] = original_;
+        bufferChanged_ = false;
+        Q_EMIT rowChanged(current_);
     }
     return true;
 }
@@ -258,7 +388,7 @@ bool DataControl::moveFirst()
 {
     if (rows_.isEmpty() || !leaveCurrent(First))
         return false;
-    setCurrent(0);
+    setCurrent(rows_.isEmpty() ? -1 : 0);
     return true;
 }
 
@@ -280,9 +410,21 @@ bool DataControl::moveNext()
 
 bool DataControl::movePrevious()
 {
-    if (current_ <= 0 || !leaveCurrent(Previous))
+    if (current_ <= 0 || rows_.isEmpty() || !leaveCurrent(Previous))
         return false;
-    setCurrent(current_ - 1);
+    setCurrent(std::min<int>(current_, int(rows_.size())) - 1);
+    return true;
+}
+
+bool DataControl::movePastLast()
+{
+    if (!open_)
+        return false;
+    if (current_ >= rows_.size() && !rows_.isEmpty())
+        return true;
+    if (!leaveCurrent(AddNew))
+        return false;
+    setCurrent(int(rows_.size()));
     return true;
 }
 
@@ -295,6 +437,8 @@ bool DataControl::findFirst(const QString& name, const QVariant& value)
                 return true;
             if (!leaveCurrent(Find))
                 return false;
+            // Leaving an unstored new row may have dropped it; the found row
+            // lies before it and keeps its position.
             setCurrent(i);
             return true;
         }
@@ -302,14 +446,19 @@ bool DataControl::findFirst(const QString& name, const QVariant& value)
     return false;
 }
 
-void DataControl::addNew()
+bool DataControl::addNew()
 {
     if (!leaveCurrent(AddNew))
-        return;
-    QVector<QVariant> values(fieldNames_.size());
+        return false;
+    QVector<QVariant> values = newRowValues_;
+    values.resize(fieldNames_.size());
+    const int pos = int(rows_.size());
+    Q_EMIT rowAboutToBeInserted(pos);
     rows_.push_back(Row(QSharedPointer<const QStringList>::create(fieldNames_), values));
+    Q_EMIT rowInserted(pos);
     newRow_ = true;
-    setCurrent(int(rows_.size()) - 1);
+    setCurrent(pos);
+    return true;
 }
 
 void DataControl::writeRow(Connection& c, Row& row, bool isNew)
@@ -354,6 +503,8 @@ void DataControl::commitWritten()
         rows_[current_].set(kRecId, pendingId_);
     newRow_ = false;
     bufferChanged_ = false;
+    original_ = rows_[current_];
+    Q_EMIT rowChanged(current_);
 }
 
 void DataControl::updateRecord()
@@ -367,46 +518,61 @@ void DataControl::updateRecord()
     commitWritten();
 }
 
-void DataControl::deleteCurrent(Connection& c)
+void DataControl::afterDelete(int pos, AfterDelete after)
 {
-    if (!hasCurrent())
-        return;
-    if (!newRow_ && c.exec(QStringLiteral("DELETE FROM %1 WHERE RecID = ?").arg(db::quoteName(table_)),
-                           {rows_[current_].value(kRecId)}) != 1)
-        throw DbError(kRowGone, table_);
-    rows_.removeAt(current_);
-    newRow_ = false;
-    setCurrent(rows_.isEmpty() ? -1 : std::min<int>(current_, int(rows_.size()) - 1));
+    const int n = int(rows_.size());
+    if (pos < n)
+        setCurrent(pos);
+    else if (after == AfterDelete::StepBack)
+        setCurrent(n - 1);   // -1 when none is left
+    else
+        setCurrent(n);       // past the last row
 }
 
-void DataControl::deleteCurrent()
+bool DataControl::deleteCurrent(Connection& c, AfterDelete after)
 {
     if (!hasCurrent())
-        return;
-    if (newRow_) {
-        rows_.removeAt(current_);
-        newRow_ = false;
-        setCurrent(rows_.isEmpty() ? -1 : std::min<int>(current_, int(rows_.size()) - 1));
-        return;
-    }
-    Connection c = connect();
-    db::Transaction t(c);
+        return false;
     const int pos = current_;
-    if (c.exec(QStringLiteral("DELETE FROM %1 WHERE RecID = ?").arg(db::quoteName(table_)),
-               {rows_[pos].value(kRecId)}) != 1)
+    if (!newRow_ && c.exec(QStringLiteral("DELETE FROM %1 WHERE RecID = ?").arg(db::quoteName(table_)),
+                           {rows_[pos].value(kRecId)}) != 1)
         throw DbError(kRowGone, table_);
-    t.commit();
-    rows_.removeAt(pos);
-    setCurrent(rows_.isEmpty() ? -1 : std::min<int>(pos, int(rows_.size()) - 1));
+    newRow_ = false;
+    removeRow(pos);
+    afterDelete(pos, after);
+    return true;
+}
+
+bool DataControl::deleteCurrent(AfterDelete after)
+{
+    if (!hasCurrent())
+        return false;
+    const int pos = current_;
+    if (!newRow_) {
+        Connection c = connect();
+        db::Transaction t(c);
+        if (c.exec(QStringLiteral("DELETE FROM %1 WHERE RecID = ?").arg(db::quoteName(table_)),
+                   {rows_[pos].value(kRecId)}) != 1)
+            throw DbError(kRowGone, table_);
+        t.commit();
+    }
+    newRow_ = false;
+    removeRow(pos);
+    afterDelete(pos, after);
+    return true;
 }
 
 void DataControl::close()
 {
     leaveCurrent(Close);
+    Q_EMIT rowsAboutToBeReset();
     rows_.clear();
     newRow_ = false;
     current_ = -1;
     bufferChanged_ = false;
+    original_ = Row();
+    open_ = false;
+    Q_EMIT rowsReset();
 }
 
 } // namespace tav

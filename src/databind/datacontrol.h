@@ -3,9 +3,17 @@
 // wholly into memory, a current row shown in bound widgets, and the
 // Validate / Reposition / Error events the windows handle.
 //
-// Unsaved edits follow one rule: edits in bound widgets are written when the
-// current row changes or the control closes, unless a Validate handler
-// cancels (action = 0) or clears `save`.
+// Unsaved edits follow one rule: edits in bound widgets (and in a grid's
+// cell) are written when the current row changes or the control closes,
+// unless a Validate handler cancels (action = 0) or clears `save`.
+//
+// Positions: 0-based rows; with no current row the control is either
+// before the first row (an empty source) or past the last one (after a
+// delete at the end, or on a grid's new-row line).
+//
+// A new row (addNew) starts with the table's declared defaults (0 in the
+// Yes/No fields) and is stored only when written. The grid (datagrid.h)
+// and the navigator (datanavigator.h) show a control's rows and move it.
 
 #include "db/database.h"
 
@@ -18,6 +26,18 @@
 class QWidget;
 
 namespace tav {
+
+// Something besides the bound widgets that edits the current row (a grid's
+// open cell). The control hands its edit over before the row is written or
+// left, and counts it when asked whether the row is dirty.
+class PendingEdit {
+public:
+    virtual ~PendingEdit() = default;
+    virtual bool hasPendingEdit() const = 0;
+    // Writes the edit into the row buffer. Throws db::DbError for text that
+    // is not of the field's kind; nothing is written then.
+    virtual void flushPendingEdit() = 0;
+};
 
 class DataControl : public QObject {
     Q_OBJECT
@@ -39,33 +59,58 @@ public:
     // Throws db::DbError.
     void refresh();
 
+    // How a field is shown and typed (see fieldText / fieldValue below).
+    enum class Format {
+        Text,    // as stored; an empty text is NULL
+        Date,    // shown and typed DD.MM.YYYY, stored as a date
+        Money,   // a price: shown with two decimals, typed "12,50" or "12.50"
+        YesNo    // 0 or 1 (a check box)
+    };
     // A widget shows and edits one field of the current row. QLineEdit,
     // QPlainTextEdit, QTextEdit, QCheckBox (Yes/No), QComboBox (its text) and
     // QLabel (shown only) are understood.
-    enum class Format { Text, Date };   // Date: shown as DD.MM.YYYY, stored as a date
     void bind(QWidget* w, const QString& field, Format format = Format::Text);
     void unbindAll();
 
+    // A grid registers its open cell here (see PendingEdit).
+    void addPendingEdit(PendingEdit* e);
+    void removePendingEdit(PendingEdit* e);
+
+    // True from refresh() to close(): rows can be shown and added.
+    bool isOpen() const { return open_; }
     int recordCount() const { return int(rows_.size()); }
     // 0-based; -1 when there is no current row.
-    int absolutePosition() const { return current_; }
+    int absolutePosition() const { return hasCurrent() ? current_ : -1; }
     bool isEmpty() const { return rows_.isEmpty(); }
     bool hasCurrent() const { return current_ >= 0 && current_ < rows_.size(); }
     bool isNewRow() const { return newRow_; }
-    bool eof() const { return current_ >= rows_.size(); }
-    bool bof() const { return current_ < 0; }
+    // Past the last row (also true of an empty source).
+    bool eof() const { return rows_.isEmpty() || current_ >= rows_.size(); }
+    bool bof() const { return rows_.isEmpty() || current_ < 0; }
 
-    // Moves; each raises Validate (which may save pending edits) then Reposition.
+    // The text a navigator shows (windows set "Запис: " + number).
+    QString caption() const { return caption_; }
+    void setCaption(const QString& text);
+
+    // Moves; each raises Validate, writes pending edits (unless Validate
+    // cleared `save`: the row then shows what is stored, an unstored new row
+    // is dropped) and then raises Reposition. False when there is nowhere to
+    // go, Validate cancelled, or the write failed and the Error handler took
+    // the error over (response = 0); otherwise a failed write throws.
     bool moveFirst();
     bool moveLast();
     bool moveNext();
     bool movePrevious();
     bool moveTo(int position);
+    // Leaves the current row (action AddNew) and stands past the last row:
+    // a grid's new-row line is current.
+    bool movePastLast();
     // Makes the first row with field == value current (comparison in code, exact).
     bool findFirst(const QString& field, const QVariant& value);
 
-    // Starts a new empty row (not stored until written).
-    void addNew();
+    // Starts a new row after the last, the current row left first as a
+    // move leaves it; false when it could not be left.
+    bool addNew();
     // Writes the bound widgets (and set() values) into the current row:
     // INSERT for a new row, UPDATE by RecID otherwise. Throws db::DbError;
     // on failure the row buffer and the widgets keep what was typed.
@@ -74,9 +119,14 @@ public:
     // saved as one). Call commitWritten() after the caller's commit succeeded.
     void writeCurrent(db::Connection& c);
     void commitWritten();
-    // Deletes the current row from the table; the next row becomes current.
-    void deleteCurrent();
-    void deleteCurrent(db::Connection& c);
+    // Deletes the current row from the table (an unstored new row is only
+    // dropped) without Validate; the next row becomes current. At the end,
+    // StepBack makes the new last row current, NoStepBack leaves no current
+    // row (past the last). False when there was no current row. Throws
+    // db::DbError, leaving the rows as they were.
+    enum class AfterDelete { StepBack, NoStepBack };
+    bool deleteCurrent(AfterDelete after = AfterDelete::StepBack);
+    bool deleteCurrent(db::Connection& c, AfterDelete after = AfterDelete::StepBack);
     // Saves pending edits (subject to Validate) and forgets the rows.
     void close();
 
@@ -85,11 +135,14 @@ public:
     QString text(const QString& name) const;
     // Sets a value in the buffer and shows it in a widget bound to it.
     void setField(const QString& name, const QVariant& value);
-    // Copies the widgets into the buffer (what updateRecord writes).
+    // Copies the widgets (and a grid's open cell) into the buffer: what
+    // updateRecord writes. Throws db::DbError for a typed value that is not
+    // of its field's kind.
     void pullFromWidgets();
     // Shows the buffer in the widgets.
     void pushToWidgets();
-    // True when a widget shows something else than the buffer holds.
+    // True when the buffer holds unstored edits or a widget (or a grid's open
+    // cell) shows something else than the buffer holds.
     bool isDirty() const;
     const db::Row& currentRow() const;
     const db::Rows& rows() const { return rows_; }
@@ -102,9 +155,25 @@ Q_SIGNALS:
     // A database error during a move, write or delete. Set response = 0 after
     // reporting it yourself; otherwise the error is rethrown to the caller.
     void error(const QString& text, int& response);
+    void captionChanged(const QString& text);
+
+    // For views over the rows (the grid): each change of the rows comes as
+    // an about-to / done pair, a changed value of a row as rowChanged.
+    void rowsAboutToBeReset();
+    void rowsReset();
+    void rowAboutToBeInserted(int pos);
+    void rowInserted(int pos);
+    void rowAboutToBeRemoved(int pos);
+    void rowRemoved(int pos);
+    void rowChanged(int pos);
 
 private:
     bool leaveCurrent(int action);
+    void flushPendingEdits();
+    void removeRow(int pos);
+    // Raises Error; true when the handler reported it (response = 0).
+    bool reportError(const db::DbError& e);
+    void afterDelete(int pos, AfterDelete after);
     void writeRow(db::Connection& c, db::Row& row, bool isNew);
     db::Connection connect() const;
     void setCurrent(int pos);
@@ -122,11 +191,28 @@ private:
     QString clause_;
     QVariantList params_;
     QStringList fieldNames_;
+    QVector<QVariant> newRowValues_;
     db::Rows rows_;
     int current_ = -1;
     bool newRow_ = false;
     qint64 pendingId_ = 0;
     QVector<Binding> bindings_;
+    QVector<PendingEdit*> pendingEdits_;
+    db::Row original_;   // the current row as stored, for dropped edits
+    QString caption_;
+    bool open_ = false;
 };
+
+// A value as a bound widget or grid cell shows it: NULL as "", a date as
+// DD.MM.YYYY, money with two decimals and the regional decimal sign, Yes/No
+// as "0"/"1".
+QString fieldText(const QVariant& value, DataControl::Format format);
+// Typed text as the value to store: blank text is NULL (Yes/No: 0). Throws
+// db::DbError ("Невалидна дата", "Невалидна цена") with the typed text when
+// the text is no date or price.
+QVariant fieldValue(const QString& text, DataControl::Format format);
+// True when a stored value and a value to store are the same for the field
+// (so re-typing what is shown changes nothing).
+bool sameFieldValue(const QVariant& a, const QVariant& b, DataControl::Format format);
 
 } // namespace tav

@@ -5,6 +5,8 @@
 #include "db/database.h"
 #include "db/paths.h"
 #include "patients/entry.h"
+#include "patients/seekname.h"
+#include "printing/printouts.h"
 #include "services/dialogs.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
@@ -18,6 +20,7 @@
 #include "shell/password.h"
 #include "shell/pictures.h"
 #include "shell/support.h"
+#include "statistics/seekdate.h"
 #include "statistics/tempdb.h"
 #include "treatments/timebudget.h"
 
@@ -77,6 +80,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(new Ui::frmMain)
     for (QMenu* m : ui->menuBar->findChildren<QMenu*>())
         m->installEventFilter(this);
     connectMenus();
+    // The search in its report mode prints the card of the patient picked;
+    // closing the card closes the search.
+    SeekName::setPrintedCardOpener([] { printing::ShowPatientCard(SeekName::vars().sFindEGN, &SeekName::unloadShared); });
 
     // A sensible first size: most of the screen, centred.
     QSize size(1100, 760);
@@ -144,6 +150,8 @@ void frmMain::connectMenus()
     on(ui->mnuHelpContents, &frmMain::mnuHelpContents_Click);
     on(ui->mnuHelpUpdate, &frmMain::mnuHelpUpdate_Click);
     on(ui->mnuHelpAbout, &frmMain::mnuHelpAbout_Click);
+    on(ui->mnuOtchetExportXML, &frmMain::mnuOtchetExportXML_Click);
+    on(ui->mnuSlgSchet, &frmMain::mnuSlgSchet_Click);
     connect(ui->mnuViewButton, &QAction::triggered, this, &frmMain::mnuViewButton_Click);
     // "Време": the check mark is kept; the time window comes with the time budget.
 }
@@ -389,6 +397,19 @@ void frmMain::mnuHelpAbout_Click()
 {
     About dlg(this);
     dlg.exec();
+}
+
+void frmMain::mnuOtchetExportXML_Click()
+{
+    statistics::CreateTempTable(QStringLiteral("TempWork"));
+    ReportKind = QStringLiteral("4");
+    statistics::SeekDate::showShared();
+}
+
+void frmMain::mnuSlgSchet_Click()
+{
+    ReportKind = QStringLiteral("4");
+    statistics::SeekDate::showShared();
 }
 
 } // namespace tav

@@ -74,6 +74,8 @@ private:
     void mnuHelpContents_Click();
     void mnuHelpUpdate_Click();
     void mnuHelpAbout_Click();
+    void mnuOtchetExportXML_Click();
+    void mnuSlgSchet_Click();
 
     std::unique_ptr<Ui::frmMain> ui;
     QString lastActivationError_;

@@ -3,6 +3,8 @@
 #include "support/program_folder.h"
 
 #include <QCheckBox>
+#include <QLabel>
+#include <QLocale>
 #include <QLineEdit>
 #include <gtest/gtest.h>
 
@@ -196,4 +198,171 @@ TEST(DataControl, ARowDeletedMeanwhileIsNotReportedAsSaved)
     EXPECT_TRUE(data.isDirty());
     EXPECT_THROW(data.deleteCurrent(), db::DbError);
     EXPECT_EQ(doctorCount(), 1);
+}
+
+TEST(DataControl, DeleteAtTheEndStepsBackOrLeavesNoCurrentRow)
+{
+    using After = DataControl::AfterDelete;
+    struct Case {
+        int rows;
+        int deleteAt;   // -1: nothing current
+        After after;
+        int position;   // afterwards; -1 none
+        QString shown;
+        bool deleted;
+    };
+    const Case cases[] = {
+        {3, 1, After::StepBack, 1, "В", true},
+        {3, 1, After::NoStepBack, 1, "В", true},
+        {3, 2, After::StepBack, 1, "Б", true},
+        {3, 2, After::NoStepBack, -1, "", true},
+        {1, 0, After::StepBack, -1, "", true},
+        {1, 0, After::NoStepBack, -1, "", true},
+        {0, -1, After::StepBack, -1, "", false},
+        {0, -1, After::NoStepBack, -1, "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rows << " rows, delete at " << c.deleteAt << ", step back "
+                                        << (c.after == After::StepBack));
+        TestFolder folder;
+        const QStringList names{"А", "Б", "В"};
+        for (int i = 0; i < c.rows; ++i)
+            addDoctor(names[i], QString::number(i + 1));
+        DataControl data;
+        QLineEdit name;
+        data.setRecordSource("Medic");
+        data.bind(&name, "Names");
+        data.refresh();
+        if (c.deleteAt >= 0) {
+            ASSERT_TRUE(data.moveTo(c.deleteAt));
+        }
+        int repositions = 0;
+        QObject::connect(&data, &DataControl::reposition, [&] { ++repositions; });
+        EXPECT_EQ(data.deleteCurrent(c.after), c.deleted);
+        EXPECT_EQ(doctorCount(), c.rows - (c.deleted ? 1 : 0));
+        EXPECT_EQ(data.absolutePosition(), c.position);
+        EXPECT_EQ(data.hasCurrent(), c.position >= 0);
+        EXPECT_EQ(name.text(), c.shown);
+        EXPECT_EQ(repositions, c.deleted ? 1 : 0);
+        if (c.position < 0) {
+            EXPECT_TRUE(data.eof());
+            // nothing current: a second delete does nothing
+            EXPECT_FALSE(data.deleteCurrent(c.after));
+            EXPECT_EQ(doctorCount(), c.rows - (c.deleted ? 1 : 0));
+        }
+    }
+}
+
+TEST(DataControl, PastTheLastRowPreviousComesBackAndAddNewAppends)
+{
+    TestFolder folder;
+    addDoctor("А", "1");
+    addDoctor("Б", "2");
+    DataControl data;
+    QLineEdit name, code;
+    data.setRecordSource("Medic");
+    data.bind(&name, "Names");
+    data.bind(&code, "KodMedic");
+    data.refresh();
+    name.setText("А поправен");
+    ASSERT_TRUE(data.movePastLast());   // leaving writes the edit
+    EXPECT_FALSE(data.hasCurrent());
+    EXPECT_EQ(data.absolutePosition(), -1);
+    EXPECT_EQ(name.text(), QString());
+    EXPECT_EQ(db::Connection::main().scalar("SELECT Names FROM Medic WHERE KodMedic = '1'").toString(),
+              QString("А поправен"));
+    EXPECT_FALSE(data.moveNext());
+    ASSERT_TRUE(data.movePrevious());
+    EXPECT_EQ(name.text(), QString("Б"));
+    ASSERT_TRUE(data.movePastLast());
+    ASSERT_TRUE(data.addNew());
+    EXPECT_EQ(data.absolutePosition(), 2);
+    EXPECT_TRUE(data.isNewRow());
+}
+
+TEST(DataControl, DroppedEditsShowTheStoredRowAgain)
+{
+    TestFolder folder;
+    addDoctor("Първи", "1");
+    addDoctor("Втори", "2");
+    DataControl data;
+    QLineEdit name;
+    data.setRecordSource("Medic");
+    data.bind(&name, "Names");
+    data.refresh();
+    QObject::connect(&data, &DataControl::validate, [](int&, bool& save) { save = false; });
+    data.setField("Names", "Никога записан");
+    ASSERT_TRUE(data.moveNext());
+    EXPECT_EQ(data.rows()[0].text("Names"), QString("Първи"));
+    ASSERT_TRUE(data.movePrevious());
+    EXPECT_EQ(name.text(), QString("Първи"));
+    EXPECT_FALSE(data.isDirty());
+}
+
+TEST(DataControl, PricesAreTypedWithCommaOrPointAndBadOnesWriteNothing)
+{
+    TestFolder folder;
+    db::Connection::main().insert("Ceny", {"KodHelp", "TextHelp", "CenaHelp"}, {"1", "Преглед", 21.13});
+    DataControl data;
+    QLineEdit price, name;
+    QLabel shown;
+    data.setRecordSource("Ceny");
+    data.bind(&name, "TextHelp");
+    data.bind(&price, "CenaHelp", DataControl::Format::Money);
+    data.bind(&shown, "CenaHelp", DataControl::Format::Money);
+    data.refresh();
+    const QString point = QLocale().decimalPoint();
+    EXPECT_EQ(price.text(), "21" + point + "13");
+    EXPECT_EQ(shown.text(), "21" + point + "13");
+    EXPECT_FALSE(data.isDirty());
+    const auto stored = [] { return db::Connection::main().scalar("SELECT CenaHelp FROM Ceny"); };
+    struct Case {
+        QString typed;
+        QVariant stored;   // invalid: refused
+    };
+    const Case cases[] = {
+        {"12,50", 12.5}, {"12.5", 12.5}, {" 7 ", 7.0}, {"0,005", 0.005},
+        {"", QVariant()}, {"12,5 лв", QVariant()}, {"1.2.3", QVariant()}, {"abc", QVariant()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        db::Connection::main().exec("UPDATE Ceny SET CenaHelp = 21.13, TextHelp = 'Преглед'");
+        data.refresh();
+        name.setText("Преглед 2");
+        price.setText(c.typed);
+        if (!c.stored.isValid() && !c.typed.isEmpty()) {
+            EXPECT_THROW(data.updateRecord(), db::DbError);
+            EXPECT_DOUBLE_EQ(stored().toDouble(), 21.13);
+            // the other typed box is not written either
+            EXPECT_EQ(db::Connection::main().scalar("SELECT TextHelp FROM Ceny").toString(), QString("Преглед"));
+            EXPECT_EQ(price.text(), c.typed);
+            continue;
+        }
+        data.updateRecord();
+        if (c.typed.isEmpty()) {
+            EXPECT_TRUE(stored().isNull());
+        } else {
+            EXPECT_DOUBLE_EQ(stored().toDouble(), c.stored.toDouble());
+        }
+    }
+}
+
+TEST(DataControl, DeletingAnUnstoredNewRowOnlyDropsIt)
+{
+    for (auto after : {DataControl::AfterDelete::StepBack, DataControl::AfterDelete::NoStepBack}) {
+        TestFolder folder;
+        addDoctor("А", "1");
+        DataControl data;
+        QLineEdit name;
+        data.setRecordSource("Medic");
+        data.bind(&name, "Names");
+        data.refresh();
+        ASSERT_TRUE(data.addNew());
+        name.setText("Недописан");
+        EXPECT_TRUE(data.deleteCurrent(after));
+        EXPECT_FALSE(data.isNewRow());
+        EXPECT_EQ(data.recordCount(), 1);
+        EXPECT_EQ(doctorCount(), 1);
+        EXPECT_EQ(data.absolutePosition(), after == DataControl::AfterDelete::StepBack ? 0 : -1);
+    }
 }
