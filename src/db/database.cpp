@@ -140,9 +140,10 @@ sqlite3* handleOf(const QSqlDatabase& db)
 // for names and other typed texts. It is never declared in the stored schema,
 // so the files stay readable and checkable by the standard SQLite tools. Keys
 // of digits and codes (EGN, LKod, KodMedic, PKod, ListID, dates) compare
-// plainly, which keeps their indexes usable; so the look-ups built so far
-// (patient by EGN, patients of a doctor, post code) do without it, and the
-// search by name compares the first word in code, exactly, as it must.
+// plainly, which keeps their indexes usable. Used today by the fund report,
+// which orders a period's activities by code as Jet did; the look-ups by EGN,
+// doctor and post code do without it, and the search by name compares the
+// first word in code, exactly, as it must.
 void registerCollation(QSqlDatabase& db)
 {
     sqlite3_create_collation(handleOf(db), kCollation, SQLITE_UTF8, nullptr, &collate);
