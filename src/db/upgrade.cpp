@@ -143,8 +143,20 @@ void upgradeDatabase(const QString& path, DatabaseKind kind)
     if (version > target)
         throw newerVersionError(path, version, kind);
 
+    // Every failure names the version it was going to and leaves the file as it was.
+    const auto failure = [&](int to, const QString& what, const DbError& e) {
+        return DbError(QStringLiteral("Базата данни не може да бъде обновена до версия %1%2;"
+                                      " файлът е оставен непроменен")
+                           .arg(to).arg(what.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(what)),
+                       native(path) + QStringLiteral(": ") + (e.engineText().isEmpty() ? e.message() : e.engineText()),
+                       e.code());
+    };
     // The write lock first, then the version again: nobody else upgrades meanwhile.
-    c.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        c.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    } catch (const DbError& e) {
+        throw failure(target, {}, e);
+    }
     try {
         version = c.scalar(QStringLiteral("PRAGMA user_version")).toInt();
         for (const UpgradeStep& step : upgradeSteps(kind)) {
@@ -155,15 +167,15 @@ void upgradeDatabase(const QString& path, DatabaseKind kind)
                 if (g_hook)
                     g_hook(kind, step.to);
             } catch (const DbError& e) {
-                throw DbError(QStringLiteral("Базата данни не може да бъде обновена до версия %1 (%2);"
-                                             " файлът е оставен непроменен").arg(step.to).arg(step.what),
-                              native(path) + QStringLiteral(": ")
-                                  + (e.engineText().isEmpty() ? e.message() : e.engineText()),
-                              e.code());
+                throw failure(step.to, step.what, e);
             }
         }
-        c.exec(QStringLiteral("PRAGMA user_version = %1").arg(target));
-        c.exec(QStringLiteral("COMMIT"));
+        try {
+            c.exec(QStringLiteral("PRAGMA user_version = %1").arg(target));
+            c.exec(QStringLiteral("COMMIT"));
+        } catch (const DbError& e) {
+            throw failure(target, {}, e);
+        }
     } catch (...) {
         try {
             c.exec(QStringLiteral("ROLLBACK"));
