@@ -5,7 +5,10 @@
 #include "db/database.h"
 #include "db/paths.h"
 #include "patients/entry.h"
+#include "patients/koregn.h"
+#include "patients/maintenance.h"
 #include "patients/seekname.h"
+#include "patients/zokcimport.h"
 #include "printing/printouts.h"
 #include "services/dialogs.h"
 #include "services/globals.h"
@@ -139,13 +142,17 @@ void frmMain::connectMenus()
     };
     on(ui->mnuPacDen, &frmMain::mnuPacDen_Click);
     on(ui->mnuPacKor, &frmMain::mnuPacKor_Click);
+    on(ui->mnuPacKorEGN, &frmMain::mnuPacKorEGN_Click);
     on(ui->mnuPacReg, &frmMain::mnuPacReg_Click);
+    on(ui->mnuPacZOKC, &frmMain::mnuPacZOKC_Click);
     on(ui->mnuExit, &frmMain::mnuExit_Click);
     on(ui->mnuOtPac, &frmMain::mnuOtPac_Click);
     on(ui->mnuSlgMed, &frmMain::mnuSlgMed_Click);
     on(ui->mnuSlgUnit, &frmMain::mnuSlgUnit_Click);
     on(ui->mnuSlgSave, &frmMain::mnuSlgSave_Click);
     on(ui->mnuSlgOpen, &frmMain::mnuSlgOpen_Click);
+    on(ui->mnuSlgUtil, &frmMain::mnuSlgUtil_Click);
+    on(ui->mnuSlgClean, &frmMain::mnuSlgClean_Click);
     on(ui->mnuCahgePass, &frmMain::mnuCahgePass_Click);
     on(ui->mnuHelpContents, &frmMain::mnuHelpContents_Click);
     on(ui->mnuHelpUpdate, &frmMain::mnuHelpUpdate_Click);
@@ -321,10 +328,20 @@ void frmMain::mnuPacKor_Click()
     patients::openSearchByName(this);
 }
 
+void frmMain::mnuPacKorEGN_Click()
+{
+    KorEGN::showShared();
+}
+
 void frmMain::mnuPacReg_Click()
 {
     CardMode = QStringLiteral("New");
     patients::openNewPatientCard(this);
+}
+
+void frmMain::mnuPacZOKC_Click()
+{
+    patients::ImportZOKCPatients(this);
 }
 
 void frmMain::mnuExit_Click()
@@ -371,6 +388,16 @@ void frmMain::mnuSlgOpen_Click()
     }
     Hourglass wait;
     backup::restoreDatabase(file);
+}
+
+void frmMain::mnuSlgUtil_Click()
+{
+    patients::RepairDatabase(this);
+}
+
+void frmMain::mnuSlgClean_Click()
+{
+    patients::DeleteOtherDoctorsPatients(this);
 }
 
 void frmMain::mnuCahgePass_Click()
