@@ -62,13 +62,17 @@ private:
 
     void mnuPacDen_Click();
     void mnuPacKor_Click();
+    void mnuPacKorEGN_Click();
     void mnuPacReg_Click();
+    void mnuPacZOKC_Click();
     void mnuExit_Click();
     void mnuOtPac_Click();
     void mnuSlgMed_Click();
     void mnuSlgUnit_Click();
     void mnuSlgSave_Click();
     void mnuSlgOpen_Click();
+    void mnuSlgUtil_Click();
+    void mnuSlgClean_Click();
     void mnuCahgePass_Click();
     void mnuViewButton_Click(bool checked);
     void mnuViewTime_Click(bool checked);
