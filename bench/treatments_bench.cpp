@@ -97,7 +97,7 @@ void dropForm()
 }
 
 const bench::Register openForm({
-    "treatments: open the treatment form (41 treatments)",
+    "treatments: open the treatment form (40 treatments)",
     [](const bench::Practice& p) {
         ensurePatient(p);
         quietPrompts();
