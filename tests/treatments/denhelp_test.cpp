@@ -356,7 +356,9 @@ TEST_F(Form, EnterOnARowNobodyOpenedLeavesItAlone)
 {
     const qint64 id = addHelp({egn, QDate(2025, 6, 1), "301", "220002", "000300", false, "", "Caries media"});
     DenHelp* f = open();
+    ASSERT_TRUE(f->closeIsDefault());
     QTest::keyClick(grid(), Qt::Key_Return);
+    EXPECT_TRUE(f->isVisible());   // the grid's Enter is not the default button's
     EXPECT_EQ(helpField(id, "KodMedic").toString(), QString("220002"));
     EXPECT_EQ(helpField(id, "ListID").toString(), QString("000300"));
     EXPECT_EQ(helpField(id, "ZK").toInt(), 0);

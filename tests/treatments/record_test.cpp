@@ -274,4 +274,10 @@ TEST_F(SheetNumber, OnePastTheDoctorsHighestNumberThisYear)
             row(doctor, d, id);
         EXPECT_EQ(NextSheetNumber("220001", 2026), k.next);
     }
+    // The doctor's code is a value, whatever it holds.
+    db::Connection::main().exec("DELETE FROM Help");
+    row("22'0 1", QDate(2026, 2, 2), "000005");
+    row("220001", QDate(2026, 2, 2), "000009");
+    EXPECT_EQ(NextSheetNumber("22'0 1", 2026), QString("000006"));
+    EXPECT_EQ(NextSheetNumber("' OR ''='", 2026), QString("000001"));
 }
