@@ -27,6 +27,7 @@
 #include "statistics/reportitems.h"
 #include "statistics/seekdate.h"
 #include "statistics/tempdb.h"
+#include "treatments/denhelp.h"
 #include "treatments/timebudget.h"
 #include "treatments/timeday.h"
 
@@ -90,6 +91,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(new Ui::frmMain)
     // The search in its report mode prints the card of the patient picked;
     // closing the card closes the search.
     SeekName::setPrintedCardOpener([] { printing::ShowPatientCard(SeekName::vars().sFindEGN, &SeekName::unloadShared); });
+    // The treatment form's printouts; closing the sheet or the card closes
+    // the form.
+    DenHelp::setSheetOpener([] { printing::ShowOutpatientSheet(&DenHelp::unloadShared); });
+    DenHelp::setCardOpener([] { printing::ShowDentalCard(DenHelp::vars().sEGN, &DenHelp::unloadShared); });
 
     // A sensible first size: most of the screen, centred.
     QSize size(1100, 760);

@@ -6,6 +6,7 @@
 #include "db/paths.h"
 #include "patients/prompts.h"
 #include "patients/seekname.h"
+#include "printing/dentalcard.h"
 #include "printing/patientcard.h"
 #include "report/dataenvironment.h"
 #include "services/globals.h"
@@ -14,6 +15,7 @@
 #include "shell/frmmain.h"
 #include "shell/helpwindow.h"
 #include "statistics/seekdate.h"
+#include "treatments/denhelp.h"
 #include "treatments/timeday.h"
 
 #include <QAction>
@@ -700,3 +702,26 @@ TEST_F(MainWindowTest, LooksLikeTheProgram)
 }
 
 } // namespace
+
+TEST_F(MainWindowTest, TheTreatmentFormPrintsTheCardOfItsPatientAndClosesWithIt)
+{
+    loaded();
+    {
+        tav::db::Connection c = tav::db::Connection::main();
+        c.insert("Pacients", {"EGN", "Names", "LKod"}, {"7503126540", "Иван Петров Колев", "2200001"});
+        c.insert("Help", {"EGN", "Data", "KodHelp"}, {"7503126540", QDate(2024, 5, 1), "101"});
+    }
+    tav::SeekName::vars().sFindEGN = "7503126540";
+    tav::SeekName::vars().sFindName = "Иван Петров Колев";
+    tav::DenHelp::vars().sVidDen = "Edit";
+    QPointer<tav::DenHelp> form = tav::DenHelp::showShared();
+    ASSERT_TRUE(form);
+    form->cmdPrintData_Click();
+    tav::printing::rprHelpData* card = tav::printing::rprHelpData::instance();
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(card->egn(), "7503126540");
+    card->preview()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());   // closing the card closed the form
+    tav::DataEnvironment1::instance().restoreDesignTexts();
+}
