@@ -10,6 +10,7 @@
 #include "treatments/dataerror.h"
 #include "treatments/denhelp.h"
 
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -90,6 +91,7 @@ PathWay::PathWay(QWidget* parent) : QDialog(parent), ui(new Ui::PathWay)
         for (const Column& c : kKinds[i].columns)
             g->addColumn(QString::fromUtf8(c.caption), QString::fromLatin1(c.field), c.format, c.twips);
         g->setAllowAddNew(true);
+        g->horizontalHeader()->setStretchLastSection(true);
         connect(g, &DataGrid::gridClicked, this, [this, k] { selectGrid(k); });
         // Typing into a grid reached by the keyboard counts as a click in it.
         connect(g, &DataGrid::cellEdited, this, [this, k] { selectGrid(k); });
