@@ -7,6 +7,7 @@
 #include "db/values.h"
 #include "services/globals.h"
 #include "support/modal_script.h"
+#include "printing.h"
 #include "support/program_folder.h"
 #include "treatments/denhelp.h"
 #include "treatments/grafic.h"

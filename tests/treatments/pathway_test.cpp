@@ -6,6 +6,7 @@
 #include "databind/datagrid.h"
 #include "db/database.h"
 #include "support/modal_script.h"
+#include "printing.h"
 #include "support/program_folder.h"
 #include "treatments/denhelp.h"
 #include "treatments/pathway.h"

@@ -6,6 +6,7 @@
 #include "report/layoutfile.h"
 #include "services/globals.h"
 #include "support/modal_script.h"
+#include "printing.h"
 #include "support/program_folder.h"
 #include "treatments/rprgrafic.h"
 
