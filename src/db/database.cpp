@@ -120,6 +120,48 @@ int collate(void*, int n1, const void* p1, int n2, const void* p2)
     return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
+// A day-first date text ("5.3.2009", "05/03/2009"; blanks around it
+// allowed) read as ISO "2009-03-05"; anything else, and a day the month does
+// not have, is NULL. Texts that hold dates are compared and sorted by it.
+void dayFirstDate(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto* s = sqlite3_value_text(argv[0]);
+    int n = sqlite3_value_bytes(argv[0]);
+    int i = 0;
+    while (i < n && s[i] == ' ')
+        ++i;
+    while (n > i && s[n - 1] == ' ')
+        --n;
+    int parts[3] = {0, 0, 0};
+    for (int part = 0; part < 3; ++part) {
+        const int begin = i;
+        while (i < n && s[i] >= '0' && s[i] <= '9' && i - begin < 4)
+            parts[part] = parts[part] * 10 + (s[i++] - '0');
+        const int digits = i - begin;
+        if (part < 2 ? (digits < 1 || digits > 2 || i >= n || (s[i] != '.' && s[i] != '/')) : (digits != 4 || i != n)) {
+            sqlite3_result_null(ctx);
+            return;
+        }
+        if (part < 2)
+            ++i;
+    }
+    const int day = parts[0], month = parts[1], year = parts[2];
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    if (year < 1 || month < 1 || month > 12 || day < 1 || day > days[month - 1] + (month == 2 && leap ? 1 : 0)) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const char iso[10] = {char('0' + year / 1000), char('0' + year / 100 % 10), char('0' + year / 10 % 10),
+                          char('0' + year % 10), '-', char('0' + month / 10), char('0' + month % 10), '-',
+                          char('0' + day / 10), char('0' + day % 10)};
+    sqlite3_result_text(ctx, iso, 10, SQLITE_TRANSIENT);
+}
+
 void registerCollation(QSqlDatabase& db)
 {
     const QVariant h = db.driver()->handle();
@@ -129,6 +171,8 @@ void registerCollation(QSqlDatabase& db)
     if (!handle)
         throw DbError(QStringLiteral("Базата данни не е отворена"));
     sqlite3_create_collation(handle, kCollation, SQLITE_UTF8, nullptr, &collate);
+    sqlite3_create_function_v2(handle, kDayFirstDate, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               &dayFirstDate, nullptr, nullptr, nullptr);
 }
 
 QAtomicInt g_counter;

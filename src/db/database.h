@@ -114,4 +114,8 @@ int compareNoCase(const QString& a, const QString& b);
 // A quoted SQL identifier: "Name".
 QString quoteName(const QString& name);
 
+// The SQL function on every connection that reads a day-first date text
+// (D.M.YYYY or DD.MM.YYYY, "." or "/") as ISO "YYYY-MM-DD", else NULL.
+inline constexpr const char* kDayFirstDate = "DAYFIRSTDATE";
+
 } // namespace tav::db

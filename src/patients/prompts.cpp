@@ -18,6 +18,14 @@ void say(const QString& text, QWidget* owner)
         InfoMessage(text, owner);
 }
 
+void sayModeless(const QString& text, QWidget* owner)
+{
+    if (prompts().notice)
+        prompts().notice(text, owner);
+    else
+        InfoMessageModeless(text, owner);
+}
+
 bool ask(const QString& question, QWidget* owner, const QString& caption)
 {
     if (prompts().ask)

@@ -310,4 +310,12 @@ void raisePreview(Report& report)
     }
 }
 
+void closePreview(Report& report)
+{
+    if (QWidget* w = report.preview())
+        w->close();
+    else
+        report.end();
+}
+
 } // namespace tav::report

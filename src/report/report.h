@@ -103,6 +103,8 @@ private:
 // SharedReport needs no widget headers; defined in preview.cpp.
 QWidget* openPreview(std::unique_ptr<Report> report);
 void raisePreview(Report& report);
+// Closes the report's preview (its Terminate runs); a report without one is ended.
+void closePreview(Report& report);
 
 template <class T>
 class SharedReport : public Report {
@@ -140,6 +142,17 @@ public:
         }
         openPreview(std::move(report));
         return raw;
+    }
+
+    // Ends the live instance now: its preview closes and Terminate runs. The
+    // next showShared creates and fills a new instance, even before the old
+    // window is destroyed.
+    static void closeShared()
+    {
+        if (T* live = slot()) {
+            slot() = nullptr;
+            closePreview(*live);
+        }
     }
 
 private:

@@ -9,6 +9,7 @@
 #include "services/quesdialog.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
@@ -31,6 +32,15 @@ void InfoMessage(const QString& text, QWidget* owner)
     dlg.exec();
 }
 
+void InfoMessageModeless(const QString& text, QWidget* owner)
+{
+    auto* dlg = new InfDialog(owner);
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    dlg->setModal(false);
+    dlg->setMessage(text);
+    dlg->show();
+}
+
 bool YesNoQuestion(const QString& question, QWidget* owner, const QString& caption)
 {
     QuesDialog dlg(owner);
@@ -46,6 +56,7 @@ struct ProgressWindow::Impl {
     QPointer<ProgDialog> dialog;
     int rows = 0;
     int shownPercent = -1;
+    QElapsedTimer sincePaint;
 };
 
 ProgressWindow::ProgressWindow(const QString& label, int rows, QWidget* owner) : d(new Impl)
@@ -75,12 +86,17 @@ void ProgressWindow::setValue(int position)
 {
     if (!d->dialog)
         return;
+    // Moving the bar for every row would cost more than the row itself: it
+    // moves by whole percents, and is painted at most every 50 ms.
+    const int percent = d->rows > 0 ? int(qint64(position) * 100 / d->rows) : 100;
+    const bool last = position >= d->rows;
+    if (percent == d->shownPercent && !last)
+        return;
+    d->shownPercent = percent;
     QProgressBar* bar = d->dialog->bar();
     bar->setValue(qBound(bar->minimum(), position, bar->maximum()));
-    // Repainting every row would cost more than the row itself.
-    const int percent = d->rows > 0 ? int(qint64(position) * 100 / d->rows) : 100;
-    if (percent != d->shownPercent) {
-        d->shownPercent = percent;
+    if (!d->sincePaint.isValid() || d->sincePaint.elapsed() >= 50) {
+        d->sincePaint.start();
         bar->repaint();
     }
 }

@@ -17,6 +17,8 @@ QString messageLines(const QString& text);
 
 // InfDialog, modal. Lines of a message are joined with "\r".
 void InfoMessage(const QString& text, QWidget* owner = nullptr);
+// InfDialog without blocking: shown, and gone when its button closes it.
+void InfoMessageModeless(const QString& text, QWidget* owner = nullptr);
 
 // QuesDialog, modal; true only after "ДА". An empty caption keeps "Въпрос".
 bool YesNoQuestion(const QString& question, QWidget* owner = nullptr, const QString& caption = {});

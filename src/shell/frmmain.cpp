@@ -5,6 +5,11 @@
 #include "db/database.h"
 #include "db/paths.h"
 #include "patients/entry.h"
+#include "patients/koregn.h"
+#include "patients/maintenance.h"
+#include "patients/seekname.h"
+#include "patients/zokcimport.h"
+#include "printing/printouts.h"
 #include "services/dialogs.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
@@ -18,6 +23,9 @@
 #include "shell/password.h"
 #include "shell/pictures.h"
 #include "shell/support.h"
+#include "statistics/periodreports.h"
+#include "statistics/reportitems.h"
+#include "statistics/seekdate.h"
 #include "statistics/tempdb.h"
 #include "treatments/timebudget.h"
 
@@ -77,6 +85,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(new Ui::frmMain)
     for (QMenu* m : ui->menuBar->findChildren<QMenu*>())
         m->installEventFilter(this);
     connectMenus();
+    // The search in its report mode prints the card of the patient picked;
+    // closing the card closes the search.
+    SeekName::setPrintedCardOpener([] { printing::ShowPatientCard(SeekName::vars().sFindEGN, &SeekName::unloadShared); });
 
     // A sensible first size: most of the screen, centred.
     QSize size(1100, 760);
@@ -133,18 +144,32 @@ void frmMain::connectMenus()
     };
     on(ui->mnuPacDen, &frmMain::mnuPacDen_Click);
     on(ui->mnuPacKor, &frmMain::mnuPacKor_Click);
+    on(ui->mnuPacKorEGN, &frmMain::mnuPacKorEGN_Click);
     on(ui->mnuPacReg, &frmMain::mnuPacReg_Click);
+    on(ui->mnuPacZOKC, &frmMain::mnuPacZOKC_Click);
     on(ui->mnuExit, &frmMain::mnuExit_Click);
     on(ui->mnuOtPac, &frmMain::mnuOtPac_Click);
     on(ui->mnuSlgMed, &frmMain::mnuSlgMed_Click);
     on(ui->mnuSlgUnit, &frmMain::mnuSlgUnit_Click);
     on(ui->mnuSlgSave, &frmMain::mnuSlgSave_Click);
     on(ui->mnuSlgOpen, &frmMain::mnuSlgOpen_Click);
+    on(ui->mnuSlgUtil, &frmMain::mnuSlgUtil_Click);
+    on(ui->mnuSlgClean, &frmMain::mnuSlgClean_Click);
     on(ui->mnuCahgePass, &frmMain::mnuCahgePass_Click);
     on(ui->mnuHelpContents, &frmMain::mnuHelpContents_Click);
     on(ui->mnuHelpUpdate, &frmMain::mnuHelpUpdate_Click);
     on(ui->mnuHelpAbout, &frmMain::mnuHelpAbout_Click);
+    on(ui->mnuOtchetExportXML, &frmMain::mnuOtchetExportXML_Click);
+    on(ui->mnuSlgSchet, &frmMain::mnuSlgSchet_Click);
     connect(ui->mnuViewButton, &QAction::triggered, this, &frmMain::mnuViewButton_Click);
+    // The period reports: each prepares its work table, then the period dialog.
+    const auto report = [this](QAction* a, void (*start)(QWidget*)) {
+        connect(a, &QAction::triggered, this, [this, start] { runGuarded([this, start] { start(this); }); });
+    };
+    report(ui->mnuOtchetWork, &statistics::startWorkList);
+    report(ui->mnuOtchetWorkGod, &statistics::startFundSummary);
+    report(ui->mnuOtMat, &statistics::startMaterials);
+    report(ui->mnuOtSpecif, &statistics::startSpecification);
     // "Време": the check mark is kept; the time window comes with the time budget.
 }
 
@@ -285,8 +310,8 @@ void frmMain::ToolBar_ButtonClick(const QString& key)
 {
     // The toolbar passes over any failure of the action it starts.
     try {
-        // "PrintZOK", "PrintGraf" and "Grafik" open windows of the period
-        // reports and of the schedule, which are not here yet.
+        // "PrintGraf" and "Grafik" open windows of the schedule, which is not
+        // here yet.
         if (key == QLatin1String("New"))
             mnuPacReg_Click();
         else if (key == QLatin1String("Edit"))
@@ -295,6 +320,8 @@ void frmMain::ToolBar_ButtonClick(const QString& key)
             mnuPacDen_Click();
         else if (key == QLatin1String("PrintPac"))
             mnuOtPac_Click();
+        else if (key == QLatin1String("PrintZOK"))
+            statistics::startWorkList(this);
     } catch (...) {
     }
 }
@@ -313,10 +340,20 @@ void frmMain::mnuPacKor_Click()
     patients::openSearchByName(this);
 }
 
+void frmMain::mnuPacKorEGN_Click()
+{
+    KorEGN::showShared();
+}
+
 void frmMain::mnuPacReg_Click()
 {
     CardMode = QStringLiteral("New");
     patients::openNewPatientCard(this);
+}
+
+void frmMain::mnuPacZOKC_Click()
+{
+    patients::ImportZOKCPatients(this);
 }
 
 void frmMain::mnuExit_Click()
@@ -365,6 +402,16 @@ void frmMain::mnuSlgOpen_Click()
     backup::restoreDatabase(file);
 }
 
+void frmMain::mnuSlgUtil_Click()
+{
+    patients::RepairDatabase(this);
+}
+
+void frmMain::mnuSlgClean_Click()
+{
+    patients::DeleteOtherDoctorsPatients(this);
+}
+
 void frmMain::mnuCahgePass_Click()
 {
     ChangePassword::showModal(nullptr);
@@ -389,6 +436,21 @@ void frmMain::mnuHelpAbout_Click()
 {
     About dlg(this);
     dlg.exec();
+}
+
+void frmMain::mnuOtchetExportXML_Click()
+{
+    statistics::closePeriodReportPreview();
+    statistics::CreateTempTable(QStringLiteral("TempWork"));
+    ReportKind = QStringLiteral("4");
+    statistics::SeekDate::showShared();
+}
+
+void frmMain::mnuSlgSchet_Click()
+{
+    statistics::closePeriodReportPreview();
+    ReportKind = QStringLiteral("4");
+    statistics::SeekDate::showShared();
 }
 
 } // namespace tav

@@ -62,18 +62,24 @@ private:
 
     void mnuPacDen_Click();
     void mnuPacKor_Click();
+    void mnuPacKorEGN_Click();
     void mnuPacReg_Click();
+    void mnuPacZOKC_Click();
     void mnuExit_Click();
     void mnuOtPac_Click();
     void mnuSlgMed_Click();
     void mnuSlgUnit_Click();
     void mnuSlgSave_Click();
     void mnuSlgOpen_Click();
+    void mnuSlgUtil_Click();
+    void mnuSlgClean_Click();
     void mnuCahgePass_Click();
     void mnuViewButton_Click(bool checked);
     void mnuHelpContents_Click();
     void mnuHelpUpdate_Click();
     void mnuHelpAbout_Click();
+    void mnuOtchetExportXML_Click();
+    void mnuSlgSchet_Click();
 
     std::unique_ptr<Ui::frmMain> ui;
     QString lastActivationError_;

@@ -137,3 +137,45 @@ TEST(Database, NullYesNoAndDateRules)
     for (const char* bad : {"2026-02-30", "31.03.2026", "2026-03-31T00:00:00"})
         EXPECT_THROW(c.insert("Help", {"Data"}, {QString(bad)}), DbError) << bad;
 }
+
+TEST(Database, DayFirstDateTextsReadAsIsoDates)
+{
+    TestFolder folder;
+    Connection c = Connection::main();
+    const struct {
+        QVariant text;
+        QVariant iso;   // null: no date
+    } cases[] = {
+        {"05.03.2009", "2009-03-05"},
+        {"5.3.2009", "2009-03-05"},
+        {"5/3/2009", "2009-03-05"},
+        {"31/12/1999", "1999-12-31"},
+        {"  05.03.2009 ", "2009-03-05"},
+        {"29.02.2000", "2000-02-29"},
+        {"29.02.2004", "2004-02-29"},
+        {"29.02.1900", QVariant()},
+        {"29.02.2005", QVariant()},
+        {"31.04.2010", QVariant()},
+        {"00.03.2010", QVariant()},
+        {"01.00.2010", QVariant()},
+        {"01.13.2010", QVariant()},
+        {"1.3.10", QVariant()},
+        {"2009-03-05", QVariant()},
+        {"05-03-2009", QVariant()},
+        {"005.03.2009", QVariant()},
+        {"05.03.20091", QVariant()},
+        {"05.03.2009x", QVariant()},
+        {"ab.cd.efgh", QVariant()},
+        {"", QVariant()},
+        {"          ", QVariant()},
+        {QVariant(QMetaType::fromType<QString>()), QVariant()},
+        {20090305, QVariant()},
+    };
+    for (const auto& k : cases) {
+        const QVariant got = c.scalar(QStringLiteral("SELECT %1(?)").arg(kDayFirstDate), {k.text});
+        EXPECT_EQ(got.isNull(), k.iso.isNull()) << k.text.toString().toStdString();
+        if (!k.iso.isNull()) {
+            EXPECT_EQ(got.toString(), k.iso.toString()) << k.text.toString().toStdString();
+        }
+    }
+}

@@ -227,3 +227,26 @@ TEST(ReportPreview, ALayoutThatFailsAfterTheStartStillTerminates)
     EXPECT_EQ(g_log, QStringList({"Initialize", "Terminate"}));
     EXPECT_EQ(rprBadField::instance(), nullptr);
 }
+
+TEST(ReportPreview, ClosedByTheProgramTheNextShowFillsANewInstanceAtOnce)
+{
+    g_log.clear();
+    rprProba* first = rprProba::showShared();
+    QPointer<QWidget> firstWindow = first->preview();
+    rprProba::closeShared();
+    // Ended now; its window goes later, yet the next show is a new instance.
+    EXPECT_EQ(g_log, QStringList({"Initialize", "Terminate"}));
+    EXPECT_EQ(rprProba::instance(), nullptr);
+    EXPECT_FALSE(firstWindow->isVisible());
+    rprProba* second = rprProba::showShared();
+    EXPECT_NE(second->preview(), firstWindow.data());
+    EXPECT_EQ(g_log, QStringList({"Initialize", "Terminate", "Initialize"}));
+    deleteClosed();
+    EXPECT_TRUE(firstWindow.isNull());
+    EXPECT_EQ(rprProba::instance(), second);   // the old instance's end leaves the new one in place
+    rprProba::closeShared();
+    rprProba::closeShared();   // nothing open: nothing happens
+    deleteClosed();
+    EXPECT_EQ(g_log, QStringList({"Initialize", "Terminate", "Initialize", "Terminate"}));
+    EXPECT_EQ(rprProba::instance(), nullptr);
+}

@@ -1,18 +1,30 @@
+#include "fund_report/fixtures.h"
 #include "support/modal_script.h"
 #include "support/program_folder.h"
 
 #include "db/database.h"
 #include "db/paths.h"
+#include "patients/prompts.h"
+#include "patients/seekname.h"
+#include "printing/patientcard.h"
+#include "report/dataenvironment.h"
 #include "services/globals.h"
 #include "services/program.h"
 #include "shell/backup.h"
 #include "shell/frmmain.h"
 #include "shell/helpwindow.h"
+#include "statistics/seekdate.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QLineEdit>
+#include <QPointer>
 #include <QFile>
 #include <QKeySequence>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -269,6 +281,36 @@ TEST_F(MainWindowTest, MenusAndToolbarSetTheSearchModeAndCardMode)
     w->ToolBar_ButtonClick(QString());
     EXPECT_EQ(tav::PatientSearchMode, 7);
     EXPECT_EQ(tav::CardMode, QStringLiteral("Edit"));
+}
+
+TEST_F(MainWindowTest, TheSearchInItsReportModePrintsThePickedPatientsCard)
+{
+    tav::frmMain* w = loaded();
+    {
+        tav::db::Connection c = tav::db::Connection::main();
+        c.insert("Pacients", {"EGN", "Names", "LKod"}, {"7503126540", "Иван Петров Колев", "2200001"});
+        c.insert("Help", {"EGN", "Data", "KodHelp"}, {"7503126540", QDate(2024, 5, 1), "101"});
+    }
+    tav::patients::prompts().info = [](const QString&, QWidget*) {};
+    w->menuItem("mnuOtPac")->trigger();
+    QPointer<tav::SeekName> seek = tav::SeekName::instance();
+    ASSERT_TRUE(seek);
+    seek->findChild<QLineEdit*>("Text1")->setText("Иван");
+    seek->OKButton_Click();
+    seek->findChild<QComboBox*>("Combo1")->setCurrentIndex(0);
+    seek->Combo1_Click();
+
+    tav::printing::rprPacient* card = tav::printing::rprPacient::instance();
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(card->egn(), "7503126540");
+    EXPECT_EQ(card->rendered().of("Text5").value(0).text, "101");
+    EXPECT_TRUE(seek->isVisible());
+    card->preview()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(seek.isNull());   // closing the card closed the search
+    EXPECT_EQ(tav::printing::rprPacient::instance(), nullptr);
+    tav::patients::prompts() = {};
+    tav::DataEnvironment1::instance().restoreDesignTexts();
 }
 
 TEST_F(MainWindowTest, ButtonsItemHidesAndShowsTheToolbar)
@@ -547,6 +589,61 @@ TEST_F(MainWindowTest, AboutOpensModallyOverTheMainWindow)
     w->menuItem("mnuHelpAbout")->trigger();
     EXPECT_TRUE(script.finished());
     EXPECT_EQ(parent, w);
+}
+
+TEST_F(MainWindowTest, FundReportItemsOpenThePeriodDialogForKindFour)
+{
+    tav::frmMain* w = loaded();
+    using tav::statistics::SeekDate;
+    {
+        // A patient export waiting in the temporary database.
+        tav::db::Connection c(tav::TempDatabasePath, tav::db::OpenMode::Create);
+        c.exec("CREATE TABLE patients (IDNUMBER TEXT)");
+    }
+    w->menuItem("mnuOtchetExportXML")->trigger();
+    EXPECT_EQ(tav::ReportKind, QString("4"));
+    ASSERT_NE(SeekDate::instance(), nullptr);
+    EXPECT_TRUE(SeekDate::instance()->isVisible());
+    EXPECT_FALSE(SeekDate::instance()->isModal());
+    EXPECT_EQ(tav::db::Connection::temp().query("SELECT name FROM sqlite_master WHERE type = 'table'").size(), 1);
+    EXPECT_TRUE(tav::db::Connection::temp().scalar("SELECT count(*) FROM sqlite_master WHERE name = 'TempWork'").toInt() == 1);
+    SeekDate::unloadShared();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    QFile::remove(tav::TempDatabasePath);
+    tav::ReportKind = "1";
+    w->menuItem("mnuSlgSchet")->trigger();
+    EXPECT_EQ(tav::ReportKind, QString("4"));
+    ASSERT_NE(SeekDate::instance(), nullptr);
+    EXPECT_FALSE(QFile::exists(tav::TempDatabasePath));
+    SeekDate::unloadShared();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(MainWindowTest, FundReportFromTheMenuToTheSavedFile)
+{
+    fund_fixture::fillSmallPractice();
+    tav::frmMain* w = loaded();
+    tav::CurrentDoctorCode = fund_fixture::kDoctor;
+    QTemporaryDir saveDir;
+    const QString target = saveDir.filePath("report.xml");
+    tav::statistics::SeekDate::setSaveNameQuestion(
+        [&](QWidget*, const tav::statistics::SaveRequest&) { return target; });
+    w->menuItem("mnuOtchetExportXML")->trigger();
+    auto* d = tav::statistics::SeekDate::instance();
+    ASSERT_NE(d, nullptr);
+    d->Text1(0)->setText("01.03.2010");
+    d->Text1(1)->setText("31.03.2010");
+    ModalScript script;
+    script.click("InfDialog", "OKButton");
+    d->OKButton()->click();
+    EXPECT_TRUE(script.finished());
+    tav::statistics::SeekDate::setSaveNameQuestion({});
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(tav::statistics::SeekDate::instance(), nullptr);
+    const QString text = QString::fromUtf8(fund_fixture::readBytes(target));
+    EXPECT_EQ(text.count("<dentalCareService "), 3);
+    fund_fixture::expectWellFormed(target);
 }
 
 TEST_F(MainWindowTest, LooksLikeTheProgram)

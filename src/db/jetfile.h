@@ -1,0 +1,48 @@
+#pragma once
+// Jet (.mdb) files of other programs, read only, through libmdb. A table is
+// read once, wholly, into memory: libmdb has no keyed search, so callers
+// look rows up in what was read.
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <memory>
+
+namespace tav::db {
+
+// True when the file begins as a Jet database does ("Standard Jet DB").
+bool isJetFile(const QString& path);
+
+struct JetTable {
+    QString name;                 // as the file spells it
+    QStringList fields;           // as the file spells them, in the order asked
+    QVector<QStringList> rows;    // in table order; Null reads as ""
+};
+
+class JetFile {
+public:
+    // Opens the file for reading. Throws DbError when it is no Jet file.
+    explicit JetFile(const QString& path);
+    ~JetFile();
+    JetFile(const JetFile&) = delete;
+    JetFile& operator=(const JetFile&) = delete;
+
+    // The user tables, in catalogue order.
+    QStringList tableNames() const;
+    // The table's name as stored, matched without regard to case; empty
+    // when there is none.
+    QString findTable(const QString& name) const;
+    // The fields of a table, in their order. Throws DbError when the
+    // table is missing.
+    QStringList fieldNames(const QString& table) const;
+    // The rows of a table with the fields asked (names matched without
+    // regard to case). Dates read as YYYY-MM-DD, numbers as digits. Throws
+    // DbError when the table or a field is missing.
+    JetTable read(const QString& table, const QStringList& fields) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace tav::db

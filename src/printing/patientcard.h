@@ -1,0 +1,33 @@
+#pragma once
+// The dental card of one patient, printed from the search by name: the
+// particulars, the milk and permanent charts with a legend, and the
+// patient's treatments by date.
+
+#include "printing/cardtexts.h"
+#include "printing/printout.h"
+#include "report/layout.h"
+
+#include <functional>
+
+namespace tav::printing {
+
+// The particulars go to the page header's controls at positions 3 to 28;
+// Z1..Z52 go one to one into their cells, "*" included.
+void fillPatientCard(report::Layout& layout, const CardInput& in);
+
+// The cell label of field Z1..Z52.
+QString patientCardCell(int field);
+
+class rprPacient : public Printout<rprPacient> {
+public:
+    explicit rprPacient(QString egn, std::function<void()> onClosed = {});
+    const QString& egn() const { return egn_; }
+
+protected:
+    void initialize() override;
+
+private:
+    QString egn_;
+};
+
+} // namespace tav::printing

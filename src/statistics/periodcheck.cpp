@@ -1,0 +1,117 @@
+#include "statistics/periodcheck.h"
+
+#include "db/database.h"
+#include "db/paths.h"
+#include "db/values.h"
+#include "services/globals.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace tav::statistics {
+
+namespace {
+
+// Digits 0-9 only, as a number; -1 otherwise.
+int number(const QString& digits)
+{
+    if (digits.isEmpty())
+        return -1;
+    int n = 0;
+    for (QChar c : digits) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return -1;
+        n = n * 10 + (c.unicode() - '0');
+    }
+    return n;
+}
+
+int monthOf(const QString& s)
+{
+    return number(s.mid(3, 2));
+}
+
+bool isRealDay(const QString& s)
+{
+    const int day = number(s.left(2));
+    const int year = number(s.right(4));
+    return day > 0 && year > 0 && QDate(year, monthOf(s), day).isValid();
+}
+
+} // namespace
+
+QString PeriodCheck::message() const
+{
+    switch (verdict) {
+    case PeriodVerdict::DateWrong: return kMsgDateWrong;
+    case PeriodVerdict::MonthWrong: return kMsgMonthWrong;
+    default: return {};
+    }
+}
+
+PeriodCheck checkPeriod(const QString& startTyped, const QString& stopTyped)
+{
+    PeriodCheck r;
+    if (startTyped.isEmpty() || stopTyped.isEmpty())
+        return r;
+    const QString s1 = trimBlanks(startTyped);
+    const QString s2 = trimBlanks(stopTyped);
+    if (s1.size() != 10 || s2.size() != 10) {
+        r.verdict = PeriodVerdict::DateWrong;
+        return r;
+    }
+    for (const QString& s : {s1, s2}) {
+        const int m = monthOf(s);
+        if (m < 1 || m > 12) {
+            r.verdict = PeriodVerdict::MonthWrong;
+            return r;
+        }
+    }
+    if (!isRealDay(s1) || !isRealDay(s2)) {
+        r.verdict = PeriodVerdict::DateWrong;
+        return r;
+    }
+    r.verdict = PeriodVerdict::Accepted;
+    r.vars.sDataStart = s1.mid(3, 2) + QLatin1Char('/') + s1.left(2) + QLatin1Char('/') + s1.right(4);
+    r.vars.sDataStop = s2.mid(3, 2) + QLatin1Char('/') + s2.left(2) + QLatin1Char('/') + s2.right(4);
+    r.vars.sStart = s1.left(2) + QLatin1Char('.') + s1.mid(3, 2) + QLatin1Char('.') + s1.right(4);
+    r.vars.sStop = s2.left(2) + QLatin1Char('.') + s2.mid(3, 2) + QLatin1Char('.') + s2.right(4);
+    return r;
+}
+
+SaveRequest reportSaveRequest(const QString& sStart)
+{
+    SaveRequest r;
+    r.title = QStringLiteral("Записване на XML-файла");
+    r.filter = QStringLiteral("XML-файлове (*.xml);;Всички файлове (*.*)");
+    r.folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    r.proposedName = CurrentUserUIN + QLatin1Char('-') + sStart.mid(3, 2) + sStart.right(4) + QStringLiteral(".xml");
+    return r;
+}
+
+void copyReportTo(const QString& target)
+{
+    const QString source = QDir(ProgramFolder).filePath(kReportUtf8FileName);
+    const QFileInfo to(target);
+    if (to.exists() && to.canonicalFilePath() == QFileInfo(source).canonicalFilePath())
+        return;
+    const auto failed = [&](const QString& error) {
+        return db::DbError(QStringLiteral("XML-файлът не е записан"),
+                           QDir::toNativeSeparators(target) + QStringLiteral(": ") + error);
+    };
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        throw failed(in.errorString());
+    const QByteArray bytes = in.readAll();
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        throw failed(out.errorString());
+    if (out.write(bytes) != bytes.size() || !out.commit())
+        throw failed(out.errorString());
+}
+
+} // namespace tav::statistics

@@ -1,0 +1,114 @@
+#include "db/database.h"
+#include "db/jetfile.h"
+#include "support/test_data.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tav::db;
+using testing_support::testDataFile;
+
+namespace {
+
+QStringList column(const JetTable& t, int field)
+{
+    QStringList values;
+    for (const QStringList& row : t.rows)
+        values << row.value(field);
+    return values;
+}
+
+} // namespace
+
+// A file the engine itself wrote keeps its rows where the engine put them:
+// table order is page and slot order, not the order of the key.
+TEST(JetFile, ReadsAnEngineWrittenFileInStoredOrderWithNamesInAnyCase)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("testodbc.mdb");
+    ASSERT_TRUE(testing_support::unpackEngineWrittenJet(path)) << testing_support::kEngineWrittenJetMissing;
+    ASSERT_TRUE(isJetFile(path));
+    JetFile jet(path);
+    EXPECT_EQ(jet.tableNames(), QStringList{"FPdev"});
+    EXPECT_EQ(jet.findTable("fpdev"), QString("FPdev"));
+    EXPECT_EQ(jet.fieldNames("FPDEV"), (QStringList{"id", "UserName", "InstEmail"}));
+
+    const JetTable t = jet.read("fpDev", {"ID", "username"});
+    EXPECT_EQ(t.name, QString("FPdev"));
+    EXPECT_EQ(t.fields, (QStringList{"id", "UserName"}));
+    EXPECT_EQ(column(t, 0), (QStringList{"1", "2", "3", "4", "5", "7", "8", "6"}));
+    EXPECT_EQ(t.rows[0][1], QString("Michael Van Canneyt"));
+    EXPECT_EQ(t.rows[7][1], QString("Jonas Maebe"));
+}
+
+// The fixture writer's file: Cyrillic in code page 1251, dates, numbers and
+// Nulls, also a Null right after a value in the same column.
+TEST(JetFile, ReadsTheFundExportFixture)
+{
+    const QString path = testDataFile("fund_export.mdb");
+    ASSERT_TRUE(isJetFile(path));
+    JetFile jet(path);
+    EXPECT_EQ(jet.tableNames(), (QStringList{"Patients", "address", "eknm", "s_code", "st_code"}));
+
+    const JetTable p = jet.read("patients", {"idnumber", "NAME1", "NAME2", "POL", "BIRTHDATE", "DATEREG", "RECBOOK"});
+    ASSERT_EQ(p.rows.size(), 11);
+    EXPECT_EQ(p.rows[0], (QStringList{"8503051241", "Иван", "Петров", "0", "1985-03-05", "2009-03-05", " 0012 "}));
+    EXPECT_EQ(p.rows[1][2], QString());              // Null after "Петров"
+    EXPECT_EQ(p.rows[2][2], QString("  "));
+    EXPECT_EQ(p.rows[2][3], QString());              // POL Null
+    EXPECT_EQ(p.rows[4][0], QString());              // IDNUMBER Null
+    EXPECT_EQ(p.rows[6][4], QString());              // no date
+    EXPECT_EQ(p.rows[7][5], QString());
+    EXPECT_EQ(column(p, 0).last(), QString("8503051241"));
+
+    const JetTable e = jet.read("EKNM", {"townvillag", "KIND", "TOWNVILLA2"});
+    EXPECT_EQ(e.fields, (QStringList{"TOWNVILLAG", "Kind", "TOWNVILLA2"}));
+    EXPECT_EQ(e.rows[2], (QStringList{"V0001", "с.", "Бистрица"}));
+}
+
+TEST(JetFile, MissingTablesFieldsAndForeignFilesAreNamed)
+{
+    JetFile jet(testDataFile("fund_export.mdb"));
+    EXPECT_EQ(jet.findTable("patient"), QString());
+    try {
+        jet.read("st_codes", {"TYPE"});
+        FAIL() << "a missing table was read";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.message().contains("st_codes")) << e.message().toStdString();
+    }
+    try {
+        jet.read("st_code", {"TYPE", "NAME2"});
+        FAIL() << "a missing field was read";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.message().contains("NAME2")) << e.message().toStdString();
+    }
+
+    QTemporaryDir dir;
+    const QString sqlite = dir.filePath("x.mdb");
+    {
+        Connection c(sqlite, OpenMode::Create);
+        c.exec("CREATE TABLE patients (IDNUMBER TEXT)");
+    }
+    EXPECT_FALSE(isJetFile(sqlite));
+    EXPECT_THROW(JetFile{sqlite}, DbError);
+    EXPECT_THROW(JetFile{dir.filePath("none.mdb")}, DbError);
+}
+
+// The committed Jet fixture is what the writer makes of the committed script:
+// an edit of one without the other shows here.
+TEST(JetFile, TheFixtureIsTheWritersOutputOfItsScript)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("fund_export.mdb");
+    QProcess tool;
+    tool.start("python3", {QStringLiteral(TAV_TEST_DATA "/../tools/make_jet3.py"), testDataFile("fund_export.sql"), out});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    QFile made(out), committed(testDataFile("fund_export.mdb"));
+    ASSERT_TRUE(made.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(committed.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(made.readAll() == committed.readAll())
+        << "tests/data/fund_export.mdb is out of date: run tests/tools/make_jet3.py tests/data/fund_export.sql tests/data/fund_export.mdb";
+}

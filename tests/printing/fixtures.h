@@ -1,0 +1,49 @@
+#pragma once
+// Rows, fixtures and display-list readers for the printed records' tests.
+
+#include "db/database.h"
+#include "report/renderer.h"
+
+#include <QString>
+#include <QVariant>
+#include <ostream>
+#include <utility>
+
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace printing_test {
+
+using Fields = QList<std::pair<QString, QVariant>>;
+
+// Nine digits and their check digit.
+QString egnOf(const QString& nine);
+
+// A row in memory, as the database would give it.
+tav::db::Row rowOf(const Fields& fields);
+
+// Rows put straight into the program folder's main database.
+void addPatient(const QString& egn, const Fields& fields = {});
+void addChart(const QString& egn, const Fields& fields);
+qint64 addDoctor(const QString& names, const QString& egn, const QString& code);
+void addTreatment(const QString& egn, const QDate& date, const QString& code, const QString& help = {},
+                  const QString& tooth = {}, const QString& text = {}, const QString& vid = {});
+// `count` fillings of tooth 36 a day apart from `first`, in one transaction.
+void addFillings(const QString& egn, int count, const QDate& first);
+void addSheetLine(const QDate& date, const QString& help, const QString& code, const QString& text,
+                  const QString& tooth);
+void clearTable(const QString& table);
+
+// Text items of one control, every page and row.
+QVector<tav::report::DrawItem> textItems(const tav::report::Rendered& r, const QString& control);
+QVector<tav::report::DrawItem> allTexts(const tav::report::Rendered& r);
+// The control's lines as drawn, joined with "\n"; empty when nothing is drawn.
+QString drawn(const tav::report::Rendered& r, const QString& control);
+// Items of one page of one section.
+QVector<tav::report::DrawItem> itemsOf(const tav::report::Rendered& r, int page, const QString& section);
+// The data rows printed on a page, in order.
+QList<int> detailRows(const tav::report::Rendered& r, int page);
+
+} // namespace printing_test

@@ -1,0 +1,77 @@
+#include "statistics/periodcheck.h"
+
+#include "services/globals.h"
+
+#include <gtest/gtest.h>
+
+using namespace tav;
+using namespace tav::statistics;
+
+TEST(PeriodCheck, TypedPeriodsGiveTheMessageOrTheMembers)
+{
+    using V = PeriodVerdict;
+    const struct {
+        QString start, stop;
+        V verdict;
+        PeriodVars vars;   // sStart, sStop, sDataStart, sDataStop
+    } cases[] = {
+        {"", "31.03.2010", V::Incomplete, {}},
+        {"01.03.2010", "", V::Incomplete, {}},
+        {"01.03.2010", "31.03.2010", V::Accepted, {"01.03.2010", "31.03.2010", "03/01/2010", "03/31/2010"}},
+        // The separators are not read.
+        {"01/03/2010", "31-03-2010", V::Accepted, {"01.03.2010", "31.03.2010", "03/01/2010", "03/31/2010"}},
+        {" 01.03.2010 ", "31.03.2010", V::Accepted, {"01.03.2010", "31.03.2010", "03/01/2010", "03/31/2010"}},
+        {"29.02.2012", "29.02.2012", V::Accepted, {"29.02.2012", "29.02.2012", "02/29/2012", "02/29/2012"}},
+        // A start after the end is a period without rows, not an error.
+        {"31.03.2010", "01.03.2010", V::Accepted, {"31.03.2010", "01.03.2010", "03/31/2010", "03/01/2010"}},
+        {"1.3.2010", "31.03.2010", V::DateWrong, {}},
+        {" 1.03.2010", "31.03.2010", V::DateWrong, {}},   // 9 characters once trimmed
+        {"01.03.2010", "31.03.20100", V::DateWrong, {}},
+        {"          ", "31.03.2010", V::DateWrong, {}},
+        {"ab.03.2010", "31.03.2010", V::DateWrong, {}},
+        {"31.02.2010", "31.03.2010", V::DateWrong, {}},
+        {"01.03.2010", "29.02.2010", V::DateWrong, {}},
+        {"00.03.2010", "31.03.2010", V::DateWrong, {}},
+        {"01.03.20x0", "31.03.2010", V::DateWrong, {}},
+        {"01.03.0000", "31.03.2010", V::DateWrong, {}},
+        {"15.13.2010", "31.03.2010", V::MonthWrong, {}},
+        {"15.00.2010", "31.03.2010", V::MonthWrong, {}},
+        {"01.03.2010", "15.1a.2010", V::MonthWrong, {}},
+        {"01.03.2010", "15. 3.2010", V::MonthWrong, {}},
+        {"31.02.2010", "15.13.2010", V::MonthWrong, {}},   // the month is checked before the day
+    };
+    for (const auto& c : cases) {
+        const PeriodCheck r = checkPeriod(c.start, c.stop);
+        const std::string what = (c.start + " / " + c.stop).toStdString();
+        EXPECT_EQ(r.verdict, c.verdict) << what;
+        EXPECT_EQ(r.vars.sStart, c.vars.sStart) << what;
+        EXPECT_EQ(r.vars.sStop, c.vars.sStop) << what;
+        EXPECT_EQ(r.vars.sDataStart, c.vars.sDataStart) << what;
+        EXPECT_EQ(r.vars.sDataStop, c.vars.sDataStop) << what;
+    }
+    EXPECT_EQ(checkPeriod("1.3.2010", "1.3.2010").message(),
+              QString("Грешка в изписването на датата!\rФормата на датата е: ДД.ММ.ГГГГ"));
+    EXPECT_EQ(checkPeriod("15.13.2010", "1.13.2010").message(),
+              QString("Грешка в изписването на датата!\rФормата на датата е: ДД.ММ.ГГГГ"));
+    EXPECT_EQ(checkPeriod("15.13.2010", "15.13.2010").message(),
+              QString("Грешка в изписването на месеца!\rФормата на датата е: ДД.ММ.ГГГГ"));
+}
+
+TEST(PeriodCheck, SaveRequestProposesUinMonthAndYear)
+{
+    const struct {
+        QString uin, start, name;
+    } cases[] = {
+        {"2300012345", "01.03.2010", "2300012345-032010.xml"},
+        {"2300012345", "15.12.2011", "2300012345-122011.xml"},
+        {"", "01.03.2010", "-032010.xml"},   // no practice row and no earlier export
+    };
+    for (const auto& c : cases) {
+        CurrentUserUIN = c.uin;
+        const SaveRequest r = reportSaveRequest(c.start);
+        EXPECT_EQ(r.proposedName, c.name);
+        EXPECT_EQ(r.title, QString("Записване на XML-файла"));
+        EXPECT_EQ(r.filter, QString("XML-файлове (*.xml);;Всички файлове (*.*)"));
+    }
+    CurrentUserUIN.clear();
+}
