@@ -27,6 +27,9 @@
 #include "statistics/reportitems.h"
 #include "statistics/seekdate.h"
 #include "statistics/tempdb.h"
+#include "treatments/cenoraz.h"
+#include "treatments/grafic.h"
+#include "treatments/rprgrafic.h"
 #include "treatments/timebudget.h"
 
 #include <QApplication>
@@ -161,6 +164,9 @@ void frmMain::connectMenus()
     on(ui->mnuHelpAbout, &frmMain::mnuHelpAbout_Click);
     on(ui->mnuOtchetExportXML, &frmMain::mnuOtchetExportXML_Click);
     on(ui->mnuSlgSchet, &frmMain::mnuSlgSchet_Click);
+    on(ui->mnuOtSpGraf, &frmMain::mnuOtSpGraf_Click);
+    on(ui->mnuSlgGraf, &frmMain::mnuSlgGraf_Click);
+    on(ui->mnuSlgCeno, &frmMain::mnuSlgCeno_Click);
     connect(ui->mnuViewButton, &QAction::triggered, this, &frmMain::mnuViewButton_Click);
     // The period reports: each prepares its work table, then the period dialog.
     const auto report = [this](QAction* a, void (*start)(QWidget*)) {
@@ -310,8 +316,6 @@ void frmMain::ToolBar_ButtonClick(const QString& key)
 {
     // The toolbar passes over any failure of the action it starts.
     try {
-        // "PrintGraf" and "Grafik" open windows of the schedule, which is not
-        // here yet.
         if (key == QLatin1String("New"))
             mnuPacReg_Click();
         else if (key == QLatin1String("Edit"))
@@ -322,6 +326,10 @@ void frmMain::ToolBar_ButtonClick(const QString& key)
             mnuOtPac_Click();
         else if (key == QLatin1String("PrintZOK"))
             statistics::startWorkList(this);
+        else if (key == QLatin1String("PrintGraf"))
+            mnuOtSpGraf_Click();
+        else if (key == QLatin1String("Grafik"))
+            mnuSlgGraf_Click();
     } catch (...) {
     }
 }
@@ -451,6 +459,22 @@ void frmMain::mnuSlgSchet_Click()
     statistics::closePeriodReportPreview();
     ReportKind = QStringLiteral("4");
     statistics::SeekDate::showShared();
+}
+
+void frmMain::mnuOtSpGraf_Click()
+{
+    rprGrafic::showShared();
+}
+
+void frmMain::mnuSlgGraf_Click()
+{
+    // Opened from here the schedule only keeps the book.
+    Grafic::showShared(this, false);
+}
+
+void frmMain::mnuSlgCeno_Click()
+{
+    Cenoraz::showShared(this);
 }
 
 } // namespace tav
