@@ -24,10 +24,15 @@ QPointer<Schet> g_instance;
 FeeSums feeSums(const db::Rows& rows)
 {
     FeeSums s;
+    if (rows.isEmpty())
+        return s;
+    // Every row has the fields of the first.
+    const int cena = rows.front().indexOf(QStringLiteral("Cena"));
+    const int schet = rows.front().indexOf(QStringLiteral("Schet"));
     for (const db::Row& r : rows) {
-        const Money price = Money::fromVariant(r.value(QStringLiteral("Cena")));
+        const Money price = Money::fromVariant(r.value(cena));
         s.all += price;
-        if (r.yes(QStringLiteral("Schet")))
+        if (r.value(schet).toLongLong() != 0)
             s.booked += price;
     }
     return s;
@@ -187,7 +192,7 @@ void Schet::cmdUpdate_Click()
         return;
     }
     if (writeCurrent())
-        Data1_Reposition();
+        Label1[1]->setText(Data1->text(QStringLiteral("KodHelp")) + QLatin1Char(' ') + Data1->text(QStringLiteral("TextHelp")));
 }
 
 void Schet::done(int r)
