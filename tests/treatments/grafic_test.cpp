@@ -167,28 +167,37 @@ TEST_F(Schedule, DeletingTheLastDayLeavesNoCurrentDay)
 
 TEST_F(Schedule, BookingAnswers)
 {
+    enum Day { Current, EmptyBook, PastTheEnd };
     struct Case {
         const char* what;
         bool booking;
-        bool day;             // a current day (else an empty book: the day is another doctor's)
+        Day day;
         QString name;         // sPacientName
         const char* answer;   // button of the question, or null when none is asked
         QString message;      // the information shown, if any
-        QString slot;         // Ch3 afterwards
+        QString slot;         // Ch3 of the day afterwards
     };
     const Case cases[] = {
-        {"ДА writes the name as given", true, true, "Иван ", "OKButton", "", "Иван "},
-        {"НЕ leaves the slot", true, true, "Иван ", "CancelButton", "", "Петър"},
-        {"view mode asks nothing", false, true, "Иван ", nullptr, "", "Петър"},
-        {"no current day", true, false, "Иван ", nullptr, kGraficNoDay, "Петър"},
-        {"an empty name", true, true, "", nullptr, kGraficNoName, "Петър"},
-        {"a blank name", true, true, " ", nullptr, kGraficNoName, "Петър"},
+        {"ДА writes the name as given", true, Current, "Иван ", "OKButton", "", "Иван "},
+        {"ДА replaces an earlier name", true, Current, "Мария", "OKButton", "", "Мария"},
+        {"НЕ leaves the slot", true, Current, "Иван ", "CancelButton", "", "Петър"},
+        {"view mode asks nothing", false, Current, "Иван ", nullptr, "", "Петър"},
+        {"an empty book", true, EmptyBook, "Иван ", nullptr, kGraficNoDay, "Петър"},
+        {"past the end after a delete", true, PastTheEnd, "Иван ", nullptr, kGraficNoDay, "Петър"},
+        {"an empty name", true, Current, "", nullptr, kGraficNoName, "Петър"},
+        {"a blank name", true, Current, " ", nullptr, kGraficNoName, "Петър"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         db::Connection::main().exec("DELETE FROM Grafic");
-        addDay(c.day ? kDoctor : kOtherDoctor, QDate(2026, 3, 7), {{3, "Петър"}});
+        addDay(c.day == EmptyBook ? kOtherDoctor : kDoctor, QDate(2026, 3, 7), {{3, "Петър"}});
+        if (c.day == PastTheEnd)
+            addDay(kDoctor, QDate(2026, 3, 8));
         open(c.booking);
+        if (c.day == PastTheEnd) {
+            w->Data1->moveLast();
+            w->Data1->deleteCurrent(DataControl::AfterDelete::NoStepBack);
+        }
         DenHelp::vars().sPacientName = c.name;
         QString question, message;
         ModalScript script;
@@ -204,10 +213,36 @@ TEST_F(Schedule, BookingAnswers)
             EXPECT_EQ(question, "Желаете ли да запиша този час за посещение от " + c.name + "?");
         }
         EXPECT_EQ(message, c.message);
-        EXPECT_EQ(stored()[0].value("Ch3").toString(), c.slot);
+        const db::Rows day = db::Connection::main().query("SELECT * FROM Grafic WHERE Data = ?", {QDate(2026, 3, 7)});
+        ASSERT_EQ(day.size(), 1);
+        EXPECT_EQ(day[0].value("Ch3").toString(), c.slot);
         w->reject();
         w.reset();
     }
+}
+
+TEST_F(Schedule, ADayWithoutADateShowsNoWeekday)
+{
+    addDay(kDoctor, QVariant(QMetaType::fromType<QDate>()));
+    addDay(kDoctor, QDate(2026, 3, 7));
+    open();
+    EXPECT_EQ(w->txtData->text(), QString());
+    EXPECT_EQ(w->lblWeekday->text(), QString());
+    w->Data1->moveNext();
+    EXPECT_EQ(w->lblWeekday->text(), QString("Събота"));
+}
+
+TEST_F(Schedule, ADeleteThatFailsIsReported)
+{
+    addDay(kDoctor, QDate(2026, 3, 7));
+    open();
+    db::Connection::main().exec("DELETE FROM Grafic");   // gone behind the window's back
+    QString seen;
+    ModalScript script;
+    script.click("InfDialog", "OKButton", &seen);
+    button("cmdDelete")->click();
+    EXPECT_TRUE(seen.startsWith("Записът вече не съществува")) << seen.toStdString();
+    EXPECT_EQ(w->Data1->recordCount(), 1);
 }
 
 TEST_F(Schedule, FailedWritesAreReportedAndKeepWhatWasTyped)
