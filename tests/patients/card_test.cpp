@@ -471,6 +471,34 @@ TEST_F(Card, WarningsPrefixesAndPostCode)
     EXPECT_TRUE(KartonAdd::vars().sFieldZK.isEmpty());
 }
 
+TEST_F(Card, PostCodeFillsTheSettlementAndRegionsEachTime)
+{
+    open("New");
+    typeEgn(egnOf("750312654"));
+    const auto shown = [this] {
+        KartonAdd* card = KartonAdd::instance();
+        return QStringList{box("Text1")->text(), box("Text7")->text(), box("Text8")->text(),
+                           card->txtFields(6)->text(), card->txtFields(7)->text(),
+                           KartonAdd::vars().sFieldZK, KartonAdd::vars().sFieldZdRn};
+    };
+    box("Text6")->setText("4000");
+    leave(box("Text6"));
+    EXPECT_EQ(shown(), QStringList({"Пловдив", "Пловдив", "Пловдив", "16", "22", "16", "22"}));
+    // Sofia has no region of its own in the list: the box is emptied, not left at 22
+    box("Text6")->setText("1000");
+    leave(box("Text6"));
+    EXPECT_EQ(shown(), QStringList({"София", "Столична", "София-град", "22", "", "22", ""}));
+    box("Text6")->setText("6060");
+    leave(box("Text6"));
+    EXPECT_EQ(shown(), QStringList({"Дълбоки", "Стара Загора", "Стара Загора", "24", "31", "24", "31"}));
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+    // an unknown code: the message, and everything stays
+    box("Text6")->setText("1404");
+    leave(box("Text6"));
+    EXPECT_EQ(messages, QStringList{"Няма данни за населеното място \rили за пощенски код е сгрешен!"});
+    EXPECT_EQ(shown(), QStringList({"Дълбоки", "Стара Загора", "Стара Загора", "24", "31", "24", "31"}));
+}
+
 TEST_F(Card, ChartConvertsOnlyWhenTheBoxIsReallyLeft)
 {
     const QString egn = egnOf("750312654");
