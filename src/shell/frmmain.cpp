@@ -27,7 +27,11 @@
 #include "statistics/reportitems.h"
 #include "statistics/seekdate.h"
 #include "statistics/tempdb.h"
+#include "treatments/cenoraz.h"
 #include "treatments/denhelp.h"
+#include "treatments/grafic.h"
+#include "treatments/pathway.h"
+#include "treatments/rprgrafic.h"
 #include "treatments/timebudget.h"
 #include "treatments/timeday.h"
 
@@ -95,6 +99,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(new Ui::frmMain)
     // the form.
     DenHelp::setSheetOpener([] { printing::ShowOutpatientSheet(&DenHelp::unloadShared); });
     DenHelp::setCardOpener([] { printing::ShowDentalCard(DenHelp::vars().sEGN, &DenHelp::unloadShared); });
+    DenHelp::setReferralsOpener([](QWidget* owner) { PathWay::showShared(owner); });
+    DenHelp::setScheduleOpener([](QWidget* owner) { Grafic::showShared(owner, true); });
 
     // A sensible first size: most of the screen, centred.
     QSize size(1100, 760);
@@ -168,6 +174,9 @@ void frmMain::connectMenus()
     on(ui->mnuHelpAbout, &frmMain::mnuHelpAbout_Click);
     on(ui->mnuOtchetExportXML, &frmMain::mnuOtchetExportXML_Click);
     on(ui->mnuSlgSchet, &frmMain::mnuSlgSchet_Click);
+    on(ui->mnuOtSpGraf, &frmMain::mnuOtSpGraf_Click);
+    on(ui->mnuSlgGraf, &frmMain::mnuSlgGraf_Click);
+    on(ui->mnuSlgCeno, &frmMain::mnuSlgCeno_Click);
     connect(ui->mnuViewButton, &QAction::triggered, this, &frmMain::mnuViewButton_Click);
     // The period reports: each prepares its work table, then the period dialog.
     const auto report = [this](QAction* a, void (*start)(QWidget*)) {
@@ -323,8 +332,6 @@ void frmMain::ToolBar_ButtonClick(const QString& key)
 {
     // The toolbar passes over any failure of the action it starts.
     try {
-        // "PrintGraf" and "Grafik" open windows of the schedule, which is not
-        // here yet.
         if (key == QLatin1String("New"))
             mnuPacReg_Click();
         else if (key == QLatin1String("Edit"))
@@ -335,6 +342,10 @@ void frmMain::ToolBar_ButtonClick(const QString& key)
             mnuOtPac_Click();
         else if (key == QLatin1String("PrintZOK"))
             statistics::startWorkList(this);
+        else if (key == QLatin1String("PrintGraf"))
+            mnuOtSpGraf_Click();
+        else if (key == QLatin1String("Grafik"))
+            mnuSlgGraf_Click();
     } catch (...) {
     }
 }
@@ -472,6 +483,22 @@ void frmMain::mnuSlgSchet_Click()
     statistics::closePeriodReportPreview();
     ReportKind = QStringLiteral("4");
     statistics::SeekDate::showShared();
+}
+
+void frmMain::mnuOtSpGraf_Click()
+{
+    rprGrafic::showShared();
+}
+
+void frmMain::mnuSlgGraf_Click()
+{
+    // Opened from here the schedule only keeps the book.
+    Grafic::showShared(this, false);
+}
+
+void frmMain::mnuSlgCeno_Click()
+{
+    Cenoraz::showShared(this);
 }
 
 } // namespace tav

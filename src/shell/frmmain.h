@@ -81,6 +81,9 @@ private:
     void mnuHelpAbout_Click();
     void mnuOtchetExportXML_Click();
     void mnuSlgSchet_Click();
+    void mnuOtSpGraf_Click();
+    void mnuSlgGraf_Click();
+    void mnuSlgCeno_Click();
 
     std::unique_ptr<Ui::frmMain> ui;
     QString lastActivationError_;

@@ -16,6 +16,9 @@
 #include "shell/helpwindow.h"
 #include "statistics/seekdate.h"
 #include "treatments/denhelp.h"
+#include "treatments/grafic.h"
+#include "treatments/pathway.h"
+#include "treatments/rprgrafic.h"
 #include "treatments/timeday.h"
 
 #include <QAction>
@@ -623,6 +626,72 @@ TEST_F(MainWindowTest, AboutOpensModallyOverTheMainWindow)
     EXPECT_EQ(parent, w);
 }
 
+TEST_F(MainWindowTest, ScheduleAndPriceListOpenModallyOverTheMainWindow)
+{
+    tav::frmMain* w = loaded();
+    w->show();
+    struct Case {
+        std::function<void()> open;
+        const char* window;
+        const char* close;
+    };
+    const Case cases[] = {
+        {[w] { w->menuItem("mnuSlgGraf")->trigger(); }, "Grafic", "cmdClose"},
+        {[w] { w->ToolBar_ButtonClick("Grafik"); }, "Grafic", "cmdClose"},
+        {[w] { w->menuItem("mnuSlgCeno")->trigger(); }, "Cenoraz", "cmdClose"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.window);
+        // opened for booking from the treatment form before
+        tav::DenHelp::vars().sGraf = "1";
+        QWidget* parent = nullptr;
+        bool modal = false;
+        QString flag;
+        ModalScript script;
+        script.then(c.window, [&](QWidget* dlg) {
+            parent = dlg->parentWidget();
+            modal = dlg->isModal();
+            flag = tav::DenHelp::vars().sGraf;
+            dlg->findChild<QAbstractButton*>(c.close)->click();
+        });
+        c.open();
+        EXPECT_TRUE(script.finished());
+        EXPECT_EQ(parent, w);
+        EXPECT_TRUE(modal);
+        if (QString(c.window) == "Grafic") {
+            EXPECT_EQ(flag, QString("0"));   // view mode
+        }
+    }
+    tav::DenHelp::vars() = {};
+}
+
+TEST_F(MainWindowTest, ThePrintedScheduleAsksForItsDayFromTheMenuAndTheToolbar)
+{
+    tav::frmMain* w = loaded();
+    w->show();
+    const QList<std::function<void()>> opens = {
+        [w] { w->menuItem("mnuOtSpGraf")->trigger(); },
+        [w] { w->ToolBar_ButtonClick("PrintGraf"); },
+    };
+    for (const auto& open : opens) {
+        ModalScript script;
+        script.then("ChoiceDialog", [](QWidget* dlg) {
+            dlg->findChild<QLineEdit*>("Text1")->setText("07.03.2026");
+            dlg->findChild<QAbstractButton*>("OKButton")->click();
+        });
+        open();
+        EXPECT_TRUE(script.finished());
+        tav::rprGrafic* r = tav::rprGrafic::instance();
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(r->day(), QDate(2026, 3, 7));
+        ASSERT_NE(r->preview(), nullptr);
+        EXPECT_TRUE(r->preview()->isVisible());
+        r->preview()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(tav::rprGrafic::instance(), nullptr);
+    }
+}
+
 TEST_F(MainWindowTest, FundReportItemsOpenThePeriodDialogForKindFour)
 {
     tav::frmMain* w = loaded();
@@ -724,4 +793,36 @@ TEST_F(MainWindowTest, TheTreatmentFormPrintsTheCardOfItsPatientAndClosesWithIt)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isNull());   // closing the card closed the form
     tav::DataEnvironment1::instance().restoreDesignTexts();
+}
+
+TEST_F(MainWindowTest, TheTreatmentFormOpensItsReferralsAndTheBookingSchedule)
+{
+    loaded();
+    {
+        tav::db::Connection c = tav::db::Connection::main();
+        c.insert("Pacients", {"EGN", "Names", "LKod"}, {"7503126540", "Иван Петров Колев", "2200001"});
+    }
+    tav::SeekName::vars().sFindEGN = "7503126540";
+    tav::SeekName::vars().sFindName = "Иван Петров Колев";
+    tav::DenHelp::vars().sVidDen = "Edit";
+    QPointer<tav::DenHelp> form = tav::DenHelp::showShared();
+    ASSERT_TRUE(form);
+
+    QWidget* referralsOwner = nullptr;
+    QWidget* scheduleOwner = nullptr;
+    bool booking = false;
+    testing_support::ModalScript script;
+    script.then("PathWay", [&](QWidget* w) { referralsOwner = w->parentWidget(); w->close(); })
+        .then("Grafic", [&](QWidget* w) {
+            scheduleOwner = w->parentWidget();
+            booking = tav::DenHelp::vars().sGraf == "1";
+            w->close();
+        });
+    form->cmdParh_Click();
+    form->cmdGrafic_Click();
+    EXPECT_TRUE(script.finished());
+    EXPECT_EQ(referralsOwner, form.data());
+    EXPECT_EQ(scheduleOwner, form.data());
+    EXPECT_TRUE(booking);
+    delete form.data();
 }
