@@ -4,6 +4,7 @@
 
 #include "patients/egn.h"
 #include "patients/kartonadd.h"
+#include "patients/patientrecord.h"
 #include "patients/patientsearch.h"
 #include "patients/prompts.h"
 #include "patients/seekname.h"
@@ -112,6 +113,16 @@ const bench::Register saveCard({
             std::fprintf(stderr, "new card not saved\n");
     },
     20});
+
+const bench::Register postCode({
+    "patients: post-code look-up in the whole country's list",
+    {},
+    [](const bench::Practice&) {
+        static const char* codes[] = {"1000", "4000", "5300", "6060", "9999"};   // the last one unknown
+        static int i = 0;
+        g_sink = patients::findPostCode(QString::fromLatin1(codes[i++ % 5])).has_value();
+    },
+    50});
 
 const bench::Register searchForm({
     "patients: search by name over the practice (window)",

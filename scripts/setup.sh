@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
           libsqlite3-dev libgtest-dev libgl-dev fonts-liberation poppler-utils
-          sqlite3 qt6-translations-l10n libxml2-utils pkg-config mdbtools-dev mdbtools
+          sqlite3 python3 qt6-translations-l10n libxml2-utils pkg-config mdbtools-dev mdbtools
           fp-units-db-3.2.2)
 # One query for all of them: a start on a built tree stays quick.
 installed="$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null \

@@ -549,6 +549,12 @@ bool DataGrid::commitEdit()
     return true;
 }
 
+void DataGrid::cancelEdit()
+{
+    if (isEditing())
+        closeEditor(editor_, QAbstractItemDelegate::RevertModelCache);
+}
+
 bool DataGrid::editCell(int column)
 {
     if (!data_ || column < 0 || column >= model_->columns.size())

@@ -108,6 +108,8 @@ public:
     // new-row line this starts the new row. False, after a message, when
     // its text is refused (the cell stays open).
     bool commitEdit();
+    // Closes a cell being edited and drops what was typed in it.
+    void cancelEdit();
     // True while a cell is being edited.
     bool isEditing() const;
     // Makes a cell of the current row (or of the new-row line) current and

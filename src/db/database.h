@@ -78,6 +78,8 @@ public:
     // Returns the rows affected.
     int exec(const QString& sql, const QVariantList& params = {});
     qint64 insert(const QString& table, const QStringList& fields, const QVariantList& values);
+    // Many rows through one prepared statement, in the order given.
+    void insertMany(const QString& table, const QStringList& fields, const QVector<QVariantList>& rows);
     void execScript(const QString& script);   // statements split on ";\n"
 
     void begin();
@@ -107,11 +109,16 @@ private:
     bool done_ = false;
 };
 
-// The Unicode case-insensitive collation declared on text columns.
+// The Unicode case-insensitive collation, named in the queries that compare
+// or sort text as Jet did; never declared in the stored schema.
 inline constexpr const char* kCollation = "UNOCASE";
 int compareNoCase(const QString& a, const QString& b);
 
 // A quoted SQL identifier: "Name".
 QString quoteName(const QString& name);
+
+// The SQL function on every connection that reads a day-first date text
+// (D.M.YYYY or DD.MM.YYYY, "." or "/") as ISO "YYYY-MM-DD", else NULL.
+inline constexpr const char* kDayFirstDate = "DAYFIRSTDATE";
 
 } // namespace tav::db

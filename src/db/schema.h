@@ -3,6 +3,9 @@
 // content when missing, and recognised by their application id.
 
 #include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <QVector>
 
 namespace tav::db {
 
@@ -10,11 +13,23 @@ enum class DatabaseKind { Main, Reference };
 
 qint32 applicationId(DatabaseKind kind);
 
-// Creates tavlinora.mdb and data.mdb in the program folder when missing.
-// A file is built under a temporary name and renamed, so a failed run leaves
-// no half-made database behind. Throws DbError.
+// Creates tavlinora.mdb and data.mdb in the program folder when missing and
+// upgrades existing ones of an older version (upgrade.h). A file is built
+// under a temporary name and renamed, so a failed run leaves no half-made
+// database behind. Throws DbError.
 void ensureDatabases();
 void createDatabase(const QString& path, DatabaseKind kind);
+
+// A delivered table kept as CSV in the resources: a header row of field
+// names, then one row per line; values are not quoted, an empty one is NULL.
+struct DeliveredRows {
+    QStringList fields;
+    QVector<QVariantList> rows;
+};
+DeliveredRows readDeliveredRows(const QString& resource);
+
+// The post codes of the whole country (PostCode of data.mdb), in their order.
+DeliveredRows deliveredPostCodes();
 
 // True when the file is an SQLite database of the given kind of this program
 // (checked on the file header, without opening it).

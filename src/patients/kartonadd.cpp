@@ -10,6 +10,7 @@
 #include "services/ownedwindow.h"
 #include "services/program.h"
 #include "treatments/denhelp.h"
+#include "treatments/viewhelp.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -92,11 +93,17 @@ KartonAdd* KartonAdd::instance()
 
 KartonAdd* KartonAdd::showShared()
 {
-    if (!g_card) {
+    const bool created = !g_card;
+    if (created) {
         g_card = new KartonAdd(mainWindow());
         g_card->setAttribute(Qt::WA_DeleteOnClose);
     }
     showOwnedWindow(g_card);
+    // A card opened for correction has the patient's treatments beside it.
+    if (created && CardMode != QLatin1String("New")) {
+        ViewHelp::showShared(g_card);
+        g_card->activateWindow();
+    }
     return g_card;
 }
 
@@ -191,6 +198,7 @@ void KartonAdd::Form_Load()
 void KartonAdd::Form_Unload()
 {
     SeekName::unloadShared();
+    ViewHelp::unloadShared();
 }
 
 void KartonAdd::closeEvent(QCloseEvent* event)
@@ -474,6 +482,7 @@ void KartonAdd::cmdDelete_Click()
         return;
     if (CardMode == QLatin1String("New") || !record_.isStored())
         return;
+    ViewHelp::unloadShared();
     try {
         Hourglass wait;
         record_.deleteStored();

@@ -44,6 +44,7 @@ struct Control {
     FontDef font;
     Align align = Align::Left;
     Wrap wrap = Wrap::Auto;
+    QString breakAfter;            // characters after which a wrapped line may also break
     int borderStyle = 0;           // 0 none, 1 single
     bool opaque = false;           // background filled with backColor
     QColor backColor = Qt::white;

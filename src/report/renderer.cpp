@@ -72,11 +72,11 @@ QString trimmedRight(QString s)
     return s;
 }
 
-// A paragraph broken greedily into lines of at most `width`: only at blanks,
-// and inside a word only when that word alone is wider than a line. Blanks
-// at a break take no room; those at the end of the text stay (alignment
-// counts them), as do those at its start.
-QStringList wrapped(const QString& par, const QFontMetricsF& fm, double width)
+// A paragraph broken greedily into lines of at most `width`: only at blanks
+// (and right after a character of `breakAfter`), and inside a word only when
+// that word alone is wider than a line. Blanks at a break take no room; those
+// at the end of the text stay (alignment counts them), as do those at its start.
+QStringList wrapped(const QString& par, const QFontMetricsF& fm, double width, const QString& breakAfter)
 {
     QStringList out;
     const int n = int(par.size());
@@ -90,6 +90,11 @@ QStringList wrapped(const QString& par, const QFontMetricsF& fm, double width)
         int end = -1, next = -1;
         for (int i = start; i < n;) {
             if (par[i] != QLatin1Char(' ') || i == start) {
+                if (!breakAfter.isEmpty() && breakAfter.contains(par[i]) && i + 1 < n && par[i + 1] != QLatin1Char(' ')) {
+                    if (fm.horizontalAdvance(par.mid(start, i + 1 - start)) > width)
+                        break;
+                    end = next = i + 1;
+                }
                 ++i;
                 continue;
             }
@@ -308,7 +313,7 @@ private:
                 lines << par;
                 continue;
             }
-            lines << wrapped(par, fm, box.width());
+            lines << wrapped(par, fm, box.width(), c.breakAfter);
         }
 
         for (int i = 0; i < lines.size(); ++i) {

@@ -4,6 +4,7 @@
 #include "db/paths.h"
 #include "db/schema.h"
 #include "db/values.h"
+#include "db/upgrade.h"
 
 #include <QDir>
 #include <QFile>
@@ -186,6 +187,13 @@ void checkRestoreSource(const QString& source)
         throw db::DbError(QStringLiteral("Файлът за зареждане не е намерен"), native(source));
     if (!db::isProgramDatabase(source, db::DatabaseKind::Main))
         throw db::DbError(kNotOurs, native(source));
+    // An older one is taken: it is upgraded when it is next opened.
+    const int version = db::fileVersion(source);
+    if (version > db::currentVersion(db::DatabaseKind::Main))
+        throw db::DbError(QStringLiteral("Архивът е записан от по-нова версия на програмата и тази версия"
+                                         " не може да работи с него. Данните не са заредени"),
+                          QStringLiteral("%1: версия на архива %2, тази програма познава до версия %3")
+                              .arg(native(source)).arg(version).arg(db::currentVersion(db::DatabaseKind::Main)));
 }
 
 void restoreDatabase(const QString& source)

@@ -33,8 +33,8 @@ void setFileChooser(FileChooser chooser);   // empty: the real dialog
 // Copies tavlinora.mdb to `target`, replacing it. Throws db::DbError.
 void backupDatabase(const QString& target);
 
-// Refuses (throws db::DbError) a restore source that is missing or is not a
-// main database of this program.
+// Refuses (throws db::DbError) a restore source that is missing, is not a
+// main database of this program, or was written by a newer version of it.
 void checkRestoreSource(const QString& source);
 
 // Copies `source` over tavlinora.mdb. Refuses, before anything is written, a

@@ -24,9 +24,17 @@
 #include "shell/password.h"
 #include "shell/pictures.h"
 #include "shell/support.h"
+#include "statistics/periodreports.h"
+#include "statistics/reportitems.h"
 #include "statistics/seekdate.h"
 #include "statistics/tempdb.h"
+#include "treatments/cenoraz.h"
+#include "treatments/denhelp.h"
+#include "treatments/grafic.h"
+#include "treatments/pathway.h"
+#include "treatments/rprgrafic.h"
 #include "treatments/timebudget.h"
+#include "treatments/timeday.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -35,6 +43,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMdiArea>
+#include <QPointer>
 #include <QScreen>
 #include <QSettings>
 #include <QToolBar>
@@ -87,6 +96,12 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(new Ui::frmMain)
     // The search in its report mode prints the card of the patient picked;
     // closing the card closes the search.
     SeekName::setPrintedCardOpener([] { printing::ShowPatientCard(SeekName::vars().sFindEGN, &SeekName::unloadShared); });
+    // The treatment form's printouts; closing the sheet or the card closes
+    // the form.
+    DenHelp::setSheetOpener([] { printing::ShowOutpatientSheet(&DenHelp::unloadShared); });
+    DenHelp::setCardOpener([] { printing::ShowDentalCard(DenHelp::vars().sEGN, &DenHelp::unloadShared); });
+    DenHelp::setReferralsOpener([](QWidget* owner) { PathWay::showShared(owner); });
+    DenHelp::setScheduleOpener([](QWidget* owner) { Grafic::showShared(owner, true); });
 
     // A sensible first size: most of the screen, centred.
     QSize size(1100, 760);
@@ -158,11 +173,27 @@ void frmMain::connectMenus()
     on(ui->mnuHelpContents, &frmMain::mnuHelpContents_Click);
     on(ui->mnuHelpUpdate, &frmMain::mnuHelpUpdate_Click);
     on(ui->mnuHelpAbout, &frmMain::mnuHelpAbout_Click);
-    on(ui->mnuOtchetWork, &frmMain::mnuOtchetWork_Click);
     on(ui->mnuOtchetExportXML, &frmMain::mnuOtchetExportXML_Click);
     on(ui->mnuSlgSchet, &frmMain::mnuSlgSchet_Click);
+    on(ui->mnuOtSpGraf, &frmMain::mnuOtSpGraf_Click);
+    on(ui->mnuSlgGraf, &frmMain::mnuSlgGraf_Click);
+    on(ui->mnuSlgCeno, &frmMain::mnuSlgCeno_Click);
     connect(ui->mnuViewButton, &QAction::triggered, this, &frmMain::mnuViewButton_Click);
-    // "Време": the check mark is kept; the time window comes with the time budget.
+    // The period reports: each prepares its work table, then the period dialog.
+    const auto report = [this](QAction* a, void (*start)(QWidget*)) {
+        connect(a, &QAction::triggered, this, [this, start] { runGuarded([this, start] { start(this); }); });
+    };
+    report(ui->mnuOtchetWork, &statistics::startWorkList);
+    report(ui->mnuOtchetWorkGod, &statistics::startFundSummary);
+    report(ui->mnuOtMat, &statistics::startMaterials);
+    report(ui->mnuOtSpecif, &statistics::startSpecification);
+    connect(ui->mnuViewTime, &QAction::triggered, this, &frmMain::mnuViewTime_Click);
+    // The time window closed by its frame takes the check mark with it.
+    QPointer<QAction> time = ui->mnuViewTime;
+    TimeDay::setClosedHandler([time] {
+        if (time)
+            time->setChecked(false);
+    });
 }
 
 void frmMain::runGuarded(const std::function<void()>& action)
@@ -202,7 +233,7 @@ void frmMain::showFirstRunItems()
 void frmMain::activate()
 {
     try {
-        MinutesLeftToday = ComputeMinutesLeftToday();
+        ComputeMinutesLeftToday();
         lastActivationError_.clear();
     } catch (const std::exception& e) {
         // Shown once: the message box itself re-activates the window.
@@ -302,8 +333,6 @@ void frmMain::ToolBar_ButtonClick(const QString& key)
 {
     // The toolbar passes over any failure of the action it starts.
     try {
-        // "PrintGraf" and "Grafik" open windows of the schedule, which are
-        // not here yet.
         if (key == QLatin1String("New"))
             mnuPacReg_Click();
         else if (key == QLatin1String("Edit"))
@@ -313,7 +342,11 @@ void frmMain::ToolBar_ButtonClick(const QString& key)
         else if (key == QLatin1String("PrintPac"))
             mnuOtPac_Click();
         else if (key == QLatin1String("PrintZOK"))
-            mnuOtchetWork_Click();
+            statistics::startWorkList(this);
+        else if (key == QLatin1String("PrintGraf"))
+            mnuOtSpGraf_Click();
+        else if (key == QLatin1String("Grafik"))
+            mnuSlgGraf_Click();
     } catch (...) {
     }
 }
@@ -414,6 +447,14 @@ void frmMain::mnuViewButton_Click(bool checked)
     ui->ToolBar->setVisible(checked);
 }
 
+void frmMain::mnuViewTime_Click(bool checked)
+{
+    if (checked)
+        TimeDay::showShared();
+    else
+        TimeDay::hideShared();
+}
+
 void frmMain::mnuHelpContents_Click()
 {
     help::showContents(this);
@@ -430,15 +471,9 @@ void frmMain::mnuHelpAbout_Click()
     execOwnedDialog(dlg, this);
 }
 
-void frmMain::mnuOtchetWork_Click()
-{
-    statistics::CreateTempTable(QStringLiteral("TempWork"));
-    ReportKind = QStringLiteral("1");
-    statistics::SeekDate::showShared();
-}
-
 void frmMain::mnuOtchetExportXML_Click()
 {
+    statistics::closePeriodReportPreview();
     statistics::CreateTempTable(QStringLiteral("TempWork"));
     ReportKind = QStringLiteral("4");
     statistics::SeekDate::showShared();
@@ -446,8 +481,25 @@ void frmMain::mnuOtchetExportXML_Click()
 
 void frmMain::mnuSlgSchet_Click()
 {
+    statistics::closePeriodReportPreview();
     ReportKind = QStringLiteral("4");
     statistics::SeekDate::showShared();
+}
+
+void frmMain::mnuOtSpGraf_Click()
+{
+    rprGrafic::showShared();
+}
+
+void frmMain::mnuSlgGraf_Click()
+{
+    // Opened from here the schedule only keeps the book.
+    Grafic::showShared(this, false);
+}
+
+void frmMain::mnuSlgCeno_Click()
+{
+    Cenoraz::showShared(this);
 }
 
 } // namespace tav

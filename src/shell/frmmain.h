@@ -75,12 +75,15 @@ private:
     void mnuSlgClean_Click();
     void mnuCahgePass_Click();
     void mnuViewButton_Click(bool checked);
+    void mnuViewTime_Click(bool checked);
     void mnuHelpContents_Click();
     void mnuHelpUpdate_Click();
     void mnuHelpAbout_Click();
-    void mnuOtchetWork_Click();
     void mnuOtchetExportXML_Click();
     void mnuSlgSchet_Click();
+    void mnuOtSpGraf_Click();
+    void mnuSlgGraf_Click();
+    void mnuSlgCeno_Click();
 
     std::unique_ptr<Ui::frmMain> ui;
     QString lastActivationError_;

@@ -15,6 +15,7 @@
 #include "shell/pictures.h"
 #include "shell/registry.h"
 #include "shell/splash.h"
+#include "statistics/periodreports.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -97,6 +98,7 @@ void LoadCurrentDoctor(const StartupHooks& hooks, std::unique_ptr<frmMain>& main
 std::unique_ptr<frmMain> loadProgram(const QString& folder, const StartupHooks& hooks)
 {
     openProgramFolder(folder);
+    statistics::installPeriodReports();
     if (hooks.splash)
         showSplashUntilNextSecond(hooks.clockSecond);
     std::unique_ptr<frmMain> main;

@@ -173,7 +173,10 @@ void SeekDate::reject()
 
 void SeekDate::closeEvent(QCloseEvent* e)
 {
-    // Closing by the frame unloads without a message.
+    // Closing by the frame unloads without a message. The next show makes a
+    // new dialog, even before this one is destroyed.
+    if (g_seek == this)
+        g_seek = nullptr;
     QWidget::closeEvent(e);
 }
 

@@ -527,6 +527,14 @@ TEST_F(Grid, TheSaveReadsAndReplacesTheCurrentCell)
     EXPECT_EQ(cell(0, KodHelp).data().toString(), QString("301"));
     EXPECT_THROW(grid->setCellText(Data, "32.13.2026"), db::DbError);
     EXPECT_EQ(data->field("Data").toString(), QString("2026-03-01"));
+    // a cell given up (before a delete) drops what was typed, even refused text
+    type(KodZab, "32.13");
+    type(Data, "32.13.2026");
+    grid->cancelEdit();
+    EXPECT_FALSE(grid->isEditing());
+    EXPECT_EQ(data->field("Data").toString(), QString("2026-03-01"));
+    EXPECT_EQ(data->field("KodZab").toString(), QString("32.13"));
+    EXPECT_EQ(grid->cellText(Data), QString("01.03.2026"));
 }
 
 TEST_F(Grid, TheCursorFollowsTheControlsMovesAndDeletes)

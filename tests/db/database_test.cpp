@@ -76,9 +76,11 @@ TEST(Database, TextComparesWithoutRegardToCaseCyrillicIncluded)
     c.insert("Medic", {"Names", "KodMedic"}, {"Иван Петров", "1"});
     c.insert("Medic", {"Names", "KodMedic"}, {"анна", "2"});
     c.insert("Medic", {"Names", "KodMedic"}, {"Борис", "3"});
-    EXPECT_EQ(c.query("SELECT * FROM Medic WHERE Names = ?", {"ИВАН ПЕТРОВ"}).size(), 1);
-    EXPECT_EQ(c.query("SELECT * FROM Medic WHERE Names = ?", {"иван петров"}).size(), 1);
-    const Rows sorted = c.query("SELECT Names FROM Medic ORDER BY Names");
+    // named in the query; the stored columns compare plainly
+    EXPECT_EQ(c.query("SELECT * FROM Medic WHERE Names = ? COLLATE UNOCASE", {"ИВАН ПЕТРОВ"}).size(), 1);
+    EXPECT_EQ(c.query("SELECT * FROM Medic WHERE Names = ? COLLATE UNOCASE", {"иван петров"}).size(), 1);
+    EXPECT_EQ(c.query("SELECT * FROM Medic WHERE Names = ?", {"иван петров"}).size(), 0);
+    const Rows sorted = c.query("SELECT Names FROM Medic ORDER BY Names COLLATE UNOCASE, RecID");
     ASSERT_EQ(sorted.size(), 3);
     EXPECT_EQ(sorted[0].text("Names"), QString("анна"));
     EXPECT_EQ(sorted[1].text("Names"), QString("Борис"));
@@ -136,4 +138,84 @@ TEST(Database, NullYesNoAndDateRules)
     EXPECT_EQ(c.query("SELECT * FROM Help WHERE Data BETWEEN ? AND ?", {QDate(2026, 3, 1), QDate(2026, 3, 31)}).size(), 1);
     for (const char* bad : {"2026-02-30", "31.03.2026", "2026-03-31T00:00:00"})
         EXPECT_THROW(c.insert("Help", {"Data"}, {QString(bad)}), DbError) << bad;
+}
+
+TEST(Database, DayFirstDateTextsReadAsIsoDates)
+{
+    TestFolder folder;
+    Connection c = Connection::main();
+    const struct {
+        QVariant text;
+        QVariant iso;   // null: no date
+    } cases[] = {
+        {"05.03.2009", "2009-03-05"},
+        {"5.3.2009", "2009-03-05"},
+        {"5/3/2009", "2009-03-05"},
+        {"31/12/1999", "1999-12-31"},
+        {"  05.03.2009 ", "2009-03-05"},
+        {"29.02.2000", "2000-02-29"},
+        {"29.02.2004", "2004-02-29"},
+        {"29.02.1900", QVariant()},
+        {"29.02.2005", QVariant()},
+        {"31.04.2010", QVariant()},
+        {"00.03.2010", QVariant()},
+        {"01.00.2010", QVariant()},
+        {"01.13.2010", QVariant()},
+        {"1.3.10", QVariant()},
+        {"2009-03-05", QVariant()},
+        {"05-03-2009", QVariant()},
+        {"005.03.2009", QVariant()},
+        {"05.03.20091", QVariant()},
+        {"05.03.2009x", QVariant()},
+        {"ab.cd.efgh", QVariant()},
+        {"", QVariant()},
+        {"          ", QVariant()},
+        {QVariant(QMetaType::fromType<QString>()), QVariant()},
+        {20090305, QVariant()},
+    };
+    for (const auto& k : cases) {
+        const QVariant got = c.scalar(QStringLiteral("SELECT %1(?)").arg(kDayFirstDate), {k.text});
+        EXPECT_EQ(got.isNull(), k.iso.isNull()) << k.text.toString().toStdString();
+        if (!k.iso.isNull()) {
+            EXPECT_EQ(got.toString(), k.iso.toString()) << k.text.toString().toStdString();
+        }
+    }
+}
+
+TEST(Database, KeyFieldsKeepTheirIndexes)
+{
+    TestFolder folder;
+    struct Case {
+        const char* file;   // "main" or "reference"
+        const char* sql;
+        const char* plan;   // a part of the plan
+        bool sorted = true; // no sort of its own
+    };
+    const Case cases[] = {
+        {"main", "SELECT * FROM Pacients WHERE EGN = ? ORDER BY RecID", "INDEX sqlite_autoindex_Pacients_1"},
+        {"main", "SELECT Names, EGN FROM Pacients WHERE LKod = ? ORDER BY RecID", "INDEX Pacients_LKod"},
+        {"main", "SELECT * FROM Dental WHERE EGN = ? ORDER BY RecID", "INDEX sqlite_autoindex_Dental_1"},
+        {"main", "SELECT * FROM Help WHERE EGN = ? ORDER BY Data, KodHelp, RecID", "INDEX Help_EGN_Data_KodHelp"},
+        {"main", "SELECT * FROM CenyZK WHERE Kod = ?", "INDEX sqlite_autoindex_CenyZK_1"},
+        {"reference", "SELECT * FROM PostCode WHERE PKod = ? ORDER BY RecID", "INDEX PostCode_PKod"},
+        // the next sheet number and a doctor's day read the index alone
+        {"main", "SELECT DISTINCT ListID FROM Help WHERE Data BETWEEN ? AND ? AND KodMedic = ? ORDER BY ListID DESC",
+         "COVERING INDEX Help_KodMedic_Data_ListID (KodMedic=? AND Data>? AND Data<?)", false},
+        {"main", "SELECT max(ListID) FROM Help WHERE Data BETWEEN ? AND ? AND KodMedic = ?",
+         "COVERING INDEX Help_KodMedic_Data_ListID (KodMedic=? AND Data>? AND Data<?)"},
+        {"main", "SELECT Times FROM Help WHERE KodMedic = ? AND Data = ?", "INDEX Help_KodMedic_Data_ListID (KodMedic=? AND Data=?)"},
+        {"main", "SELECT * FROM Help WHERE Data = ?", "INDEX Help_Data (Data=?)"},
+    };
+    for (const Case& k : cases) {
+        Connection c = QString(k.file) == "main" ? Connection::main() : Connection::reference();
+        QStringList plan;
+        const QVariantList params(QString(k.sql).count('?'), QString("1"));
+        for (const Row& r : c.query(QStringLiteral("EXPLAIN QUERY PLAN ") + k.sql, params))
+            plan << r.text("detail");
+        const QString p = plan.join(" / ");
+        EXPECT_TRUE(p.contains(k.plan)) << k.sql << ": " << p.toStdString();
+        if (k.sorted) {
+            EXPECT_FALSE(p.contains("TEMP B-TREE")) << k.sql << ": " << p.toStdString();
+        }
+    }
 }

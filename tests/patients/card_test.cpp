@@ -10,6 +10,7 @@
 #include "support/program_folder.h"
 #include "support/shown_texts.h"
 #include "treatments/denhelp.h"
+#include "treatments/viewhelp.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -49,6 +50,8 @@ protected:
     }
     void TearDown() override
     {
+        delete DenHelp::instance();
+        delete ViewHelp::instance();
         delete KartonAdd::instance();
         prompts() = {};
         CardMode.clear();
@@ -559,6 +562,34 @@ TEST_F(Card, WarningsPrefixesAndPostCode)
     EXPECT_EQ(messages, QStringList{"Няма данни за населеното място \rили за пощенски код е сгрешен!"});
     EXPECT_EQ(box("Text1")->text(), QString("Асеновград"));
     EXPECT_TRUE(KartonAdd::vars().sFieldZK.isEmpty());
+}
+
+TEST_F(Card, PostCodeFillsTheSettlementAndRegionsEachTime)
+{
+    open("New");
+    typeEgn(egnOf("750312654"));
+    const auto shown = [this] {
+        KartonAdd* card = KartonAdd::instance();
+        return QStringList{box("Text1")->text(), box("Text7")->text(), box("Text8")->text(),
+                           card->txtFields(6)->text(), card->txtFields(7)->text(),
+                           KartonAdd::vars().sFieldZK, KartonAdd::vars().sFieldZdRn};
+    };
+    box("Text6")->setText("4000");
+    leave(box("Text6"));
+    EXPECT_EQ(shown(), QStringList({"Пловдив", "Пловдив", "Пловдив", "16", "22", "16", "22"}));
+    // Sofia has no region of its own in the list: the box is emptied, not left at 22
+    box("Text6")->setText("1000");
+    leave(box("Text6"));
+    EXPECT_EQ(shown(), QStringList({"София", "Столична", "София-град", "22", "", "22", ""}));
+    box("Text6")->setText("6060");
+    leave(box("Text6"));
+    EXPECT_EQ(shown(), QStringList({"Дълбоки", "Стара Загора", "Стара Загора", "24", "31", "24", "31"}));
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+    // an unknown code: the message, and everything stays
+    box("Text6")->setText("1404");
+    leave(box("Text6"));
+    EXPECT_EQ(messages, QStringList{"Няма данни за населеното място \rили за пощенски код е сгрешен!"});
+    EXPECT_EQ(shown(), QStringList({"Дълбоки", "Стара Загора", "Стара Загора", "24", "31", "24", "31"}));
 }
 
 TEST_F(Card, ChartConvertsOnlyWhenTheBoxIsReallyLeft)

@@ -165,6 +165,7 @@ TEST(RegisterInTheProgram, RegisterCorrectAndFindAPatient)
     SeekName* seek = SeekName::instance();
     ASSERT_NE(seek, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowActive(seek));
+    settle();   // the window's activation reaches it after the platform's
     EXPECT_EQ(seek->windowTitle(), QString("Корекция - Търсене по име"));
     keys(seek->findChild<QLineEdit*>("Text1"), "георги");
     QTest::keyClick(seek->findChild<QLineEdit*>("Text1"), Qt::Key_Return);   // "Търси" is the default

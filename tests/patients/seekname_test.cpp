@@ -32,6 +32,7 @@ protected:
     }
     void TearDown() override
     {
+        delete DenHelp::instance();
         delete KartonAdd::instance();
         delete SeekName::instance();
         prompts() = {};
@@ -150,6 +151,10 @@ TEST_F(Seek, TreatmentsAndPrintedCardModes)
     EXPECT_EQ(DenHelp::vars().sVidDen, QString("Edit"));
     EXPECT_EQ(DenHelp::showRequests(), 1);
     EXPECT_EQ(KartonAdd::instance(), nullptr);
+    // The treatment form took the patient and emptied the list.
+    ASSERT_NE(DenHelp::instance(), nullptr);
+    EXPECT_EQ(DenHelp::vars().sEGN, egn);
+    EXPECT_EQ(list()->count(), 0);
 
     int printed = 0;
     QString printedEgn;
@@ -158,6 +163,7 @@ TEST_F(Seek, TreatmentsAndPrintedCardModes)
         printedEgn = SeekName::vars().sFindEGN;
     });
     open(3);
+    search("Иван");
     choose(0);
     EXPECT_EQ(printed, 1);
     EXPECT_EQ(printedEgn, egn);

@@ -187,6 +187,27 @@ TEST(PatientStore, PostCodeLookUp)
     ASSERT_TRUE(plovdiv.has_value());
     EXPECT_EQ(plovdiv->tawn, QString("Пловдив"));
     EXPECT_FALSE(plovdiv->zk.isEmpty());
+    // the whole country, the first row of a code in table order
+    const struct {
+        const char* code;
+        PostCodeEntry entry;
+    } places[] = {
+        {"1000", {"София", "Столична", "София-град", "22", ""}},   // the doctor types the region
+        {"4000", {"Пловдив", "Пловдив", "Пловдив", "16", "22"}},
+        {"5300", {"Габрово", "Габрово", "Габрово", "07", "05"}},      // the town before its villages
+        {"6060", {"Дълбоки", "Стара Загора", "Стара Загора", "24", "31"}},
+        {"5301", {"Стойковци", "Габрово", "Габрово", "07", "05"}},
+        {"2700", {"Благоевград", "Благоевград", "Благоевград", "01", "03"}},
+    };
+    for (const auto& p : places) {
+        const auto found = findPostCode(p.code);
+        ASSERT_TRUE(found.has_value()) << p.code;
+        EXPECT_EQ(QStringList({found->tawn, found->obsh, found->obl, found->zk, found->zdrn}),
+                  QStringList({p.entry.tawn, p.entry.obsh, p.entry.obl, p.entry.zk, p.entry.zdrn}))
+            << p.code;
+    }
+    EXPECT_FALSE(findPostCode("1404").has_value());   // a Sofia district: not in the list
+    EXPECT_FALSE(findPostCode("4000 ").has_value());  // the typed text exactly
     EXPECT_FALSE(findPostCode("").has_value());
     EXPECT_FALSE(findPostCode("4000' OR '1'='1").has_value());
     EXPECT_FALSE(findPostCode("99999").has_value());

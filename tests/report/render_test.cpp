@@ -420,3 +420,41 @@ TEST_F(ReportRender, LinesBreakOnlyAtBlanks)
     EXPECT_GT(QFontMetricsF(longWord[1].font).horizontalAdvance(longWord[1].text + "Ш"), 1000);
     expectBrokenAtBlanks("а ШШШШШШШШШШШШШ б в", longWord, 1000, "Long");
 }
+
+TEST_F(ReportRender, ABoxMayAlsoBreakRightAfterItsBreakCharacters)
+{
+    // A list of codes joined by commas, with no blank in it: the box that
+    // names the comma breaks after one, a box that does not only inside a word.
+    const QString codes = "101,301А,301Б,302В,303A,304B,332,333,508,509,103";
+    const Layout l = layout(QStringLiteral(R"j({"name": "Detail", "kind": "detail", "height": 2000, "controls": [
+        {"type": "textBox", "name": "Codes", "rect": [0, 0, 2910, 1200], "field": "Name", "breakAfter": ","},
+        {"type": "textBox", "name": "Plain", "rect": [3000, 0, 2910, 1200], "field": "Name"},
+        {"type": "textBox", "name": "Words", "rect": [6000, 0, 1500, 1200], "field": "N", "breakAfter": ","}]})j"));
+    const Rendered r = render(l, rows({"Name", "N"}, {{codes, "едно, две, три, четири, пет"}}));
+
+    const auto lines = r.of("Codes");
+    ASSERT_GE(lines.size(), 2);
+    QStringList parts;
+    for (const DrawItem& i : lines) {
+        EXPECT_FALSE(i.clipped()) << i.text.toStdString();
+        EXPECT_LE(i.rect.width(), 2910);
+        parts << i.text;
+    }
+    for (int k = 0; k + 1 < parts.size(); ++k)
+        EXPECT_TRUE(parts[k].endsWith(',')) << parts[k].toStdString();
+    EXPECT_EQ(parts.join(QString()), codes);
+    // The first line holds as many codes as fit: the next one would not.
+    const QFontMetricsF fm(lines[0].font);
+    const QString next = codes.mid(parts[0].size()).section(',', 0, 0) + ",";
+    EXPECT_GT(fm.horizontalAdvance(parts[0] + next), 2910);
+
+    // Without the option the list is one word, cut where the line is full.
+    const auto plain = r.of("Plain");
+    ASSERT_GE(plain.size(), 2);
+    EXPECT_FALSE(plain[0].text.endsWith(','));
+
+    // With blanks after the commas the blank rule breaks as before.
+    for (const DrawItem& i : r.of("Words"))
+        EXPECT_FALSE(i.text.startsWith(' ')) << i.text.toStdString();
+    expectBrokenAtBlanks("едно, две, три, четири, пет", r.of("Words"), 1500, "Words");
+}

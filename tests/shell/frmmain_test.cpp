@@ -7,6 +7,7 @@
 #include "db/paths.h"
 #include "patients/prompts.h"
 #include "patients/seekname.h"
+#include "printing/dentalcard.h"
 #include "printing/patientcard.h"
 #include "report/dataenvironment.h"
 #include "services/globals.h"
@@ -21,7 +22,13 @@
 #include "patients/prompts.h"
 #include "patients/seekname.h"
 #include "services/dialogs.h"
+#include "statistics/reportitems.h"
 #include "statistics/seekdate.h"
+#include "treatments/denhelp.h"
+#include "treatments/grafic.h"
+#include "treatments/pathway.h"
+#include "treatments/rprgrafic.h"
+#include "treatments/timeday.h"
 
 #include <QAction>
 #include <QDialog>
@@ -38,6 +45,7 @@
 #include <QPointer>
 #include <QFile>
 #include <QKeySequence>
+#include <QLabel>
 #include <QPushButton>
 #include <QMenu>
 #include <QMenuBar>
@@ -353,6 +361,34 @@ TEST_F(MainWindowTest, ButtonsItemHidesAndShowsTheToolbar)
     EXPECT_NE(time->isChecked(), before);
 }
 
+TEST_F(MainWindowTest, TheTimeItemShowsAndHidesTheTimeWindow)
+{
+    tav::frmMain* w = loaded();
+    QAction* time = w->menuItem("mnuViewTime");
+    ASSERT_FALSE(time->isChecked());   // the time window is closed at start
+    tav::MinutesLeftToday = -42;
+    time->trigger();
+    ASSERT_NE(tav::TimeDay::instance(), nullptr);
+    EXPECT_TRUE(tav::TimeDay::instance()->isVisible());
+    EXPECT_EQ(tav::TimeDay::instance()->windowTitle(), QString("Време"));
+    EXPECT_EQ(tav::TimeDay::instance()->label()->text(), QString("-42"));
+    time->trigger();
+    EXPECT_FALSE(time->isChecked());
+    EXPECT_FALSE(tav::TimeDay::instance()->isVisible());
+    // Shown again, it shows the minutes of now.
+    tav::MinutesLeftToday = 185;
+    time->trigger();
+    EXPECT_EQ(tav::TimeDay::instance()->label()->text(), QString("185"));
+    // Closed by its frame: the check mark goes.
+    tav::TimeDay::instance()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(tav::TimeDay::instance(), nullptr);
+    EXPECT_FALSE(time->isChecked());
+    time->trigger();
+    EXPECT_TRUE(tav::TimeDay::instance()->isVisible());
+    tav::TimeDay::instance()->close();
+}
+
 TEST_F(MainWindowTest, ActivationRecomputesTheMinutesAndSetsTheHelpFile)
 {
     tav::frmMain* w = loaded();
@@ -463,7 +499,9 @@ TEST_F(MainWindowTest, AFailingMenuActionIsReportedAndTheWindowStays)
 
     // With the folder gone the button makes the work table and asks for the period.
     ASSERT_TRUE(QDir(tav::TempDatabasePath).removeRecursively());
+    tav::statistics::periodDialogOpener() = [](QWidget*) { tav::statistics::SeekDate::showShared(); };
     w->ToolBar_ButtonClick(QStringLiteral("PrintZOK"));
+    tav::statistics::periodDialogOpener() = {};
     EXPECT_EQ(tav::ReportKind, QString("1"));
     ASSERT_NE(tav::statistics::SeekDate::instance(), nullptr);
     EXPECT_TRUE(tav::statistics::SeekDate::instance()->isVisible());
@@ -796,6 +834,72 @@ TEST_F(MainWindowTest, TheWindowsItOpensAreItsOwnAndOpenCentredOnIt)
     EXPECT_TRUE(looked);
 }
 
+TEST_F(MainWindowTest, ScheduleAndPriceListOpenModallyOverTheMainWindow)
+{
+    tav::frmMain* w = loaded();
+    w->show();
+    struct Case {
+        std::function<void()> open;
+        const char* window;
+        const char* close;
+    };
+    const Case cases[] = {
+        {[w] { w->menuItem("mnuSlgGraf")->trigger(); }, "Grafic", "cmdClose"},
+        {[w] { w->ToolBar_ButtonClick("Grafik"); }, "Grafic", "cmdClose"},
+        {[w] { w->menuItem("mnuSlgCeno")->trigger(); }, "Cenoraz", "cmdClose"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.window);
+        // opened for booking from the treatment form before
+        tav::DenHelp::vars().sGraf = "1";
+        QWidget* parent = nullptr;
+        bool modal = false;
+        QString flag;
+        ModalScript script;
+        script.then(c.window, [&](QWidget* dlg) {
+            parent = dlg->parentWidget();
+            modal = dlg->isModal();
+            flag = tav::DenHelp::vars().sGraf;
+            dlg->findChild<QAbstractButton*>(c.close)->click();
+        });
+        c.open();
+        EXPECT_TRUE(script.finished());
+        EXPECT_EQ(parent, w);
+        EXPECT_TRUE(modal);
+        if (QString(c.window) == "Grafic") {
+            EXPECT_EQ(flag, QString("0"));   // view mode
+        }
+    }
+    tav::DenHelp::vars() = {};
+}
+
+TEST_F(MainWindowTest, ThePrintedScheduleAsksForItsDayFromTheMenuAndTheToolbar)
+{
+    tav::frmMain* w = loaded();
+    w->show();
+    const QList<std::function<void()>> opens = {
+        [w] { w->menuItem("mnuOtSpGraf")->trigger(); },
+        [w] { w->ToolBar_ButtonClick("PrintGraf"); },
+    };
+    for (const auto& open : opens) {
+        ModalScript script;
+        script.then("ChoiceDialog", [](QWidget* dlg) {
+            dlg->findChild<QLineEdit*>("Text1")->setText("07.03.2026");
+            dlg->findChild<QAbstractButton*>("OKButton")->click();
+        });
+        open();
+        EXPECT_TRUE(script.finished());
+        tav::rprGrafic* r = tav::rprGrafic::instance();
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(r->day(), QDate(2026, 3, 7));
+        ASSERT_NE(r->preview(), nullptr);
+        EXPECT_TRUE(r->preview()->isVisible());
+        r->preview()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(tav::rprGrafic::instance(), nullptr);
+    }
+}
+
 TEST_F(MainWindowTest, FundReportItemsOpenThePeriodDialogForKindFour)
 {
     tav::frmMain* w = loaded();
@@ -927,3 +1031,58 @@ TEST_F(MainWindowTest, LooksLikeTheProgram)
 }
 
 } // namespace
+
+TEST_F(MainWindowTest, TheTreatmentFormPrintsTheCardOfItsPatientAndClosesWithIt)
+{
+    loaded();
+    {
+        tav::db::Connection c = tav::db::Connection::main();
+        c.insert("Pacients", {"EGN", "Names", "LKod"}, {"7503126540", "Иван Петров Колев", "2200001"});
+        c.insert("Help", {"EGN", "Data", "KodHelp"}, {"7503126540", QDate(2024, 5, 1), "101"});
+    }
+    tav::SeekName::vars().sFindEGN = "7503126540";
+    tav::SeekName::vars().sFindName = "Иван Петров Колев";
+    tav::DenHelp::vars().sVidDen = "Edit";
+    QPointer<tav::DenHelp> form = tav::DenHelp::showShared();
+    ASSERT_TRUE(form);
+    form->cmdPrintData_Click();
+    tav::printing::rprHelpData* card = tav::printing::rprHelpData::instance();
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(card->egn(), "7503126540");
+    card->preview()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());   // closing the card closed the form
+    tav::DataEnvironment1::instance().restoreDesignTexts();
+}
+
+TEST_F(MainWindowTest, TheTreatmentFormOpensItsReferralsAndTheBookingSchedule)
+{
+    loaded();
+    {
+        tav::db::Connection c = tav::db::Connection::main();
+        c.insert("Pacients", {"EGN", "Names", "LKod"}, {"7503126540", "Иван Петров Колев", "2200001"});
+    }
+    tav::SeekName::vars().sFindEGN = "7503126540";
+    tav::SeekName::vars().sFindName = "Иван Петров Колев";
+    tav::DenHelp::vars().sVidDen = "Edit";
+    QPointer<tav::DenHelp> form = tav::DenHelp::showShared();
+    ASSERT_TRUE(form);
+
+    QWidget* referralsOwner = nullptr;
+    QWidget* scheduleOwner = nullptr;
+    bool booking = false;
+    testing_support::ModalScript script;
+    script.then("PathWay", [&](QWidget* w) { referralsOwner = w->parentWidget(); w->close(); })
+        .then("Grafic", [&](QWidget* w) {
+            scheduleOwner = w->parentWidget();
+            booking = tav::DenHelp::vars().sGraf == "1";
+            w->close();
+        });
+    form->cmdParh_Click();
+    form->cmdGrafic_Click();
+    EXPECT_TRUE(script.finished());
+    EXPECT_EQ(referralsOwner, form.data());
+    EXPECT_EQ(scheduleOwner, form.data());
+    EXPECT_TRUE(booking);
+    delete form.data();
+}

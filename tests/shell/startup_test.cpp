@@ -1,8 +1,10 @@
 #include "support/modal_script.h"
+#include "support/previous_version.h"
 #include "support/program_folder.h"
 
 #include "db/database.h"
 #include "db/paths.h"
+#include "db/upgrade.h"
 #include "services/globals.h"
 #include "services/program.h"
 #include "shell/frmmain.h"
@@ -187,6 +189,39 @@ TEST_F(StartupTest, ADatabaseThatCannotBeOpenedIsAnError)
         EXPECT_TRUE(e.userText().contains(QDir::toNativeSeparators(tav::DatabasePath))) << e.what();
     }
     EXPECT_TRUE(steps_.isEmpty());
+}
+
+TEST_F(StartupTest, AFileThatCannotBeBroughtToThisVersionStopsTheStartUntouched)
+{
+    const std::function<void()> makers[] = {
+        [] {   // written by a newer program
+            tav::db::Connection raw(tav::DatabasePath, tav::db::OpenMode::ReadWrite);
+            raw.exec(QStringLiteral("PRAGMA user_version = %1").arg(tav::db::currentVersion(tav::db::DatabaseKind::Main) + 1));
+        },
+        [] {   // an old file whose upgrade fails
+            testing_support::makeVersion1Database(tav::DatabasePath, tav::db::DatabaseKind::Main);
+            tav::db::setUpgradeStepHook([](tav::db::DatabaseKind, int) { throw tav::db::DbError("injected", "disk full"); });
+        },
+    };
+    for (const auto& make : makers) {
+        TestFolder folder;
+        make();
+        QFile f(tav::DatabasePath);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray before = f.readAll();
+        f.close();
+        steps_.clear();
+        try {
+            tav::loadProgram(folder.path(), hooks());
+            ADD_FAILURE() << "the program started on a file it cannot use";
+        } catch (const tav::db::DbError& e) {
+            EXPECT_TRUE(e.userText().contains(QStringLiteral("версия"))) << e.what();
+        }
+        tav::db::setUpgradeStepHook({});
+        EXPECT_TRUE(steps_.isEmpty());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), before);
+    }
 }
 
 TEST_F(StartupTest, TheSplashStaysUntilTheClocksSecondChanges)

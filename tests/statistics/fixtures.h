@@ -1,0 +1,73 @@
+#pragma once
+// Treatments, patients and materials put straight into the test folder's
+// databases, and the work tables read back.
+
+#include "db/database.h"
+#include "db/paths.h"
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+#include <ostream>
+
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace statistics_test {
+
+// A valid EGN for a birth date (months + 40 from 2000 on).
+inline QString egnFor(const QDate& birth, int serial = 123)
+{
+    int mm = birth.month() + (birth.year() >= 2000 ? 40 : 0);
+    const QString nine = QStringLiteral("%1%2%3%4")
+                             .arg(birth.year() % 100, 2, 10, QLatin1Char('0'))
+                             .arg(mm, 2, 10, QLatin1Char('0'))
+                             .arg(birth.day(), 2, 10, QLatin1Char('0'))
+                             .arg(serial % 1000, 3, 10, QLatin1Char('0'));
+    static const int w[9] = {2, 4, 8, 5, 10, 9, 7, 3, 6};
+    int sum = 0;
+    for (int i = 0; i < 9; ++i)
+        sum += (nine[i].unicode() - '0') * w[i];
+    return nine + QString::number(sum % 11 == 10 ? 0 : sum % 11);
+}
+
+inline void addPatient(const QString& egn, const QVariant& names)
+{
+    tav::db::Connection c = tav::db::Connection::main();
+    c.insert("Pacients", {"EGN", "Names"}, {egn, names});
+}
+
+// Treatment rows, written in one transaction; a null EGN or code is NULL.
+struct Treatment {
+    QVariant egn;
+    QDate day;
+    QVariant code;
+    QString doctor = QStringLiteral("D1");
+    QVariant text = {};
+    bool booked = false;
+};
+inline void addTreatments(const QVector<Treatment>& rows)
+{
+    tav::db::Connection c = tav::db::Connection::main();
+    tav::db::Transaction t(c);
+    for (const Treatment& r : rows)
+        c.insert("Help", {"EGN", "Data", "KodHelp", "KodMedic", "TextHelp", "Schet"},
+                 {r.egn, r.day, r.code, r.doctor, r.text, r.booked ? 1 : 0});
+    t.commit();
+}
+inline void addTreatment(const QVariant& egn, const QDate& day, const QVariant& code, const QString& doctor = "D1")
+{
+    addTreatments({{egn, day, code, doctor}});
+}
+
+inline const QVariant kNull = QVariant(QMetaType::fromType<QString>());
+
+inline tav::db::Rows tempRows(const QString& table)
+{
+    tav::db::Connection c = tav::db::Connection::temp();
+    return c.query(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(tav::db::quoteName(table)));
+}
+
+} // namespace statistics_test

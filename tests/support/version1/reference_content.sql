@@ -1,0 +1,48 @@
+-- Post codes of the district centres; a practice may load a fuller list.
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('2700', 'Благоевград', 'Благоевград', 'Благоевград', '01', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('8000', 'Бургас', 'Бургас', 'Бургас', '02', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('9000', 'Варна', 'Варна', 'Варна', '03', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('5000', 'Велико Търново', 'Велико Търново', 'Велико Търново', '04', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('3700', 'Видин', 'Видин', 'Видин', '05', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('3000', 'Враца', 'Враца', 'Враца', '06', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('5300', 'Габрово', 'Габрово', 'Габрово', '07', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('9300', 'Добрич', 'Добрич', 'Добрич', '08', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('6600', 'Кърджали', 'Кърджали', 'Кърджали', '09', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('2500', 'Кюстендил', 'Кюстендил', 'Кюстендил', '10', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('5500', 'Ловеч', 'Ловеч', 'Ловеч', '11', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('3400', 'Монтана', 'Монтана', 'Монтана', '12', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('4400', 'Пазарджик', 'Пазарджик', 'Пазарджик', '13', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('2300', 'Перник', 'Перник', 'Перник', '14', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('5800', 'Плевен', 'Плевен', 'Плевен', '15', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('4000', 'Пловдив', 'Пловдив', 'Пловдив', '16', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('7200', 'Разград', 'Разград', 'Разград', '17', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('7000', 'Русе', 'Русе', 'Русе', '18', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('7500', 'Силистра', 'Силистра', 'Силистра', '19', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('8800', 'Сливен', 'Сливен', 'Сливен', '20', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('4700', 'Смолян', 'Смолян', 'Смолян', '21', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('1000', 'София', 'Столична', 'София-град', '22', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('2140', 'Ботевград', 'Ботевград', 'София-област', '23', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('6000', 'Стара Загора', 'Стара Загора', 'Стара Загора', '24', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('7700', 'Търговище', 'Търговище', 'Търговище', '25', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('6300', 'Хасково', 'Хасково', 'Хасково', '26', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('9700', 'Шумен', 'Шумен', 'Шумен', '27', '01');
+INSERT INTO "PostCode" ("PKod", "Tawn", "Obsh", "Obl", "ZK", "ZdRn") VALUES ('8600', 'Ямбол', 'Ямбол', 'Ямбол', '28', '01');
+-- Materials; the position (RecID) names the norm column "<i>M".
+INSERT INTO "Mater" ("RecID", "Kod", "Name", "Kol", "Ed") VALUES (1, '001', 'Амалгама', 0, 'гр');
+INSERT INTO "Mater" ("RecID", "Kod", "Name", "Kol", "Ed") VALUES (2, '002', 'Химичен композит', 0, 'гр');
+INSERT INTO "Mater" ("RecID", "Kod", "Name", "Kol", "Ed") VALUES (3, '003', 'Фосфатцимент', 0, 'гр');
+INSERT INTO "Mater" ("RecID", "Kod", "Name", "Kol", "Ed") VALUES (4, '004', 'Анестетик (карпула)', 0, 'бр');
+INSERT INTO "Mater" ("RecID", "Kod", "Name", "Kol", "Ed") VALUES (5, '005', 'Игла за карпула', 0, 'бр');
+INSERT INTO "Mater" ("RecID", "Kod", "Name", "Kol", "Ed") VALUES (6, '006', 'Девитализираща паста', 0, 'гр');
+INSERT INTO "Mater" ("RecID", "Kod", "Name", "Kol", "Ed") VALUES (7, '007', 'Кореново пълнило', 0, 'гр');
+INSERT INTO "Mater" ("RecID", "Kod", "Name", "Kol", "Ed") VALUES (8, '008', 'Ръкавици', 0, 'чфт');
+-- Consumption per activity.
+INSERT INTO "RazhNorm" ("KodHelp", "1M", "2M", "3M", "4M", "5M", "6M", "7M", "8M") VALUES ('101', 0, 0, 0, 0, 0, 0, 0, 1);
+INSERT INTO "RazhNorm" ("KodHelp", "1M", "2M", "3M", "4M", "5M", "6M", "7M", "8M") VALUES ('103', 0, 0, 0, 0, 0, 0, 0, 1);
+INSERT INTO "RazhNorm" ("KodHelp", "1M", "2M", "3M", "4M", "5M", "6M", "7M", "8M") VALUES ('301', 0, 0, 0.3, 0, 0, 0, 0, 1);
+INSERT INTO "RazhNorm" ("KodHelp", "1M", "2M", "3M", "4M", "5M", "6M", "7M", "8M") VALUES ('301А', 0.6, 0, 0.3, 0, 0, 0, 0, 1);
+INSERT INTO "RazhNorm" ("KodHelp", "1M", "2M", "3M", "4M", "5M", "6M", "7M", "8M") VALUES ('301Б', 0, 0.4, 0.3, 0, 0, 0, 0, 1);
+INSERT INTO "RazhNorm" ("KodHelp", "1M", "2M", "3M", "4M", "5M", "6M", "7M", "8M") VALUES ('332', 0, 0, 0.2, 1, 1, 0.1, 0, 1);
+INSERT INTO "RazhNorm" ("KodHelp", "1M", "2M", "3M", "4M", "5M", "6M", "7M", "8M") VALUES ('333', 0, 0, 0.3, 1, 1, 0, 0.2, 1);
+INSERT INTO "RazhNorm" ("KodHelp", "1M", "2M", "3M", "4M", "5M", "6M", "7M", "8M") VALUES ('508', 0, 0, 0, 1, 1, 0, 0, 1);
+INSERT INTO "RazhNorm" ("KodHelp", "1M", "2M", "3M", "4M", "5M", "6M", "7M", "8M") VALUES ('509', 0, 0, 0, 1, 1, 0, 0, 1);

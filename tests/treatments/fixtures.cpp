@@ -1,0 +1,58 @@
+#include "fixtures.h"
+
+namespace treatments_test {
+
+QString egnOf(const QString& nine)
+{
+    static const int w[9] = {2, 4, 8, 5, 10, 9, 7, 3, 6};
+    int sum = 0;
+    for (int i = 0; i < 9; ++i)
+        sum += (nine[i].unicode() - '0') * w[i];
+    return nine + QString::number(sum % 11 == 10 ? 0 : sum % 11);
+}
+
+QString egnBornOn(const QDate& birth, int serial)
+{
+    const int month = birth.year() >= 2000 ? birth.month() + 40 : birth.month();
+    return egnOf(QStringLiteral("%1%2%3%4")
+                     .arg(birth.year() % 100, 2, 10, QLatin1Char('0'))
+                     .arg(month, 2, 10, QLatin1Char('0'))
+                     .arg(birth.day(), 2, 10, QLatin1Char('0'))
+                     .arg(serial, 3, 10, QLatin1Char('0')));
+}
+
+namespace {
+QVariant orNull(const QString& s)
+{
+    return s.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(s);
+}
+}
+
+qint64 addHelp(const HelpRow& r)
+{
+    tav::db::Connection c = tav::db::Connection::main();
+    return c.insert("Help", {"EGN", "Data", "KodHelp", "KodMedic", "ListID", "ZK", "KodZab", "Help", "TextHelp"},
+                    {orNull(r.egn), r.data.isValid() ? QVariant(r.data) : QVariant(QMetaType::fromType<QDate>()),
+                     orNull(r.kodHelp), orNull(r.kodMedic), orNull(r.listId), r.zk ? 1 : 0, orNull(r.kodZab),
+                     orNull(r.help), orNull(r.textHelp)});
+}
+
+void addPatient(const QString& egn, const QString& names, const QString& lkod)
+{
+    tav::db::Connection c = tav::db::Connection::main();
+    c.insert("Pacients", {"EGN", "Names", "LKod"}, {egn, names, lkod});
+}
+
+QVariant helpField(qint64 recId, const QString& field)
+{
+    tav::db::Connection c = tav::db::Connection::main();
+    return c.scalar(QStringLiteral("SELECT %1 FROM Help WHERE RecID = ?").arg(tav::db::quoteName(field)), {recId});
+}
+
+int countRows(const QString& table)
+{
+    tav::db::Connection c = tav::db::Connection::main();
+    return c.scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(tav::db::quoteName(table))).toInt();
+}
+
+} // namespace treatments_test

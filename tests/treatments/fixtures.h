@@ -1,0 +1,34 @@
+#pragma once
+// Rows put straight into the test folder's main database.
+
+#include "db/database.h"
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+
+namespace treatments_test {
+
+// Nine digits and their check digit.
+QString egnOf(const QString& nine);
+// A valid EGN of someone born on that day.
+QString egnBornOn(const QDate& birth, int serial = 123);
+
+struct HelpRow {
+    QString egn{};
+    QDate data{};
+    QString kodHelp{};
+    QString kodMedic{};
+    QString listId{};
+    bool zk = false;
+    QString kodZab{};
+    QString help{};
+    QString textHelp{};
+};
+qint64 addHelp(const HelpRow& r);
+void addPatient(const QString& egn, const QString& names, const QString& lkod = QStringLiteral("220001"));
+// One stored field of a Help row.
+QVariant helpField(qint64 recId, const QString& field);
+int countRows(const QString& table);
+
+} // namespace treatments_test

@@ -1,0 +1,205 @@
+// The treatment list beside a card opened for correction.
+
+#include "fixtures.h"
+
+#include "databind/datacontrol.h"
+#include "databind/datagrid.h"
+#include "patients/kartonadd.h"
+#include "patients/prompts.h"
+#include "patients/seekname.h"
+#include "services/globals.h"
+#include "support/program_folder.h"
+#include "treatments/viewhelp.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QHeaderView>
+#include <QPainter>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tav;
+using namespace treatments_test;
+using testing_support::TestFolder;
+
+namespace {
+
+void settle()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Counts the patient's Help rows at the moment a window closes.
+class RowsAtClose : public QObject {
+public:
+    RowsAtClose(QWidget* w, QString egn) : egn_(std::move(egn)) { w->installEventFilter(this); }
+    int rows = -1;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Close)
+            rows = db::Connection::main().scalar("SELECT COUNT(*) FROM Help WHERE EGN = ?", {egn_}).toInt();
+        return false;
+    }
+
+private:
+    QString egn_;
+};
+
+class List : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CurrentDoctorCode = "220001";
+        patients::prompts().info = [this](const QString& text, QWidget*) { messages << text; };
+        patients::prompts().ask = [](const QString&, QWidget*, const QString&) { return true; };
+        addPatient(egn, "Иван Петров Колев");
+        KartonAdd::vars() = {};
+    }
+    void TearDown() override
+    {
+        delete ViewHelp::instance();
+        delete KartonAdd::instance();
+        delete SeekName::instance();
+        settle();
+        patients::prompts() = {};
+        CardMode.clear();
+    }
+    KartonAdd* correct(const QString& who)
+    {
+        CardMode = "Edit";
+        SeekName::vars().sFindEGN = who;
+        SeekName::vars().sFindName = "Иван Петров Колев          ";
+        return KartonAdd::showShared();
+    }
+
+    TestFolder folder;
+    const QString egn = egnOf("750312123");
+    QStringList messages;
+};
+
+} // namespace
+
+TEST_F(List, BesideACorrectedCardReadOnly)
+{
+    addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041", true, "36", "Caries media", "Обт.амалгама"});
+    addHelp({egn, QDate(2019, 5, 1), "509", "220002", "000007", false, "47", "R.gangr.", "Екстракция"});
+    addHelp({egn, QDate(2026, 3, 2), "101", "220003", "000005", true, "", "Преглед"});
+    addHelp({egnOf("800101123"), QDate(2026, 3, 2), "101", "220001", "000006"});
+    KartonAdd* card = correct(egn);
+    ViewHelp* list = ViewHelp::instance();
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(list->windowTitle(), QString("Стоматологична помощ"));
+    const QStringList captions = {"Дата", "Диагноза, статус", "Код зъб", "Лечение", "Код дейн.", "Здр. каса"};
+    DataGrid* g = list->grid();
+    ASSERT_EQ(g->columnCount(), captions.size());
+    for (int i = 0; i < captions.size(); ++i)
+        EXPECT_EQ(g->columnCaption(i), captions[i]);
+    // All doctors and years, by date, then code; no new-row line.
+    ASSERT_EQ(g->model()->rowCount(), 3);
+    const QStringList order = {"509", "101", "301"};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(g->model()->index(i, 4).data().toString(), order[i]);
+    EXPECT_EQ(g->model()->index(0, 0).data().toString(), QString("01.05.2019"));
+    EXPECT_EQ(g->model()->index(2, 5).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+    // Nothing is edited there.
+    EXPECT_TRUE(g->isReadOnly());
+    EXPECT_FALSE(g->editCell(1));
+    // Beside the card, not over its corner.
+    EXPECT_FALSE(list->frameGeometry().contains(card->frameGeometry().topLeft()));
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+
+    // The card closing takes the list with it.
+    card->close();
+    settle();
+    EXPECT_EQ(ViewHelp::instance(), nullptr);
+}
+
+TEST_F(List, APatientWithoutRowsAndANewCard)
+{
+    correct(egn);
+    ASSERT_NE(ViewHelp::instance(), nullptr);
+    EXPECT_EQ(ViewHelp::instance()->data3()->recordCount(), 0);
+    EXPECT_EQ(ViewHelp::instance()->grid()->model()->rowCount(), 0);
+    delete KartonAdd::instance();
+    delete ViewHelp::instance();
+    CardMode = "New";
+    KartonAdd::showShared();
+    EXPECT_EQ(ViewHelp::instance(), nullptr);
+}
+
+TEST_F(List, ClosedBeforeTheCardDeletesThePatient)
+{
+    addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041"});
+    KartonAdd* card = correct(egn);
+    ASSERT_NE(ViewHelp::instance(), nullptr);
+    RowsAtClose watch(ViewHelp::instance(), egn);
+    card->cmdDelete_Click();
+    settle();
+    EXPECT_EQ(watch.rows, 1);   // the rows were still there when the list closed
+    EXPECT_EQ(ViewHelp::instance(), nullptr);
+    EXPECT_EQ(KartonAdd::instance(), nullptr);
+    EXPECT_EQ(countRows("Help"), 0);
+}
+
+TEST_F(List, RendersBesideTheCard)
+{
+    addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041", true, "36", "Caries media", "Обт.амалгама"});
+    addHelp({egn, QDate(2026, 3, 2), "101", "220001", "000041", true, "", "Преглед"});
+    addHelp({egn, QDate(2026, 3, 9), "509", "220001", "000044", false, "47", "R.gangr.", "Екстракция"});
+    KartonAdd* card = correct(egn);
+    ViewHelp* list = ViewHelp::instance();
+    ASSERT_NE(list, nullptr);
+    settle();
+    const QImage img = list->grab().toImage();
+    int width = list->grid()->verticalHeader()->width();
+    for (int c = 0; c < list->grid()->columnCount(); ++c)
+        width += list->grid()->columnWidth(c);
+    EXPECT_LE(width, list->grid()->width());   // every column in view
+    const QString dir = qEnvironmentVariable("TAV_SHOTS");
+    if (!dir.isEmpty()) {
+        img.save(QDir(dir).filePath("viewhelp.png"));
+        // The two windows as they stand on the screen.
+        const QRect both = card->frameGeometry().united(list->frameGeometry());
+        QImage screen(both.size(), QImage::Format_RGB32);
+        screen.fill(QColor(0x6f, 0x86, 0xa6));
+        QPainter p(&screen);
+        p.drawImage(card->geometry().topLeft() - both.topLeft(), card->grab().toImage());
+        p.drawImage(list->geometry().topLeft() - both.topLeft(), img);
+        p.end();
+        screen.save(QDir(dir).filePath("card_and_list.png"));
+    }
+}
+
+TEST_F(List, PlacedWhereTheScreenHasRoom)
+{
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        const char* what;
+        QRect card;
+        bool right, below;
+    };
+    const Case cases[] = {
+        {"room at the right", QRect(avail.left(), avail.top(), avail.width() / 3, avail.height() / 2), true, false},
+        {"room below only", QRect(avail.left(), avail.top(), avail.width() - 10, avail.height() / 3), false, true},
+        {"no room: over the card", QRect(avail.left(), avail.top(), avail.width() - 10, avail.height() - 10), false, false},
+    };
+    KartonAdd::vars().sKorEGN = egn;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        QWidget card;
+        card.setGeometry(k.card);
+        card.show();
+        ViewHelp* list = ViewHelp::showShared(&card);
+        const QRect at = list->frameGeometry();
+        EXPECT_TRUE(avail.contains(at)) << at.x() << "," << at.y() << " " << at.width() << "x" << at.height();
+        EXPECT_EQ(at.left() > card.frameGeometry().right(), k.right);
+        EXPECT_EQ(at.top() > card.frameGeometry().bottom(), k.below);
+        delete list;
+    }
+}
