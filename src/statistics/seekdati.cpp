@@ -3,6 +3,7 @@
 
 #include "db/values.h"
 #include "services/dialogs.h"
+#include "services/ownedwindow.h"
 #include "services/program.h"
 #include "statistics/patientlists.h"
 
@@ -102,11 +103,7 @@ SeekDati* SeekDati::showShared()
         g_dialog = new SeekDati(mainWindow());
         g_dialog->setAttribute(Qt::WA_DeleteOnClose);
     }
-    const bool wasOpen = g_dialog->isVisible();
-    g_dialog->show();
-    if (wasOpen)
-        g_dialog->raise();
-    g_dialog->activateWindow();
+    showOwnedWindow(g_dialog);
     return g_dialog;
 }
 

@@ -9,6 +9,7 @@
 #include "patients/seekname.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
+#include "services/ownedwindow.h"
 #include "services/program.h"
 #include "treatments/sheetprep.h"
 #include "treatments/timebudget.h"
@@ -75,11 +76,7 @@ DenHelp* DenHelp::showShared(QWidget* parent)
     } else if (g_form->writePending()) {
         g_form->Form_Load();
     }
-    const bool wasOpen = g_form->isVisible();
-    g_form->show();
-    if (wasOpen)
-        g_form->raise();
-    g_form->activateWindow();
+    showOwnedWindow(g_form);
     return g_form;
 }
 

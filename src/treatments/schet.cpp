@@ -5,6 +5,7 @@
 #include "databind/datacontrol.h"
 #include "databind/datagrid.h"
 #include "services/dialogs.h"
+#include "services/ownedwindow.h"
 #include "services/program.h"
 #include "statistics/period.h"
 #include "treatments/dataerror.h"
@@ -71,9 +72,7 @@ void Schet::showShared(QWidget* owner)
         }
         g_instance->setAttribute(Qt::WA_DeleteOnClose);
     }
-    g_instance->show();
-    g_instance->raise();
-    g_instance->activateWindow();
+    showOwnedWindow(g_instance);
 }
 
 Schet::Schet(QWidget* parent) : QDialog(parent), ui(new Ui::Schet)

@@ -1,6 +1,7 @@
 #include "treatments/timeday.h"
 
 #include "services/globals.h"
+#include "services/ownedwindow.h"
 #include "services/program.h"
 
 #include <QCloseEvent>
@@ -24,11 +25,9 @@ TimeDay* TimeDay::showShared()
 {
     if (!g_time) {
         g_time = new TimeDay(mainWindow());
-        g_time->setWindowFlag(Qt::Window);
         g_time->setAttribute(Qt::WA_DeleteOnClose);
     }
-    g_time->show();
-    g_time->raise();
+    showOwnedWindow(g_time);
     return g_time;
 }
 

@@ -5,6 +5,7 @@
 #include "patients/kartonadd.h"
 #include "patients/prompts.h"
 #include "services/hourglass.h"
+#include "services/ownedwindow.h"
 #include "services/program.h"
 
 #include <QGroupBox>
@@ -54,8 +55,9 @@ ViewHelp* ViewHelp::showShared(QWidget* beside)
 {
     if (!g_list) {
         g_list = new ViewHelp(mainWindow());
-        g_list->setWindowFlag(Qt::Window);
         g_list->setAttribute(Qt::WA_DeleteOnClose);
+        // Owned by the main window like the card, but placed beside the card.
+        makeOwnedWindow(g_list);
         placeBeside(g_list, beside);
     } else {
         g_list->Form_Load();
