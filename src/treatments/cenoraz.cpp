@@ -7,6 +7,7 @@
 #include "databind/datanavigator.h"
 #include "db/database.h"
 #include "services/dialogs.h"
+#include "services/ownedwindow.h"
 #include "treatments/dataerror.h"
 
 #include <QEvent>
@@ -43,7 +44,7 @@ void Cenoraz::showShared(QWidget* owner)
         InfoMessage(e.userText(), owner);
         return;
     }
-    dlg->exec();
+    execOwnedDialog(*dlg, owner);
 }
 
 Cenoraz::Cenoraz(QWidget* parent) : QDialog(parent), ui(new Ui::Cenoraz)

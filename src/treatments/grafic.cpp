@@ -7,6 +7,7 @@
 #include "db/database.h"
 #include "db/values.h"
 #include "services/dialogs.h"
+#include "services/ownedwindow.h"
 #include "services/globals.h"
 #include "treatments/dataerror.h"
 #include "treatments/denhelp.h"
@@ -58,7 +59,7 @@ void Grafic::showShared(QWidget* owner, bool booking)
         InfoMessage(e.userText(), owner);
         return;
     }
-    dlg->exec();
+    execOwnedDialog(*dlg, owner);
 }
 
 Grafic::Grafic(QWidget* parent) : QDialog(parent), ui(new Ui::Grafic)

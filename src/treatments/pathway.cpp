@@ -7,6 +7,7 @@
 #include "db/database.h"
 #include "db/values.h"
 #include "services/dialogs.h"
+#include "services/ownedwindow.h"
 #include "treatments/dataerror.h"
 #include "treatments/denhelp.h"
 
@@ -64,7 +65,7 @@ void PathWay::showShared(QWidget* owner)
         InfoMessage(e.userText(), owner);
         return;
     }
-    dlg->exec();
+    execOwnedDialog(*dlg, owner);
 }
 
 PathWay::PathWay(QWidget* parent) : QDialog(parent), ui(new Ui::PathWay)
