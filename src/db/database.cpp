@@ -24,6 +24,35 @@ DbError::DbError(const QString& message, const QString& engineText, const QStrin
 {
 }
 
+bool DbError::isBusy() const
+{
+    const int primary = code_.toInt() & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+DbError engineError(const QString& generic, const QString& engineText, int code)
+{
+    QString message = generic;
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        message = kMsgInUse;
+        break;
+    case SQLITE_FULL:
+        message = kMsgDiskFull;
+        break;
+    case SQLITE_CORRUPT:
+        message = kMsgDamaged;
+        break;
+    case SQLITE_NOTADB:
+        message = kMsgNotADatabase;
+        break;
+    default:
+        break;
+    }
+    return DbError(message, engineText, code == 0 ? QString() : QString::number(code));
+}
+
 QString DbError::userText() const
 {
     if (engineText_.isEmpty())
@@ -228,7 +257,7 @@ QString quoteName(const QString& name)
 
 // ---------------------------------------------------------------- Connection
 
-Connection::Connection(const QString& path, OpenMode mode)
+Connection::Connection(const QString& path, OpenMode mode, int busyTimeoutMs)
     : name_(QStringLiteral("tav_%1").arg(g_counter.fetchAndAddRelaxed(1))), path_(path)
 {
     if (mode != OpenMode::Create && !QFileInfo::exists(path))
@@ -237,25 +266,31 @@ Connection::Connection(const QString& path, OpenMode mode)
     const char* m = mode == OpenMode::ReadOnly ? "ro" : (mode == OpenMode::Create ? "rwc" : "rw");
     db_.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)
                         + QStringLiteral("?mode=") + QLatin1String(m));
-    db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
+    db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
     if (!db_.open()) {
-        const QString err = db_.lastError().text();
+        const QSqlError e = db_.lastError();
         db_ = QSqlDatabase();
         QSqlDatabase::removeDatabase(name_);
-        throw DbError(QStringLiteral("Базата данни не може да бъде отворена"),
-                      QDir::toNativeSeparators(path) + QStringLiteral(": ") + err);
+        throw engineError(kMsgCannotOpen, QDir::toNativeSeparators(path) + QStringLiteral(": ") + e.text(),
+                          e.nativeErrorCode().toInt());
     }
     try {
         registerCollation(db_);
-        // Touches the file: a file that is not a database fails here, not later.
+        // Touches the file: a file that is not a database fails here, not
+        // later; so does one locked by another copy, which is told as such.
         scalar(QStringLiteral("PRAGMA schema_version"));
     } catch (const DbError& e) {
         db_.close();
         db_ = QSqlDatabase();
         QSqlDatabase::removeDatabase(name_);
-        throw DbError(QStringLiteral("Файлът не е база данни"),
-                      QDir::toNativeSeparators(path) + QStringLiteral(": ") + e.engineText());
+        throw engineError(kMsgCannotOpen, QDir::toNativeSeparators(path) + QStringLiteral(": ") + e.engineText(),
+                          e.code().toInt());
     }
+}
+
+sqlite3* Connection::handle()
+{
+    return handleOf(db_);
 }
 
 Connection::Connection(Connection&& other) noexcept
@@ -329,15 +364,17 @@ QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantList& params)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw DbError(QStringLiteral("Грешка в заявка към базата данни"),
-                      q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
+    if (!q.prepare(sql)) {
+        const QSqlError e = q.lastError();
+        throw engineError(QStringLiteral("Грешка в заявка към базата данни"),
+                          e.databaseText().isEmpty() ? e.text() : e.databaseText(), e.nativeErrorCode().toInt());
+    }
     for (const QVariant& p : params)
         q.addBindValue(bindable(p));
     if (!q.exec()) {
         const QSqlError e = q.lastError();
-        throw DbError(QStringLiteral("Грешка при работа с базата данни"),
-                      e.databaseText().isEmpty() ? e.text() : e.databaseText(), e.nativeErrorCode());
+        throw engineError(QStringLiteral("Грешка при работа с базата данни"),
+                          e.databaseText().isEmpty() ? e.text() : e.databaseText(), e.nativeErrorCode().toInt());
     }
     return q;
 }
@@ -361,7 +398,8 @@ Rows Connection::query(const QString& sql, const QVariantList& params)
         rows.push_back(Row(shared, std::move(v)));
     }
     if (q.lastError().isValid())
-        throw DbError(QStringLiteral("Грешка при четене от базата данни"), q.lastError().text());
+        throw engineError(QStringLiteral("Грешка при четене от базата данни"), q.lastError().text(),
+                          q.lastError().nativeErrorCode().toInt());
     return rows;
 }
 
@@ -419,8 +457,8 @@ void Connection::insertMany(const QString& table, const QStringList& fields, con
     const QByteArray sql = insertText(table, fields).toUtf8();
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &raw, nullptr) != SQLITE_OK)
-        throw DbError(QStringLiteral("Грешка в заявка към базата данни"),
-                      QString::fromUtf8(sqlite3_errmsg(h)) + QStringLiteral(" [") + QString::fromUtf8(sql) + QLatin1Char(']'));
+        throw engineError(QStringLiteral("Грешка в заявка към базата данни"), QString::fromUtf8(sqlite3_errmsg(h)),
+                          sqlite3_extended_errcode(h));
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> st(raw, &sqlite3_finalize);
     for (const QVariantList& values : rows) {
         for (int i = 0; i < values.size(); ++i) {
@@ -438,13 +476,12 @@ void Connection::insertMany(const QString& table, const QStringList& fields, con
                 rc = sqlite3_bind_text(raw, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
             }
             if (rc != SQLITE_OK)
-                throw DbError(QStringLiteral("Грешка при работа с базата данни"), QString::fromUtf8(sqlite3_errmsg(h)),
-                              QString::number(rc));
+                throw engineError(QStringLiteral("Грешка при работа с базата данни"), QString::fromUtf8(sqlite3_errmsg(h)), rc);
         }
         const int rc = sqlite3_step(raw);
         if (rc != SQLITE_DONE)
-            throw DbError(QStringLiteral("Грешка при работа с базата данни"), QString::fromUtf8(sqlite3_errmsg(h)),
-                          QString::number(sqlite3_extended_errcode(h)));
+            throw engineError(QStringLiteral("Грешка при работа с базата данни"), QString::fromUtf8(sqlite3_errmsg(h)),
+                              sqlite3_extended_errcode(h));
         sqlite3_reset(raw);
         sqlite3_clear_bindings(raw);
     }
@@ -469,13 +506,15 @@ void Connection::execScript(const QString& script)
 void Connection::begin()
 {
     if (!db_.transaction())
-        throw DbError(QStringLiteral("Транзакцията не може да започне"), db_.lastError().text());
+        throw engineError(QStringLiteral("Транзакцията не може да започне"), db_.lastError().text(),
+                          db_.lastError().nativeErrorCode().toInt());
 }
 
 void Connection::commit()
 {
     if (!db_.commit())
-        throw DbError(QStringLiteral("Промените не бяха записани"), db_.lastError().text());
+        throw engineError(QStringLiteral("Промените не бяха записани"), db_.lastError().text(),
+                          db_.lastError().nativeErrorCode().toInt());
 }
 
 void Connection::rollback()

@@ -8,6 +8,8 @@
 #include <QVector>
 #include <stdexcept>
 
+struct sqlite3;
+
 namespace tav::db {
 
 // A database or file error; `engineText` carries the engine's own words.
@@ -20,6 +22,9 @@ public:
     QString code() const { return code_; }
     // What the user sees: the Bulgarian message, then the engine's text.
     QString userText() const;
+    // The database is locked by another connection (another copy of the
+    // program): worth trying again, never a reason to think the file broken.
+    bool isBusy() const;
 
 private:
     QString message_;
@@ -50,6 +55,22 @@ private:
 };
 using Rows = QVector<Row>;
 
+// What the user is told of the engine's faults that need telling apart.
+inline const QString kMsgInUse = QStringLiteral(
+    "Базата данни се използва в момента от друго копие на програмата. Опитайте отново след малко");
+inline const QString kMsgNotADatabase = QStringLiteral("Файлът не е база данни");
+inline const QString kMsgDamaged = QStringLiteral("Файлът на базата данни е повреден");
+inline const QString kMsgDiskFull = QStringLiteral("Няма достатъчно свободно място на диска");
+inline const QString kMsgCannotOpen = QStringLiteral("Базата данни не може да бъде отворена");
+
+// The error for a failure of the engine with this result code: the message
+// of its kind (in use, full, damaged, not a database), else `generic`. The
+// engine's text goes along; the statement's text never does.
+DbError engineError(const QString& generic, const QString& engineText, int code);
+
+// How long a connection waits for another one's lock before it gives up.
+inline constexpr int kBusyTimeoutMs = 3000;
+
 enum class OpenMode {
     ReadWrite,   // the file must exist
     ReadOnly,    // the file must exist
@@ -59,7 +80,7 @@ enum class OpenMode {
 // RAII connection. Closed (and removed from Qt's registry) when destroyed.
 class Connection {
 public:
-    Connection(const QString& path, OpenMode mode);
+    Connection(const QString& path, OpenMode mode, int busyTimeoutMs = kBusyTimeoutMs);
     ~Connection();
     Connection(Connection&& other) noexcept;
     Connection(const Connection&) = delete;
@@ -87,6 +108,8 @@ public:
     void rollback();
 
     QSqlDatabase& raw() { return db_; }
+    // The engine's own handle, for what Qt does not offer (the online backup).
+    sqlite3* handle();
     const QString& path() const { return path_; }
 
 private:

@@ -29,8 +29,8 @@ Statement::Statement(Connection& c, const QString& sql) : sql_(sql), q_(c.raw())
 {
     q_.setForwardOnly(true);
     if (!q_.prepare(sql))
-        throw DbError(QStringLiteral("Грешка в заявка към базата данни"),
-                      q_.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']'));
+        throw engineError(QStringLiteral("Грешка в заявка към базата данни"), q_.lastError().text(),
+                          q_.lastError().nativeErrorCode().toInt());
 }
 
 void Statement::run(const QVariantList& params)
@@ -39,8 +39,8 @@ void Statement::run(const QVariantList& params)
         q_.bindValue(i, bindable(params[i]));
     if (!q_.exec()) {
         const QSqlError e = q_.lastError();
-        throw DbError(QStringLiteral("Грешка при работа с базата данни"),
-                      e.databaseText().isEmpty() ? e.text() : e.databaseText(), e.nativeErrorCode());
+        throw engineError(QStringLiteral("Грешка при работа с базата данни"),
+                          e.databaseText().isEmpty() ? e.text() : e.databaseText(), e.nativeErrorCode().toInt());
     }
 }
 
@@ -69,9 +69,10 @@ Rows Statement::query(const QVariantList& params)
     }
     const bool failed = q_.lastError().isValid();
     const QString text = q_.lastError().text();
+    const int code = q_.lastError().nativeErrorCode().toInt();
     q_.finish();
     if (failed)
-        throw DbError(QStringLiteral("Грешка при четене от базата данни"), text);
+        throw engineError(QStringLiteral("Грешка при четене от базата данни"), text, code);
     return rows;
 }
 

@@ -1,0 +1,130 @@
+#include "second_copy.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMap>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+namespace testing_support {
+
+namespace {
+
+const QString kHelperOption = QStringLiteral("--tav-helper");
+
+QMap<QString, Helper>& helpers()
+{
+    static QMap<QString, Helper> h;
+    return h;
+}
+
+} // namespace
+
+RegisterHelper::RegisterHelper(const char* name, Helper helper)
+{
+    helpers().insert(QString::fromLatin1(name), std::move(helper));
+}
+
+QString readCommand()
+{
+    std::string line;
+    if (!std::getline(std::cin, line))
+        return {};
+    return QString::fromStdString(line).trimmed();
+}
+
+void say(const QString& line)
+{
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+int runHelperIfAsked(const QStringList& arguments)
+{
+    const qsizetype at = arguments.indexOf(kHelperOption);
+    if (at < 0 || at + 1 >= arguments.size())
+        return -1;
+    const auto found = helpers().constFind(arguments[at + 1]);
+    if (found == helpers().constEnd()) {
+        say(QStringLiteral("no helper %1").arg(arguments[at + 1]));
+        return 2;
+    }
+    return (*found)(arguments.mid(at + 2));
+}
+
+SecondCopy::SecondCopy(const QString& helper, const QStringList& args, const QStringList& wrapper)
+{
+    QStringList command = wrapper;
+    command << QCoreApplication::applicationFilePath() << kHelperOption << helper << args;
+    p_.setProgram(command.takeFirst());
+    p_.setArguments(command);
+    p_.start();
+    started_ = p_.waitForStarted(10000);
+}
+
+SecondCopy::~SecondCopy()
+{
+    if (p_.state() != QProcess::NotRunning) {
+        p_.kill();
+        p_.waitForFinished(5000);
+    }
+}
+
+bool SecondCopy::readLine(QString& line)
+{
+    pending_ += p_.readAllStandardOutput();
+    err_ += p_.readAllStandardError();
+    const qsizetype end = pending_.indexOf('\n');
+    if (end < 0)
+        return false;
+    line = QString::fromUtf8(pending_.left(end));
+    pending_.remove(0, end + 1);
+    lines_ << line;
+    return true;
+}
+
+QString SecondCopy::waitFor(const QString& prefix, int timeoutMs)
+{
+    QElapsedTimer t;
+    t.start();
+    QString line;
+    for (;;) {
+        while (readLine(line))
+            if (line.startsWith(prefix))
+                return line;
+        if (t.elapsed() > timeoutMs)
+            return {};
+        if (p_.state() == QProcess::NotRunning) {
+            p_.waitForReadyRead(0);
+            while (readLine(line))
+                if (line.startsWith(prefix))
+                    return line;
+            return {};
+        }
+        p_.waitForReadyRead(50);
+    }
+}
+
+void SecondCopy::send(const QString& line)
+{
+    p_.write(line.toUtf8() + '\n');
+    p_.waitForBytesWritten(5000);
+}
+
+int SecondCopy::finish(int timeoutMs)
+{
+    p_.closeWriteChannel();
+    if (!p_.waitForFinished(timeoutMs)) {
+        p_.kill();
+        p_.waitForFinished(5000);
+        return -1;
+    }
+    QString line;
+    while (readLine(line)) {
+    }
+    return p_.exitStatus() == QProcess::NormalExit ? p_.exitCode() : -1;
+}
+
+} // namespace testing_support
