@@ -2,11 +2,15 @@
 
 #include "db/database.h"
 #include "db/paths.h"
+#include "db/tempcopy.h"
 #include "db/upgrade.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <unistd.h>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace tav::db {
 
@@ -62,14 +66,17 @@ DeliveredRows deliveredPostCodes()
     return readDeliveredRows(QStringLiteral(":/db/postcodes.csv"));
 }
 
-void createDatabase(const QString& path, DatabaseKind kind)
+namespace {
+// Builds a new file of the kind under a temporary name and moves it into
+// place unless another copy of the program made one meanwhile; that one is
+// then used.
+void createUnlessPresent(const QString& path, DatabaseKind kind)
 {
-    const QString tmp = path + QStringLiteral(".new");
-    QFile::remove(tmp);
+    TempCopy tmp(path);
     {
-        Connection c(tmp, OpenMode::Create);
+        Connection c(tmp.path(), OpenMode::Create);
         c.exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
-        // Nobody uses the file before its rename, and it is made durable once,
+        // Nobody uses the file before its move, and it is made durable once,
         // just before: no flush of each write on the way.
         c.exec(QStringLiteral("PRAGMA synchronous = OFF"));
         Transaction t(c);
@@ -86,15 +93,43 @@ void createDatabase(const QString& path, DatabaseKind kind)
         c.exec(QStringLiteral("PRAGMA user_version = %1").arg(currentVersion(kind)));
         t.commit();
     }
-    QFile made(tmp);
-    if (!made.open(QIODevice::ReadWrite) || ::fsync(made.handle()) != 0)
-        throw DbError(QStringLiteral("Базата данни не може да бъде създадена"), path + QStringLiteral(": ") + made.errorString());
-    made.close();
-    QFile::remove(path);
-    if (!QFile::rename(tmp, path)) {
-        QFile::remove(tmp);
-        throw DbError(QStringLiteral("Базата данни не може да бъде създадена"), path);
+    tmp.sync();
+    tmp.placeIfAbsent(path);
+}
+
+// An entry of the file's name that exists but cannot be used as a file is an
+// error with its reason, never a reason to make a new practice in its place.
+bool entryExists(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat link {};
+    if (::lstat(name.constData(), &link) != 0) {
+        if (errno == ENOENT)
+            return false;
+        throw DbError(kMsgCannotOpen, QDir::toNativeSeparators(path) + QStringLiteral(": ")
+                                         + QString::fromLocal8Bit(std::strerror(errno)));
     }
+    struct stat file {};
+    if (::stat(name.constData(), &file) != 0) {
+        const int error = errno;
+        if (S_ISLNK(link.st_mode))
+            throw DbError(kMsgCannotOpen,
+                          QStringLiteral("%1 е връзка към %2, а той не може да бъде отворен: %3")
+                              .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(QFileInfo(path).symLinkTarget()),
+                                   QString::fromLocal8Bit(std::strerror(error))));
+        throw DbError(kMsgCannotOpen, QDir::toNativeSeparators(path) + QStringLiteral(": ")
+                                         + QString::fromLocal8Bit(std::strerror(error)));
+    }
+    if (S_ISDIR(file.st_mode))
+        throw DbError(kMsgCannotOpen, QDir::toNativeSeparators(path) + QStringLiteral(": това е папка, а не файл"));
+    return true;
+}
+} // namespace
+
+void createDatabase(const QString& path, DatabaseKind kind)
+{
+    if (!entryExists(path))
+        createUnlessPresent(path, kind);
 }
 
 void ensureDatabases()
@@ -102,11 +137,23 @@ void ensureDatabases()
     const std::pair<const QString&, DatabaseKind> files[] = {
         {DatabasePath, DatabaseKind::Main}, {ReferenceDatabasePath, DatabaseKind::Reference}};
     for (const auto& [path, kind] : files) {
-        if (!QFileInfo::exists(path))
-            createDatabase(path, kind);
-        else if (fileVersion(path) != currentVersion(kind))   // the header says; the upgrade checks
+        if (!entryExists(path))
+            createUnlessPresent(path, kind);
+        if (fileVersion(path) != currentVersion(kind))   // the header says; the upgrade checks
             upgradeDatabase(path, kind);
     }
+}
+
+bool upgradeNeeded()
+{
+    const std::pair<const QString&, DatabaseKind> files[] = {
+        {DatabasePath, DatabaseKind::Main}, {ReferenceDatabasePath, DatabaseKind::Reference}};
+    for (const auto& [path, kind] : files) {
+        const int version = fileVersion(path);
+        if (version >= 0 && version < currentVersion(kind))
+            return true;
+    }
+    return false;
 }
 
 bool isProgramDatabase(const QString& path, DatabaseKind kind)

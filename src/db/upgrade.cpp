@@ -10,6 +10,8 @@ namespace tav::db {
 
 namespace {
 
+constexpr int kUpgradeWaitMs = 60000;
+
 // Version 1 declared the program's own text collation on every text column,
 // so no standard SQLite tool could read or check the file. Rebuilds every
 // table whose declaration names it: a new table of the same text without
@@ -134,7 +136,9 @@ void setUpgradeStepHook(std::function<void(DatabaseKind, int)> hook)
 void upgradeDatabase(const QString& path, DatabaseKind kind)
 {
     const int target = currentVersion(kind);
-    Connection c(path, OpenMode::ReadWrite);
+    // Another copy starting on the same folder may be upgrading the file:
+    // its upgrade takes seconds on a large practice, and this one waits for it.
+    Connection c(path, OpenMode::ReadWrite, kUpgradeWaitMs);
     if (c.scalar(QStringLiteral("PRAGMA application_id")).toLongLong() != applicationId(kind))
         throw DbError(QStringLiteral("Файлът не е база данни на програмата"), native(path));
     int version = c.scalar(QStringLiteral("PRAGMA user_version")).toInt();

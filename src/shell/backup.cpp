@@ -3,6 +3,7 @@
 #include "db/database.h"
 #include "db/paths.h"
 #include "db/schema.h"
+#include "db/tempcopy.h"
 #include "db/values.h"
 #include "db/upgrade.h"
 
@@ -12,10 +13,9 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 #include <QUrl>
-#include <filesystem>
-#include <unistd.h>
+#include <optional>
+#include <sqlite3.h>
 
 namespace tav::backup {
 
@@ -35,70 +35,55 @@ QString sameFileKey(const QString& path)
     return canonical.isEmpty() ? fi.absoluteFilePath() : canonical;
 }
 
-using Validator = std::function<void(const QString& copy)>;
-
-// Copies `from` into a temporary file beside `to`, checks it, then renames it
-// over `to`. Until the rename nothing of `to` has changed.
-void copyReplacing(const QString& from, const QString& to, const QString& failure, const Validator& validate)
+// A failure told with its cause: the kind of the engine's fault (in use,
+// disk full, damaged) and its own words.
+db::DbError failed(const QString& failure, const db::DbError& cause)
 {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        throw db::DbError(failure, native(from) + QStringLiteral(": ") + in.errorString());
-    const QFileInfo target(to);
-    if (target.isDir())
-        throw db::DbError(failure, native(to) + QStringLiteral(": това е папка, а не файл"));
-    const QString folder = target.absolutePath();
-    if (!QFileInfo(folder).isDir())
-        throw db::DbError(failure, native(folder) + QStringLiteral(": папката не съществува"));
+    const QString why = cause.engineText().isEmpty() ? cause.message()
+                                                     : cause.message() + QStringLiteral(": ") + cause.engineText();
+    return db::DbError(failure, why, cause.code());
+}
 
-    QTemporaryFile tmp(QDir(folder).filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
-    if (!tmp.open())
-        throw db::DbError(failure, native(folder) + QStringLiteral(": ") + tmp.errorString());
-    QByteArray chunk;
-    while (!in.atEnd()) {
-        chunk = in.read(1 << 20);
-        if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
-            throw db::DbError(failure, native(from) + QStringLiteral(": ") + in.errorString());
-        if (tmp.write(chunk) != chunk.size())
-            throw db::DbError(failure, native(to) + QStringLiteral(": ") + tmp.errorString());
+// Copies every page of `from` into `into` in one step of the engine's online
+// backup: the source is read under its read lock from the first page to the
+// last, so the copy is one commit's state; the destination is written under
+// its write lock and journal, so another copy that writes to it is waited
+// for, never cut off, and a failure leaves it as it was.
+void copyPages(db::Connection& from, db::Connection& into)
+{
+    sqlite3* dest = into.handle();
+    sqlite3_backup* b = sqlite3_backup_init(dest, "main", from.handle(), "main");
+    if (!b)
+        throw db::engineError(QStringLiteral("Копирането не може да започне"), QString::fromUtf8(sqlite3_errmsg(dest)),
+                              sqlite3_extended_errcode(dest));
+    const int rc = sqlite3_backup_step(b, -1);
+    sqlite3_backup_finish(b);
+    if (rc != SQLITE_DONE) {
+        const int code = (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED ? rc : sqlite3_extended_errcode(dest);
+        const QString text = (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED
+            ? QString::fromUtf8(sqlite3_errstr(rc))
+            : QString::fromUtf8(sqlite3_errmsg(dest));
+        throw db::engineError(QStringLiteral("Грешка при копиране на базата данни"), text, code);
     }
-    if (!tmp.flush() || ::fsync(tmp.handle()) != 0)
-        throw db::DbError(failure, native(to) + QStringLiteral(": ") + tmp.errorString());
-    if (tmp.size() != in.size())
-        throw db::DbError(failure, native(from) + QStringLiteral(": копието е непълно"));
-    const QString copy = tmp.fileName();
-    tmp.close();
-    in.close();
-    if (validate)
-        validate(copy);
-
-    QFile::setPermissions(copy, target.exists()
-        ? QFile::permissions(to)
-        : (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
-    std::error_code ec;
-    std::filesystem::rename(QFile::encodeName(copy).toStdString(), QFile::encodeName(to).toStdString(), ec);
-    if (ec)
-        throw db::DbError(failure, native(to) + QStringLiteral(": ") + QString::fromStdString(ec.message()));
-    tmp.setAutoRemove(false);
 }
 
 const QString kNotOurs = QStringLiteral("Избраният файл не е архив на данните на програмата. Данните не са заредени");
 
-// The restored file must be a whole main database of ours.
-void checkRestoredCopy(const QString& copy, const QString& source)
+// A whole main database of ours: every page and index checked, not only the
+// structure, so that a copy torn between two commits is found.
+bool isWholeMainDatabase(db::Connection& c)
 {
-    bool ok = false;
     try {
-        db::Connection c(copy, db::OpenMode::ReadOnly);
-        ok = c.scalar(QStringLiteral("PRAGMA quick_check")).toString() == QLatin1String("ok")
-            && c.scalar(QStringLiteral("PRAGMA application_id")).toLongLong() == db::applicationId(db::DatabaseKind::Main)
-            && c.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'Medic'")).toInt() == 1;
+        return c.scalar(QStringLiteral("PRAGMA application_id")).toLongLong() == db::applicationId(db::DatabaseKind::Main)
+            && c.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'Medic'")).toInt() == 1
+            && c.scalar(QStringLiteral("PRAGMA integrity_check(1)")).toString() == QLatin1String("ok");
     } catch (const db::DbError&) {
-        ok = false;
+        return false;
     }
-    if (!ok)
-        throw db::DbError(kNotOurs, native(source) + QStringLiteral(": файлът е повреден или непълен"));
 }
+
+// How long a restore waits for another copy's write to end.
+constexpr int kRestoreWaitMs = 10000;
 
 } // namespace
 
@@ -176,9 +161,41 @@ void backupDatabase(const QString& target)
     const QString failure = QStringLiteral("Архивът не е записан; базата данни и файлът на архива са непроменени");
     if (!QFileInfo(DatabasePath).isFile())
         throw db::DbError(QStringLiteral("Липсва файлът на базата данни"), native(DatabasePath));
-    if (isOpenInProcess(DatabasePath))
-        throw db::DbError(failure, QStringLiteral("базата данни се използва в момента"));
-    copyReplacing(DatabasePath, target, failure, {});
+    // A link named as the archive is followed: its target gets the copy.
+    QFileInfo place(target);
+    if (place.isSymLink()) {
+        if (!place.exists())
+            throw db::DbError(failure, native(target) + QStringLiteral(": връзката сочи към файл, който не съществува"));
+        place = QFileInfo(place.canonicalFilePath());
+    }
+    if (place.isDir())
+        throw db::DbError(failure, native(target) + QStringLiteral(": това е папка, а не файл"));
+    if (!QFileInfo(place.absolutePath()).isDir())
+        throw db::DbError(failure, native(place.absolutePath()) + QStringLiteral(": папката не съществува"));
+    if (sameFileKey(place.absoluteFilePath()) == sameFileKey(DatabasePath))
+        throw db::DbError(failure, native(target) + QStringLiteral(": това е самата база данни"));
+    try {
+        db::TempCopy copy(place.absoluteFilePath());
+        {
+            db::Connection from(DatabasePath, db::OpenMode::ReadWrite);
+            db::Connection into(copy.path(), db::OpenMode::Create);
+            // A copy nobody else uses until it is whole and checked.
+            into.exec(QStringLiteral("PRAGMA journal_mode = OFF"));
+            into.exec(QStringLiteral("PRAGMA synchronous = OFF"));
+            copyPages(from, into);
+        }
+        {
+            db::Connection check(copy.path(), db::OpenMode::ReadOnly);
+            if (!isWholeMainDatabase(check))
+                throw db::DbError(failure, native(DatabasePath) + QStringLiteral(": копието не е цяло"));
+        }
+        copy.sync();
+        copy.replace(place.absoluteFilePath());
+    } catch (const db::DbError& e) {
+        if (e.message() == failure)
+            throw;
+        throw failed(failure, e);
+    }
 }
 
 void checkRestoreSource(const QString& source)
@@ -200,12 +217,31 @@ void restoreDatabase(const QString& source)
 {
     const QString failure = QStringLiteral("Данните не са заредени; базата данни е непроменена");
     checkRestoreSource(source);
+    if (sameFileKey(source) == sameFileKey(DatabasePath))
+        throw db::DbError(failure, native(source) + QStringLiteral(": това е самата база данни"));
     if (isOpenInProcess(DatabasePath))
         throw db::DbError(failure, QStringLiteral("базата данни се използва в момента"));
-    copyReplacing(source, DatabasePath, failure,
-                  [&](const QString& copy) { checkRestoredCopy(copy, source); });
-    // A journal left by an interrupted write belongs to the replaced file.
-    QFile::remove(DatabasePath + QStringLiteral("-journal"));
+    std::optional<db::Connection> from;
+    try {
+        from.emplace(source, db::OpenMode::ReadOnly);
+        // Held from the check to the last page copied: what was checked is
+        // what is copied.
+        from->exec(QStringLiteral("BEGIN"));
+    } catch (const db::DbError&) {
+        from.reset();
+    }
+    if (!from || !isWholeMainDatabase(*from))
+        throw db::DbError(kNotOurs, native(source) + QStringLiteral(": файлът е повреден или непълен"));
+    try {
+        // Into the live file, through a link to it as well, under the
+        // engine's locks: a write of another copy ends before, or the restore
+        // is refused; a journal of an interrupted write is the engine's to
+        // roll back.
+        db::Connection into(DatabasePath, db::OpenMode::ReadWrite, kRestoreWaitMs);
+        copyPages(*from, into);
+    } catch (const db::DbError& e) {
+        throw failed(failure, e);
+    }
 }
 
 } // namespace tav::backup

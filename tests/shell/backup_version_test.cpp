@@ -1,3 +1,4 @@
+#include "support/database_content.h"
 #include "support/previous_version.h"
 #include "support/program_folder.h"
 
@@ -53,7 +54,7 @@ TEST(RestoreVersion, ABackupOfAnOlderVersionIsRestoredAndUpgradedWhenNextOpened)
         raw.insert("Pacients", {"EGN", "Names"}, {"7501020018", "Иван Петров"});
     }
     backup::restoreDatabase(archive);
-    EXPECT_EQ(bytesOf(DatabasePath), bytesOf(archive));   // restored as it is
+    EXPECT_EQ(testing_support::contentOf(DatabasePath).toStdString(), testing_support::contentOf(archive).toStdString());   // restored as it is
 
     db::Connection c = db::Connection::main();
     EXPECT_EQ(c.scalar("PRAGMA user_version").toInt(), db::currentVersion(db::DatabaseKind::Main));

@@ -1,6 +1,9 @@
 #include "second_copy.h"
 
+#include "db/database.h"
+
 #include <QCoreApplication>
+#include <QThread>
 #include <QElapsedTimer>
 #include <QMap>
 #include <cstdio>
@@ -126,5 +129,34 @@ int SecondCopy::finish(int timeoutMs)
     }
     return p_.exitStatus() == QProcess::NormalExit ? p_.exitCode() : -1;
 }
+
+namespace {
+
+// hold FILE immediate|exclusive [MS]: another copy in the middle of a save.
+// It begins a write (immediate: others still read; exclusive: nobody reads),
+// adds a doctor, says "holding", then commits after MS milliseconds or when
+// told to; says "committed" or "failed" and the engine's words.
+const RegisterHelper kHold("hold", [](const QStringList& args) {
+    try {
+        tav::db::Connection c(args.value(0), tav::db::OpenMode::ReadWrite);
+        c.exec(args.value(1) == QLatin1String("exclusive") ? QStringLiteral("BEGIN EXCLUSIVE")
+                                                         : QStringLiteral("BEGIN IMMEDIATE"));
+        c.exec(QStringLiteral("INSERT INTO Medic (Names, KodMedic) VALUES (?, ?)"),
+               {QStringLiteral("Втори екземпляр"), QStringLiteral("2299999")});
+        say(QStringLiteral("holding"));
+        if (const int ms = args.value(2).toInt(); ms > 0)
+            QThread::msleep(ms);
+        else
+            readCommand();
+        c.exec(QStringLiteral("COMMIT"));
+        say(QStringLiteral("committed"));
+        return 0;
+    } catch (const tav::db::DbError& e) {
+        say(QStringLiteral("failed ") + e.userText().replace(QLatin1Char('\r'), QLatin1Char(' ')));
+        return 1;
+    }
+});
+
+} // namespace
 
 } // namespace testing_support

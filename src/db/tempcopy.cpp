@@ -1,0 +1,182 @@
+#include "db/tempcopy.h"
+
+#include "db/database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tav::db {
+
+namespace {
+
+const QString kPart = QStringLiteral(".part-");
+
+QString native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The words for a failed write: a full disk is named as such.
+DbError fileError(const QString& message, const QString& path, int error)
+{
+    if (error == ENOSPC || error == EDQUOT)
+        return DbError(kMsgDiskFull, native(path) + QStringLiteral(": ") + systemError(error));
+    return DbError(message, native(path) + QStringLiteral(": ") + systemError(error));
+}
+
+bool sameFile(int fd, const QString& path)
+{
+    struct stat a {}, b {};
+    return ::fstat(fd, &a) == 0 && ::stat(QFile::encodeName(path).constData(), &b) == 0 && a.st_dev == b.st_dev
+        && a.st_ino == b.st_ino;
+}
+
+void syncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Removes the file when nobody holds it; the file is held meanwhile, so a
+// copy that begins to hold it just now keeps it.
+bool removeIfStale(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    bool removed = false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && sameFile(fd, path))
+        removed = ::unlink(QFile::encodeName(path).constData()) == 0;
+    ::close(fd);   // the lock goes with it
+    return removed;
+}
+
+} // namespace
+
+TempCopy::TempCopy(const QString& finalPath)
+{
+    const QFileInfo target(finalPath);
+    const QString folder = target.absolutePath();
+    const QString pattern = QDir(folder).filePath(QStringLiteral(".%1%2XXXXXX").arg(target.fileName(), kPart));
+    // A start-up of another copy may take a file for stale in the moment
+    // between its creation and its lock: then another one is made.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        auto f = std::make_unique<QTemporaryFile>(pattern);
+        if (!f->open())
+            throw DbError(QStringLiteral("Временното копие не може да бъде създадено"),
+                          native(folder) + QStringLiteral(": ") + f->errorString());
+        if (::flock(f->handle(), LOCK_EX | LOCK_NB) == 0 && sameFile(f->handle(), f->fileName())) {
+            path_ = f->fileName();
+            file_ = std::move(f);
+            return;
+        }
+        f->setAutoRemove(false);   // the name may be someone else's now
+    }
+    throw DbError(QStringLiteral("Временното копие не може да бъде създадено"), native(folder));
+}
+
+TempCopy::~TempCopy()
+{
+    if (!placed_ && !path_.isEmpty()) {
+        QFile::remove(path_);
+        QFile::remove(path_ + QStringLiteral("-journal"));
+    }
+    release();
+}
+
+void TempCopy::release()
+{
+    if (file_) {
+        file_->setAutoRemove(false);
+        file_->close();
+        file_.reset();
+    }
+}
+
+QString TempCopy::path() const
+{
+    return path_;
+}
+
+void TempCopy::sync()
+{
+    if (!file_ || ::fsync(file_->handle()) != 0)
+        throw fileError(QStringLiteral("Копието не може да бъде записано"), path_, errno);
+}
+
+void TempCopy::replace(const QString& target)
+{
+    if (::rename(QFile::encodeName(path_).constData(), QFile::encodeName(target).constData()) != 0)
+        throw fileError(QStringLiteral("Копието не може да бъде поставено на мястото си"), target, errno);
+    placed_ = true;
+    syncFolder(QFileInfo(target).absolutePath());
+    release();
+}
+
+bool TempCopy::placeIfAbsent(const QString& target)
+{
+    const QByteArray from = QFile::encodeName(path_);
+    const QByteArray to = QFile::encodeName(target);
+    // A hard link is made only where no entry of that name is, a dangling
+    // link included; where the file system has none, a rename that will not
+    // replace.
+    int rc = ::link(from.constData(), to.constData());
+    if (rc == 0) {
+        ::unlink(from.constData());
+    } else if (errno != EEXIST) {
+        rc = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+        if (rc != 0 && errno != EEXIST)
+            throw fileError(QStringLiteral("Копието не може да бъде поставено на мястото си"), target, errno);
+    }
+    if (rc != 0) {
+        QFile::remove(path_);
+        placed_ = true;   // nothing left to remove
+        release();
+        return false;
+    }
+    placed_ = true;
+    syncFolder(QFileInfo(target).absolutePath());
+    release();
+    return true;
+}
+
+QStringList removeStaleCopies(const QString& folder)
+{
+    const QDir dir(folder);
+    QStringList removed;
+    const QStringList copies = dir.entryList({QStringLiteral(".*") + kPart + QStringLiteral("??????"),
+                                              QStringLiteral("*.mdb.new"), QStringLiteral(".tavlinora.mdb.??????")},
+                                             QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : copies)
+        if (removeIfStale(dir.filePath(name)))
+            removed << name;
+    // Journals of copies that are gone.
+    const QStringList journals = dir.entryList({QStringLiteral(".*") + kPart + QStringLiteral("??????") + QStringLiteral("-journal"),
+                                                QStringLiteral("*.mdb.new-journal")},
+                                               QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : journals) {
+        const QString base = name.chopped(int(QStringLiteral("-journal").size()));
+        if (!QFileInfo::exists(dir.filePath(base)) && QFile::remove(dir.filePath(name)))
+            removed << name;
+    }
+    return removed;
+}
+
+} // namespace tav::db

@@ -1,0 +1,50 @@
+#pragma once
+// Temporary copies of the program's own naming. A file is built beside its
+// final place under a unique hidden name (".NAME.part-XXXXXX") and moved
+// into place when it is whole. The copy is held (a file lock) while it is
+// being made, so that another copy of the program starting on the same
+// folder removes only copies nobody is making any more: those of a run that
+// was killed.
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class QTemporaryFile;
+
+namespace tav::db {
+
+class TempCopy {
+public:
+    // A new, empty, held file in the folder of `finalPath`. Throws DbError.
+    explicit TempCopy(const QString& finalPath);
+    // Removes the copy unless it was moved into place. Close every engine
+    // connection to the copy first: the release of the hold closes a file,
+    // which drops the locks this process holds on it.
+    ~TempCopy();
+    TempCopy(const TempCopy&) = delete;
+    TempCopy& operator=(const TempCopy&) = delete;
+
+    QString path() const;
+    // Writes the copy through to the disk. Throws DbError.
+    void sync();
+    // Moves the copy over `target`, replacing what is there. Throws DbError.
+    void replace(const QString& target);
+    // Moves the copy to `target` only when no entry of that name exists; false
+    // (and the copy removed) when one does. Throws DbError.
+    bool placeIfAbsent(const QString& target);
+
+private:
+    void release();
+    std::unique_ptr<QTemporaryFile> file_;
+    QString path_;
+    bool placed_ = false;
+};
+
+// Removes from the folder the temporary copies of the program's naming that
+// no running copy holds, with their journals, and those left by earlier
+// versions ("tavlinora.mdb.new", ".tavlinora.mdb.XXXXXX"). Returns the names
+// removed.
+QStringList removeStaleCopies(const QString& folder);
+
+} // namespace tav::db
