@@ -97,31 +97,45 @@ void createUnlessPresent(const QString& path, DatabaseKind kind)
     tmp.placeIfAbsent(path);
 }
 
+// Why a file cannot be reached, in the user's words where they are common.
+QString reasonOf(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return QStringLiteral("такъв файл няма");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("няма права за достъп до него");
+    case ELOOP:
+        return QStringLiteral("връзките сочат една към друга в кръг");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
 // An entry of the file's name that exists but cannot be used as a file is an
 // error with its reason, never a reason to make a new practice in its place.
 bool entryExists(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
+    const QString shown = QDir::toNativeSeparators(path);
     struct stat link {};
     if (::lstat(name.constData(), &link) != 0) {
         if (errno == ENOENT)
             return false;
-        throw DbError(kMsgCannotOpen, QDir::toNativeSeparators(path) + QStringLiteral(": ")
-                                         + QString::fromLocal8Bit(std::strerror(errno)));
+        throw DbError(kMsgCannotOpen, shown + QStringLiteral(": ") + reasonOf(errno));
     }
     struct stat file {};
     if (::stat(name.constData(), &file) != 0) {
         const int error = errno;
         if (S_ISLNK(link.st_mode))
-            throw DbError(kMsgCannotOpen,
-                          QStringLiteral("%1 е връзка към %2, а той не може да бъде отворен: %3")
-                              .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(QFileInfo(path).symLinkTarget()),
-                                   QString::fromLocal8Bit(std::strerror(error))));
-        throw DbError(kMsgCannotOpen, QDir::toNativeSeparators(path) + QStringLiteral(": ")
-                                         + QString::fromLocal8Bit(std::strerror(error)));
+            throw DbError(kMsgCannotOpen, QStringLiteral("%1 е връзка към %2, но %3")
+                                              .arg(shown, QDir::toNativeSeparators(QFileInfo(path).symLinkTarget()),
+                                                   reasonOf(error)));
+        throw DbError(kMsgCannotOpen, shown + QStringLiteral(": ") + reasonOf(error));
     }
     if (S_ISDIR(file.st_mode))
-        throw DbError(kMsgCannotOpen, QDir::toNativeSeparators(path) + QStringLiteral(": това е папка, а не файл"));
+        throw DbError(kMsgCannotOpen, shown + QStringLiteral(": това е папка, а не файл"));
     return true;
 }
 } // namespace

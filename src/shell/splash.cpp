@@ -25,6 +25,7 @@ Splash::Splash(QWidget* parent) : QWidget(parent), ui(new Ui::Splash)
     ui->lblProductName->setText(kProductName);
     // The platform the program runs on.
     ui->lblPlatform->setText(QStringLiteral("Linux"));
+    ui->lblStatus->hide();
 }
 
 Splash::~Splash() = default;
@@ -32,6 +33,15 @@ Splash::~Splash() = default;
 QLabel* Splash::productName() const { return ui->lblProductName; }
 QLabel* Splash::version() const { return ui->lblVersion; }
 QLabel* Splash::platform() const { return ui->lblPlatform; }
+QLabel* Splash::status() const { return ui->lblStatus; }
+
+void Splash::showWork(const QString& text)
+{
+    ui->lblStatus->setText(text);
+    ui->lblStatus->setVisible(!text.isEmpty());
+    repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 Splash* Splash::instance()
 {

@@ -23,9 +23,14 @@ public:
     // Unloads it; nothing happens when it is not loaded.
     static void unloadShared();
 
+    // A line under the platform saying what the start-up is busy with, shown
+    // and painted at once; empty: none.
+    void showWork(const QString& text);
+
     QLabel* productName() const;
     QLabel* version() const;
     QLabel* platform() const;
+    QLabel* status() const;
 
 private:
     std::unique_ptr<Ui::Splash> ui;

@@ -3,6 +3,7 @@
 #include "db/database.h"
 #include "db/paths.h"
 #include "db/schema.h"
+#include "db/tempcopy.h"
 #include "db/values.h"
 #include "services/dialogs.h"
 #include "services/globals.h"
@@ -45,6 +46,9 @@ void openProgramFolder(const QString& folder)
     if (!QDir().mkpath(ProgramFolder))
         throw db::DbError(QStringLiteral("Папката на програмата не може да бъде създадена"),
                           QDir::toNativeSeparators(ProgramFolder));
+    // Copies left by a run that was killed (a restore, a first start); those
+    // another copy of the program is still making stay.
+    db::removeStaleCopies(ProgramFolder);
     db::ensureDatabases();
     // The help file is delivered into the program folder like the databases.
     const QString helpFile = QDir(ProgramFolder).filePath(kHelpFileName);
@@ -97,7 +101,14 @@ void LoadCurrentDoctor(const StartupHooks& hooks, std::unique_ptr<frmMain>& main
 
 std::unique_ptr<frmMain> loadProgram(const QString& folder, const StartupHooks& hooks)
 {
+    setProgramFolder(folder);
+    // The one-off upgrade after an update of the program takes seconds on a
+    // large practice: the splash comes first and says what is going on.
+    if (hooks.splash && db::upgradeNeeded())
+        Splash::showShared()->showWork(kUpgradeNotice);
     openProgramFolder(folder);
+    if (Splash* splash = Splash::instance())
+        splash->showWork({});
     statistics::installPeriodReports();
     if (hooks.splash)
         showSplashUntilNextSecond(hooks.clockSecond);

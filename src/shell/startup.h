@@ -24,11 +24,15 @@ struct StartupHooks {
     bool splash = true;
 };
 
+// What the splash says while the databases are brought to this version.
+inline const QString kUpgradeNotice = QStringLiteral("Обновяване на базата данни...");
+
 // --folder DIR, else the user's application data folder.
 QString programFolderFromArguments(const QStringList& arguments);
 
-// Paths and connection strings for the folder, the folder itself and any
-// missing database. Throws db::DbError.
+// Paths and connection strings for the folder, the folder itself, the
+// removal of temporary copies a killed run left, and any missing database.
+// Throws db::DbError.
 void openProgramFolder(const QString& folder);
 
 // The splash, shown and painted, until the clock's second changes. No input

@@ -1,0 +1,212 @@
+// Start-up on a program folder that another copy of the program uses, or
+// that a killed run left in disorder.
+
+#include "support/previous_version.h"
+#include "support/program_folder.h"
+#include "support/second_copy.h"
+
+#include "db/database.h"
+#include "db/paths.h"
+#include "db/tempcopy.h"
+#include "db/upgrade.h"
+#include "services/globals.h"
+#include "services/program.h"
+#include "shell/frmmain.h"
+#include "shell/splash.h"
+#include "shell/startup.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using testing_support::RegisterHelper;
+using testing_support::SecondCopy;
+using testing_support::TestFolder;
+using testing_support::say;
+
+namespace {
+
+// start FOLDER: waits for "go", then starts on the folder as the program
+// does and adds a doctor; says "started" or "failed" and the message.
+const RegisterHelper kStart("start", [](const QStringList& args) {
+    say("waiting");
+    if (testing_support::readCommand() != QLatin1String("go"))
+        return 1;
+    try {
+        tav::openProgramFolder(args.value(0));
+        tav::db::Connection c = tav::db::Connection::main();
+        c.insert("Medic", {"Names", "KodMedic"}, {"Лекар", QString::number(QCoreApplication::applicationPid())});
+        say("started");
+        return 0;
+    } catch (const tav::db::DbError& e) {
+        say("failed " + e.userText().replace('\r', ' '));
+        return 1;
+    }
+});
+
+class StartupCopiesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
+    }
+    static tav::StartupHooks quiet()
+    {
+        tav::StartupHooks h;
+        h.splash = false;
+        h.registerDoctor = [] {
+            tav::db::Connection::main().insert("Medic", {"Names", "KodMedic"}, {"Мария Иванова", "2200001"});
+        };
+        h.login = [](QWidget*) { return true; };
+        return h;
+    }
+    QTemporaryDir settingsDir_;
+};
+
+TEST_F(StartupCopiesTest, TwoFirstStartsAtOnceOnAnEmptyFolderEndOnOneDatabase)
+{
+    for (int round = 0; round < 6; ++round) {
+        QTemporaryDir folder;
+        SecondCopy a("start", {folder.path()});
+        SecondCopy b("start", {folder.path()});
+        ASSERT_FALSE(a.waitFor("waiting").isEmpty()) << a.errorOutput().toStdString();
+        ASSERT_FALSE(b.waitFor("waiting").isEmpty()) << b.errorOutput().toStdString();
+        a.send("go");
+        b.send("go");
+        EXPECT_EQ(a.waitFor("").toStdString(), "started") << "round " << round;
+        EXPECT_EQ(b.waitFor("").toStdString(), "started") << "round " << round;
+        EXPECT_EQ(a.finish(), 0);
+        EXPECT_EQ(b.finish(), 0);
+        tav::setProgramFolder(folder.path());
+        // Both doctors went into the one database there is.
+        EXPECT_EQ(tav::db::Connection::main().scalar("SELECT count(*) FROM Medic").toInt(), 2) << "round " << round;
+        EXPECT_EQ(QDir(folder.path()).entryList({"*.mdb"}, QDir::Files), QStringList({"data.mdb", "tavlinora.mdb"}));
+        EXPECT_EQ(QDir(folder.path()).entryList({".*"}, QDir::Files | QDir::Hidden), QStringList()) << "round " << round;
+    }
+}
+
+TEST_F(StartupCopiesTest, ADatabaseLockedByAnotherCopyIsSaidToBeInUseNotBroken)
+{
+    TestFolder folder;
+    SecondCopy other("hold", {tav::DatabasePath, "exclusive"});
+    ASSERT_FALSE(other.waitFor("holding").isEmpty()) << other.errorOutput().toStdString();
+    try {
+        tav::loadProgram(folder.path(), quiet());
+        ADD_FAILURE() << "started on a locked database";
+    } catch (const tav::db::DbError& e) {
+        EXPECT_EQ(e.message(), tav::db::kMsgInUse) << e.what();
+        EXPECT_FALSE(e.userText().contains("не е база данни")) << e.what();
+    }
+    other.send("commit");
+    EXPECT_FALSE(other.waitFor("committed").isEmpty()) << other.lines().join('\n').toStdString();
+    EXPECT_EQ(other.finish(), 0);
+    // Tried again, it starts, with the other copy's save in place.
+    std::unique_ptr<tav::frmMain> main = tav::loadProgram(folder.path(), quiet());
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(tav::db::Connection::main().scalar("SELECT count(*) FROM Medic").toInt(), 1);
+}
+
+TEST_F(StartupCopiesTest, OnlyAFileThatIsNoDatabaseIsCalledSo)
+{
+    TestFolder folder;
+    {
+        QFile f(tav::DatabasePath);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray("Standard Jet DB ").repeated(400));
+    }
+    try {
+        tav::db::Connection::main();
+        ADD_FAILURE() << "a file that is no database was opened";
+    } catch (const tav::db::DbError& e) {
+        EXPECT_EQ(e.message(), tav::db::kMsgNotADatabase) << e.what();
+    }
+}
+
+TEST_F(StartupCopiesTest, ALinkToAFileThatIsGoneStopsTheStartAndNothingIsCreated)
+{
+    TestFolder folder(false);
+    const QString gone = folder.file("elsewhere/practice.mdb");
+    ASSERT_TRUE(QFile::link(gone, folder.file("tavlinora.mdb")));
+    try {
+        tav::loadProgram(folder.path(), quiet());
+        ADD_FAILURE() << "a new practice was made in the place of a link";
+    } catch (const tav::db::DbError& e) {
+        EXPECT_TRUE(e.userText().contains(QDir::toNativeSeparators(gone))) << e.what();
+        EXPECT_TRUE(e.userText().contains("такъв файл няма")) << e.what();
+    }
+    EXPECT_TRUE(QFileInfo(folder.file("tavlinora.mdb")).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(gone));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList({"tavlinora.mdb"}));
+}
+
+TEST_F(StartupCopiesTest, CopiesAKilledRunLeftAreRemovedThoseInTheMakingStay)
+{
+    TestFolder folder;
+    const auto make = [&](const QString& name, int size) {
+        QFile f(folder.file(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(size, 'x'));
+    };
+    // What a restore of the earlier version, killed while it checked its
+    // copy, left; an interrupted first start of it; and of this version.
+    make(".tavlinora.mdb.Ab3xYz", 300000);
+    make("tavlinora.mdb.new", 1000);
+    make(".tavlinora.mdb.part-Q1w2E3", 300000);
+    make(".tavlinora.mdb.part-Q1w2E3-journal", 512);
+    make(".data.mdb.part-R4t5Y6-journal", 512);
+    // The practice's own files stay.
+    make("tavlinora-2026-01-05.arh", 1000);
+    make(".notes", 10);
+    // A copy another copy of the program is making now.
+    auto inTheMaking = std::make_unique<tav::db::TempCopy>(tav::DatabasePath);
+    const QString making = QFileInfo(inTheMaking->path()).fileName();
+
+    std::unique_ptr<tav::frmMain> main = tav::loadProgram(folder.path(), quiet());
+    ASSERT_NE(main, nullptr);
+    QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+    left.removeAll(tav::kHelpFileName);
+    EXPECT_EQ(left, QStringList({".notes", making, "data.mdb", "tavlinora-2026-01-05.arh", "tavlinora.mdb"}));
+    inTheMaking.reset();
+    EXPECT_FALSE(QFile::exists(folder.file(making)));
+}
+
+TEST_F(StartupCopiesTest, TheUpgradeAfterAnUpdateShowsTheSplashSayingSoFirst)
+{
+    TestFolder folder;
+    testing_support::makeVersion1Folder();
+    QStringList seen;
+    tav::db::setUpgradeStepHook([&](tav::db::DatabaseKind, int) {
+        tav::Splash* s = tav::Splash::instance();
+        seen << (s && s->isVisible() && s->status()->isVisible() ? s->status()->text() : QStringLiteral("nothing shown"));
+    });
+    tav::StartupHooks hooks = quiet();
+    hooks.splash = true;
+    hooks.clockSecond = [n = 0]() mutable { return n++ < 2 ? 0 : 1; };
+    std::unique_ptr<tav::frmMain> main = tav::loadProgram(folder.path(), hooks);
+    tav::db::setUpgradeStepHook({});
+    ASSERT_NE(main, nullptr);
+    ASSERT_FALSE(seen.isEmpty());
+    seen.removeDuplicates();
+    EXPECT_EQ(seen, QStringList({tav::kUpgradeNotice}));
+    EXPECT_EQ(tav::Splash::instance(), nullptr);
+
+    // Without an upgrade the splash says nothing of it.
+    main.reset();
+    bool said = true;
+    hooks.clockSecond = [&, n = 0]() mutable {
+        if (tav::Splash* s = tav::Splash::instance())
+            said = s->status()->isVisible();
+        return n++ < 2 ? 0 : 1;
+    };
+    main = tav::loadProgram(folder.path(), hooks);
+    ASSERT_NE(main, nullptr);
+    EXPECT_FALSE(said);
+}
+
+} // namespace
