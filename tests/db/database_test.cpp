@@ -4,7 +4,9 @@
 #include "support/program_folder.h"
 
 #include <QFile>
+#include <functional>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace tav;
 using namespace tav::db;
@@ -216,6 +218,45 @@ TEST(Database, KeyFieldsKeepTheirIndexes)
         EXPECT_TRUE(p.contains(k.plan)) << k.sql << ": " << p.toStdString();
         if (k.sorted) {
             EXPECT_FALSE(p.contains("TEMP B-TREE")) << k.sql << ": " << p.toStdString();
+        }
+    }
+}
+
+// What the user reads of an engine's fault: the kind of fault in Bulgarian
+// and the engine's words, never the statement that met it.
+TEST(Database, EngineFaultsAreToldByTheirKindWithoutTheStatement)
+{
+    TestFolder folder;
+    Connection c = Connection::main();
+    c.insert("Pacients", {"EGN", "Names"}, {"7501020018", "Иван Петров"});
+    struct Case {
+        const char* what;
+        std::function<void()> run;
+        QString message;
+        const char* engineWords;
+        const char* statement;
+    };
+    const std::vector<Case> cases = {
+        {"a field that is not there", [&] { c.query("SELECT Nonesuch FROM Medic WHERE KodMedic = ?", {"1"}); },
+         "Грешка в заявка към базата данни", "Nonesuch", "FROM Medic WHERE"},
+        {"a second patient of one EGN", [&] { c.insert("Pacients", {"EGN", "Names"}, {"7501020018", "Друг"}); },
+         "Грешка при работа с базата данни", "UNIQUE", "INSERT INTO"},
+        {"a file that has no room left",
+         [&] {
+             c.exec("PRAGMA max_page_count = " + c.scalar("PRAGMA page_count").toString());
+             c.exec("UPDATE Pacients SET Osob = ? WHERE EGN = ?", {QString(20000, QChar('x')), "7501020018"});
+         },
+         kMsgDiskFull, "full", "UPDATE Pacients"},
+    };
+    for (const Case& k : cases) {
+        try {
+            k.run();
+            ADD_FAILURE() << k.what << ": no error";
+        } catch (const DbError& e) {
+            EXPECT_EQ(e.message(), k.message) << k.what;
+            EXPECT_TRUE(e.userText().contains(QString::fromUtf8(k.engineWords))) << k.what << ": " << e.what();
+            EXPECT_FALSE(e.userText().contains(QString::fromUtf8(k.statement))) << k.what << ": " << e.what();
+            EXPECT_FALSE(e.isBusy()) << k.what;
         }
     }
 }
