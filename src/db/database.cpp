@@ -522,9 +522,12 @@ void Connection::rollback()
     db_.rollback();
 }
 
-Transaction::Transaction(Connection& c) : c_(c)
+Transaction::Transaction(Connection& c, Lock lock) : c_(c)
 {
-    c_.begin();
+    if (lock == Lock::Immediate)
+        c_.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    else
+        c_.begin();
 }
 
 Transaction::~Transaction()

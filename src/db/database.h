@@ -118,10 +118,13 @@ private:
     QSqlDatabase db_;
 };
 
-// All or nothing: rolled back unless commit() was reached.
+// All or nothing: rolled back unless commit() was reached. `Immediate`
+// takes the write lock at once, for a write that depends on what it reads:
+// no other copy of the program writes in between.
 class Transaction {
 public:
-    explicit Transaction(Connection& c);
+    enum class Lock { Deferred, Immediate };
+    explicit Transaction(Connection& c, Lock lock = Lock::Deferred);
     ~Transaction();
     void commit();
     Transaction(const Transaction&) = delete;

@@ -230,10 +230,51 @@ void KartonAdd::pullFromWidgets()
 {
     if (!record_.isBound())
         return;
-    for (const Binding& b : bindings_) {
+    // Only what was changed on the card: a box that merely shows the row
+    // (a multi-line box may show its line ends its own way) changes nothing.
+    for (int i = 0; i < bindings_.size(); ++i) {
+        const Binding& b = bindings_[i];
+        const QString text = textOfWidget(b.widget);
+        if (text == snapshot_.value(i))
+            continue;
         db::Row& row = b.dental ? record_.dental() : record_.pacients();
-        row.set(b.field, textOfWidget(b.widget));
+        row.set(b.field, text);
     }
+}
+
+void KartonAdd::showField(const QString& field, bool dental, const QString& text)
+{
+    for (const Binding& b : bindings_)
+        if (b.field == field && b.dental == dental)
+            setTextOfWidget(b.widget, text);
+}
+
+bool KartonAdd::saveCorrection()
+{
+    for (;;) {
+        QVector<FieldConflict> conflicts;
+        try {
+            Hourglass wait;
+            pullFromWidgets();
+            conflicts = record_.saveCorrection();
+        } catch (const db::DbError& e) {
+            say(e.userText(), this);
+            return false;
+        }
+        if (conflicts.isEmpty())
+            break;
+        // Nothing is stored until the doctor has chosen for every field.
+        for (const FieldConflict& c : conflicts) {
+            const bool keepCard = ask(conflictQuestion(c), this, kConflictCaption);
+            record_.resolve(c, keepCard);
+            if (!keepCard)
+                showField(c.field, c.dental, c.stored);
+        }
+    }
+    // The rows as stored, with what others changed in the other fields.
+    pushToWidgets();
+    setChartFromRow(false);
+    return true;
 }
 
 void KartonAdd::takeSnapshot()
@@ -259,16 +300,7 @@ bool KartonAdd::writePendingEdits()
         return true;
     if (record_.state() == PatientRecord::State::NewRow)
         return saveNewPatient();
-    try {
-        Hourglass wait;
-        pullFromWidgets();
-        record_.saveCorrection();
-        takeSnapshot();
-        return true;
-    } catch (const db::DbError& e) {
-        say(e.userText(), this);
-        return false;
-    }
+    return saveCorrection();
 }
 
 bool KartonAdd::saveNewPatient()
@@ -460,16 +492,9 @@ void KartonAdd::cmdUpdate_Click()
         if (!saveNewPatient())
             return;
     } else {
-        try {
-            Hourglass wait;
-            pullFromWidgets();
-            record_.saveCorrection();
-            CardMode = QStringLiteral("Edit");
-            takeSnapshot();
-        } catch (const db::DbError& e) {
-            say(e.userText(), this);
+        if (!saveCorrection())
             return;
-        }
+        CardMode = QStringLiteral("Edit");
     }
     ui->cmdUpdate->setEnabled(false);
     if (CardMode == QLatin1String("Edit"))

@@ -81,6 +81,11 @@ private:
     void pushToWidgets();
     void pullFromWidgets();
     void takeSnapshot();
+    void showField(const QString& field, bool dental, const QString& text);
+    // The save of a stored patient's card, the doctor choosing where another
+    // copy changed a field changed here too; false, with the reason shown,
+    // when nothing was saved.
+    bool saveCorrection();
     bool writePendingEdits();
     // The checks and the write of "Запиши" for a begun row; false, with the
     // reason shown, when they stop it.

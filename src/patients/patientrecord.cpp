@@ -1,8 +1,11 @@
 #include "patients/patientrecord.h"
 
 #include "db/values.h"
+#include "patients/dentalchart.h"
 #include "patients/egn.h"
 #include "services/globals.h"
+
+#include <QHash>
 
 namespace tav::patients {
 
@@ -85,6 +88,35 @@ int currentIdMedic()
     return loginVars().nIDMedic;
 }
 
+QString fieldLabel(const QString& field)
+{
+    static const QHash<QString, QString> labels{
+        {"Names", "Имена"}, {"EGN", "ЕГН"}, {"PKod", "Пощ.код"}, {"Tawn", "Нас.място"}, {"Obsh", "Общ."},
+        {"Obl", "Обл."}, {"KV", "Кв."}, {"UL", "Ул."}, {"BL", "бл."}, {"VX", "вх."}, {"ET", "ет."},
+        {"AP", "ап."}, {"DTel", "дом.тел"}, {"STel", "сл.тел"}, {"MTel", "моб.тел"}, {"DataR", "Дата рег."},
+        {"ZBook", "Здр.кн."}, {"RBook", "Рец.кн."}, {"RZOK", "ЗОК"}, {"ZR", "Здр.р-н"}, {"Prof", "проф."},
+        {"Work", "мест."}, {"Country", "Нац."}, {"Type", "Ст."}, {"Pol", "Пол"}, {"KrGr", "Кр.гр."},
+        {"Ph", "Ph"}, {"Nep", "Непоносимост"}, {"Osob", "Особености"}, {"ZabNaw", "Настоящи забол."},
+        {"ZabOld", "Минали забол."}};
+    if (const auto found = labels.constFind(field); found != labels.constEnd())
+        return *found;
+    if (field.size() > 1 && field[0] == QLatin1Char('Z')) {
+        bool ok = false;
+        const int box = boxOfColumn(field.mid(1).toInt(&ok));
+        if (const ChartPlace* p = ok ? placeOfBox(box) : nullptr)
+            return QStringLiteral("зъб %1").arg(p->permanentBox == box ? p->permanentTooth : p->milkTooth);
+    }
+    return field;
+}
+
+QString conflictQuestion(const FieldConflict& c)
+{
+    const auto shown = [](const QString& v) { return v.isEmpty() ? QStringLiteral("(празно)") : v; };
+    return QStringLiteral("Докато картонът беше отворен, полето „%1“ е променено от друго копие на програмата.\r"
+                          "В картона: %2\rЗаписано: %3\rДа остане ли стойността от картона?")
+        .arg(fieldLabel(c.field), shown(c.onCard), shown(c.stored));
+}
+
 namespace {
 
 const QStringList& dentalFields()
@@ -145,6 +177,8 @@ bool PatientRecord::load(const QString& egn)
         dental_ = copyOf(dentalFields(), d);
         dentalId_ = d.value("RecID").toLongLong();
     }
+    readPacients_ = pacients_;
+    readDental_ = dental_;
     state_ = State::Stored;
     return true;
 }
@@ -153,6 +187,8 @@ void PatientRecord::beginNew()
 {
     pacients_ = emptyRow(cardPacientsFields());
     dental_ = emptyRow(dentalFields());
+    readPacients_ = db::Row();
+    readDental_ = db::Row();
     pacientsId_ = dentalId_ = 0;
     storedEgn_.clear();
     state_ = State::NewRow;
@@ -162,6 +198,8 @@ void PatientRecord::unbind()
 {
     pacients_ = db::Row();
     dental_ = db::Row();
+    readPacients_ = db::Row();
+    readDental_ = db::Row();
     pacientsId_ = dentalId_ = 0;
     storedEgn_.clear();
     state_ = State::None;
@@ -198,33 +236,90 @@ void PatientRecord::saveNew(const NewStamp& stamp)
     dentalId_ = dentalId;
     pacientsId_ = pacientsId;
     storedEgn_ = egn;
+    readPacients_ = pacients_;
+    readDental_ = dental_;
     state_ = State::Stored;
 }
 
-void PatientRecord::saveCorrection()
+QVector<FieldConflict> PatientRecord::saveCorrection()
 {
     if (state_ != State::Stored)
         throw db::DbError(QStringLiteral("Няма картон на пациент за запис"));
     db::Connection c = db::Connection::main();
-    db::Transaction t(c);
-    // The EGN of a stored patient changes only through the EGN correction.
-    QStringList fields = cardPacientsFields();
-    fields.removeAll(QStringLiteral("EGN"));
-    QVariantList p = valuesOf(pacients_, fields);
-    p << pacientsId_;
-    if (c.exec(updateSql(QStringLiteral("Pacients"), fields), p) != 1)
+    // Read, compared and written under the write lock: no other copy writes in between.
+    db::Transaction t(c, db::Transaction::Lock::Immediate);
+    const auto storedPacients = [&] { return c.first(QStringLiteral("SELECT * FROM Pacients WHERE RecID = ?"), {pacientsId_}); };
+    const db::Row p = storedPacients();
+    if (p.names().isEmpty())
         throw db::DbError(QStringLiteral("Пациентът вече не е в базата данни"), storedEgn_);
-    qint64 dentalId = dentalId_;
-    if (dentalId == 0) {
-        dental_.set("EGN", storedEgn_);
-        dentalId = c.insert(QStringLiteral("Dental"), dentalFields(), valuesOf(dental_, dentalFields()));
-    } else {
-        QVariantList d = valuesOf(dental_, toothColumns());
-        d << dentalId;
-        c.exec(updateSql(QStringLiteral("Dental"), toothColumns()), d);
+    const QString egn = p.text("EGN");
+    // The chart row, also one another copy added meanwhile.
+    const auto storedDental = [&] {
+        db::Row d;
+        if (dentalId_ != 0)
+            d = c.first(QStringLiteral("SELECT * FROM Dental WHERE RecID = ?"), {dentalId_});
+        if (d.names().isEmpty())
+            d = c.first(QStringLiteral("SELECT * FROM Dental WHERE EGN = ? ORDER BY RecID"), {egn});
+        return d;
+    };
+    const db::Row d = storedDental();
+
+    QVector<FieldConflict> conflicts;
+    const auto changes = [&](const QStringList& fields, const db::Row& mine, const db::Row& read, const db::Row& now,
+                             bool dental) {
+        QStringList changed;
+        for (const QString& f : fields) {
+            const QString onCard = mine.text(f), before = read.text(f), stored = now.text(f);
+            if (onCard == before)
+                continue;
+            if (stored != before && stored != onCard)
+                conflicts.push_back({f, dental, onCard, stored});
+            else
+                changed << f;
+        }
+        return changed;
+    };
+    // The EGN of a stored patient changes only through the EGN correction.
+    QStringList cardFields = cardPacientsFields();
+    cardFields.removeAll(QStringLiteral("EGN"));
+    const QStringList pacientsChanged = changes(cardFields, pacients_, readPacients_, p, false);
+    const QStringList dentalChanged = changes(toothColumns(), dental_, readDental_, d, true);
+    if (!conflicts.isEmpty())
+        return conflicts;   // nothing written: rolled back
+
+    if (!pacientsChanged.isEmpty()) {
+        QVariantList v = valuesOf(pacients_, pacientsChanged);
+        v << pacientsId_;
+        c.exec(updateSql(QStringLiteral("Pacients"), pacientsChanged), v);
     }
+    qint64 dentalId = d.names().isEmpty() ? 0 : d.value("RecID").toLongLong();
+    if (dentalId == 0) {
+        db::Row chart = dental_;
+        chart.set("EGN", egn);
+        dentalId = c.insert(QStringLiteral("Dental"), dentalFields(), valuesOf(chart, dentalFields()));
+    } else if (!dentalChanged.isEmpty()) {
+        QVariantList v = valuesOf(dental_, dentalChanged);
+        v << dentalId;
+        c.exec(updateSql(QStringLiteral("Dental"), dentalChanged), v);
+    }
+    // The rows as stored now: this card's changes and those of others.
+    const db::Row savedPacients = storedPacients();
+    const db::Row savedDental = c.first(QStringLiteral("SELECT * FROM Dental WHERE RecID = ?"), {dentalId});
     t.commit();
+    pacients_ = readPacients_ = copyOf(cardPacientsFields(), savedPacients);
+    dental_ = readDental_ = copyOf(dentalFields(), savedDental);
     dentalId_ = dentalId;
+    storedEgn_ = savedPacients.text("EGN");
+    return {};
+}
+
+void PatientRecord::resolve(const FieldConflict& conflict, bool keepCard)
+{
+    // Measured against the stored value from now on: the card's value is a
+    // change to write, the stored one no change at all.
+    (conflict.dental ? readDental_ : readPacients_).set(conflict.field, conflict.stored);
+    if (!keepCard)
+        (conflict.dental ? dental_ : pacients_).set(conflict.field, conflict.stored);
 }
 
 void PatientRecord::deleteStored()

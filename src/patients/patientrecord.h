@@ -46,6 +46,22 @@ const QStringList& toothColumns();
 // The doctor's number from the login (Pacients.IDName of a new patient).
 int currentIdMedic();
 
+// The name the card shows for a field: "Имена" for Names, "зъб 16" for the
+// chart column of that tooth.
+QString fieldLabel(const QString& field);
+
+// A field changed on the card that another copy of the program (or another
+// window) has changed as well since the card read it, to another value.
+struct FieldConflict {
+    QString field;
+    bool dental = false;
+    QString onCard;   // what the card would write
+    QString stored;   // what is stored now
+};
+// The question the card asks about it: "ДА" keeps the card's value.
+QString conflictQuestion(const FieldConflict& conflict);
+inline const QString kConflictCaption = QStringLiteral("Промяна от друго копие");
+
 // The two rows of the patient on a card, read into memory.
 class PatientRecord {
 public:
@@ -90,9 +106,17 @@ public:
     // db::DbError, also when newPatientRefusal() names a reason; then nothing
     // is stored and the buffers stay as they were.
     void saveNew(const NewStamp& stamp);
-    // Writes both buffers into the stored rows in one transaction (adding the
-    // Dental row when the patient has none). Throws db::DbError.
-    void saveCorrection();
+    // Writes the fields changed in the buffers since the rows were read into
+    // the stored rows in one transaction (adding the Dental row when the
+    // patient has none), then reads both rows again: what others changed in
+    // the other fields is kept and comes onto the card. Where another copy has
+    // changed a field that was changed here too, to another value, nothing is
+    // written and those fields are returned for the doctor's choice
+    // (resolve()), after which the save is tried again. Throws db::DbError.
+    [[nodiscard]] QVector<FieldConflict> saveCorrection();
+    // The doctor's choice for a conflict: keep the card's value (the next
+    // save writes it) or take the stored one into the buffer.
+    void resolve(const FieldConflict& conflict, bool keepCard);
     // Removes the patient's Pacients, Dental and Help rows in one transaction.
     // Throws db::DbError; then nothing is removed.
     void deleteStored();
@@ -104,6 +128,9 @@ private:
     State state_ = State::None;
     db::Row pacients_;
     db::Row dental_;
+    // The rows as they were read, against which the changes are found.
+    db::Row readPacients_;
+    db::Row readDental_;
     qint64 pacientsId_ = 0;
     qint64 dentalId_ = 0;
     QString storedEgn_;
