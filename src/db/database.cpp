@@ -217,10 +217,7 @@ sqlite3* handleOf(const QSqlDatabase& db)
 // first word in code, exactly, as it must.
 void registerCollation(QSqlDatabase& db)
 {
-    sqlite3* handle = handleOf(db);
-    sqlite3_create_collation(handle, kCollation, SQLITE_UTF8, nullptr, &collate);
-    sqlite3_create_function_v2(handle, kDayFirstDate, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                               &dayFirstDate, nullptr, nullptr, nullptr);
+    addProgramFunctions(handleOf(db));
 }
 
 QAtomicInt g_counter;
@@ -241,6 +238,13 @@ QVariant bindable(const QVariant& v)
 }
 
 } // namespace
+
+void addProgramFunctions(sqlite3* handle)
+{
+    sqlite3_create_collation(handle, kCollation, SQLITE_UTF8, nullptr, &collate);
+    sqlite3_create_function_v2(handle, kDayFirstDate, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               &dayFirstDate, nullptr, nullptr, nullptr);
+}
 
 int compareNoCase(const QString& a, const QString& b)
 {

@@ -139,6 +139,8 @@ private:
 // or sort text as Jet did; never declared in the stored schema.
 inline constexpr const char* kCollation = "UNOCASE";
 int compareNoCase(const QString& a, const QString& b);
+// The collation and the SQL functions above, on a connection made without Qt.
+void addProgramFunctions(sqlite3* handle);
 
 // A quoted SQL identifier: "Name".
 QString quoteName(const QString& name);

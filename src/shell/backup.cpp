@@ -6,6 +6,7 @@
 #include "db/tempcopy.h"
 #include "db/values.h"
 #include "db/upgrade.h"
+#include "db/wholecheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,8 @@
 #include <QSqlDatabase>
 #include <QStandardPaths>
 #include <QUrl>
+#include <functional>
+#include <future>
 #include <optional>
 #include <sqlite3.h>
 
@@ -44,39 +47,60 @@ db::DbError failed(const QString& failure, const db::DbError& cause)
     return db::DbError(failure, why, cause.code());
 }
 
-// Copies every page of `from` into `into` in one step of the engine's online
+// Copies every page of `from` into `into` through the engine's online
 // backup: the source is read under its read lock from the first page to the
 // last, so the copy is one commit's state; the destination is written under
 // its write lock and journal, so another copy that writes to it is waited
-// for, never cut off, and a failure leaves it as it was.
-void copyPages(db::Connection& from, db::Connection& into)
+// for, never cut off, and a failure leaves it as it was. `beforeLast`, when
+// given, runs once all but the last page are written, nothing committed yet:
+// when it throws, the destination is left as it was.
+void copyPages(db::Connection& from, db::Connection& into, const std::function<void()>& beforeLast = {})
 {
     sqlite3* dest = into.handle();
     sqlite3_backup* b = sqlite3_backup_init(dest, "main", from.handle(), "main");
     if (!b)
         throw db::engineError(QStringLiteral("Копирането не може да започне"), QString::fromUtf8(sqlite3_errmsg(dest)),
                               sqlite3_extended_errcode(dest));
-    const int rc = sqlite3_backup_step(b, -1);
-    sqlite3_backup_finish(b);
-    if (rc != SQLITE_DONE) {
-        const int code = (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED ? rc : sqlite3_extended_errcode(dest);
-        const QString text = (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED
-            ? QString::fromUtf8(sqlite3_errstr(rc))
-            : QString::fromUtf8(sqlite3_errmsg(dest));
-        throw db::engineError(QStringLiteral("Грешка при копиране на базата данни"), text, code);
+    const auto fail = [&](int rc) {
+        sqlite3_backup_finish(b);   // rolls the destination back
+        const bool busy = (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+        return db::engineError(QStringLiteral("Грешка при копиране на базата данни"),
+                               QString::fromUtf8(busy ? sqlite3_errstr(rc) : sqlite3_errmsg(dest)),
+                               busy ? rc : sqlite3_extended_errcode(dest));
+    };
+    const int pages = from.scalar(QStringLiteral("PRAGMA page_count")).toInt();
+    if (beforeLast && pages > 1) {
+        const int rc = sqlite3_backup_step(b, pages - 1);
+        if (rc != SQLITE_OK)
+            throw fail(rc);
+        try {
+            beforeLast();
+        } catch (...) {
+            sqlite3_backup_finish(b);
+            throw;
+        }
+    } else if (beforeLast) {
+        try {
+            beforeLast();
+        } catch (...) {
+            sqlite3_backup_finish(b);
+            throw;
+        }
     }
+    const int rc = sqlite3_backup_step(b, -1);
+    if (rc != SQLITE_DONE)
+        throw fail(rc);
+    sqlite3_backup_finish(b);
 }
 
 const QString kNotOurs = QStringLiteral("Избраният файл не е архив на данните на програмата. Данните не са заредени");
 
-// A whole main database of ours: every page and index checked, not only the
-// structure, so that a copy torn between two commits is found.
-bool isWholeMainDatabase(db::Connection& c)
+// A main database of ours, judged by its marks.
+bool isMainDatabase(db::Connection& c)
 {
     try {
         return c.scalar(QStringLiteral("PRAGMA application_id")).toLongLong() == db::applicationId(db::DatabaseKind::Main)
-            && c.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'Medic'")).toInt() == 1
-            && c.scalar(QStringLiteral("PRAGMA integrity_check(1)")).toString() == QLatin1String("ok");
+            && c.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'Medic'")).toInt() == 1;
     } catch (const db::DbError&) {
         return false;
     }
@@ -184,11 +208,9 @@ void backupDatabase(const QString& target)
             into.exec(QStringLiteral("PRAGMA synchronous = OFF"));
             copyPages(from, into);
         }
-        {
-            db::Connection check(copy.path(), db::OpenMode::ReadOnly);
-            if (!isWholeMainDatabase(check))
-                throw db::DbError(failure, native(DatabasePath) + QStringLiteral(": копието не е цяло"));
-        }
+        // Every page, record and index of the copy, not only its structure.
+        if (const QString problem = db::wholeFileProblem(copy.path()); !problem.isEmpty())
+            throw db::DbError(failure, native(DatabasePath) + QStringLiteral(": копието не е цяло: ") + problem);
         copy.sync();
         copy.replace(place.absoluteFilePath());
     } catch (const db::DbError& e) {
@@ -230,16 +252,28 @@ void restoreDatabase(const QString& source)
     } catch (const db::DbError&) {
         from.reset();
     }
-    if (!from || !isWholeMainDatabase(*from))
+    if (!from || !isMainDatabase(*from))
         throw db::DbError(kNotOurs, native(source) + QStringLiteral(": файлът е повреден или непълен"));
+    // The archive is checked whole, every page, record and index (a copy
+    // torn between two commits fails here), while its pages go into the
+    // live file; the last one, which commits them, only when it passed.
+    std::future<QString> problem = std::async(std::launch::async, [source] { return db::wholeFileProblem(source); });
+    const auto refuseTorn = [&] {
+        if (const QString p = problem.get(); !p.isEmpty())
+            throw db::DbError(kNotOurs, native(source) + QStringLiteral(": файлът е повреден или непълен: ") + p);
+    };
     try {
         // Into the live file, through a link to it as well, under the
         // engine's locks: a write of another copy ends before, or the restore
         // is refused; a journal of an interrupted write is the engine's to
         // roll back.
         db::Connection into(DatabasePath, db::OpenMode::ReadWrite, kRestoreWaitMs);
-        copyPages(*from, into);
+        copyPages(*from, into, refuseTorn);
     } catch (const db::DbError& e) {
+        if (problem.valid())
+            refuseTorn();
+        if (e.message() == kNotOurs)
+            throw;
         throw failed(failure, e);
     }
 }
