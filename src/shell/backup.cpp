@@ -68,18 +68,13 @@ void copyPages(db::Connection& from, db::Connection& into, const std::function<v
                                QString::fromUtf8(busy ? sqlite3_errstr(rc) : sqlite3_errmsg(dest)),
                                busy ? rc : sqlite3_extended_errcode(dest));
     };
-    const int pages = from.scalar(QStringLiteral("PRAGMA page_count")).toInt();
-    if (beforeLast && pages > 1) {
-        const int rc = sqlite3_backup_step(b, pages - 1);
-        if (rc != SQLITE_OK)
-            throw fail(rc);
-        try {
-            beforeLast();
-        } catch (...) {
-            sqlite3_backup_finish(b);
-            throw;
+    if (beforeLast) {
+        const int pages = from.scalar(QStringLiteral("PRAGMA page_count")).toInt();
+        if (pages > 1) {
+            const int rc = sqlite3_backup_step(b, pages - 1);
+            if (rc != SQLITE_OK)
+                throw fail(rc);
         }
-    } else if (beforeLast) {
         try {
             beforeLast();
         } catch (...) {
@@ -106,8 +101,8 @@ bool isMainDatabase(db::Connection& c)
     }
 }
 
-// How long a restore waits for another copy's write to end.
-constexpr int kRestoreWaitMs = 10000;
+// How long a backup or restore waits for another copy's write to end.
+constexpr int kWaitForOtherCopyMs = 10000;
 
 } // namespace
 
@@ -201,7 +196,9 @@ void backupDatabase(const QString& target)
     try {
         db::TempCopy copy(place.absoluteFilePath());
         {
-            db::Connection from(DatabasePath, db::OpenMode::ReadWrite);
+            // Writable only so that the engine can roll back a write another
+            // copy left unfinished; nothing is written through it.
+            db::Connection from(DatabasePath, db::OpenMode::ReadWrite, kWaitForOtherCopyMs);
             db::Connection into(copy.path(), db::OpenMode::Create);
             // A copy nobody else uses until it is whole and checked.
             into.exec(QStringLiteral("PRAGMA journal_mode = OFF"));
@@ -267,7 +264,7 @@ void restoreDatabase(const QString& source)
         // engine's locks: a write of another copy ends before, or the restore
         // is refused; a journal of an interrupted write is the engine's to
         // roll back.
-        db::Connection into(DatabasePath, db::OpenMode::ReadWrite, kRestoreWaitMs);
+        db::Connection into(DatabasePath, db::OpenMode::ReadWrite, kWaitForOtherCopyMs);
         copyPages(*from, into, refuseTorn);
     } catch (const db::DbError& e) {
         if (problem.valid())
