@@ -142,6 +142,15 @@ bool TempCopy::placeIfAbsent(const QString& target)
         ::unlink(from.constData());
     } else if (errno != EEXIST) {
         rc = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+        if (rc != 0 && (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+            // A file system with neither: looked at, then renamed.
+            struct stat there {};
+            if (::lstat(to.constData(), &there) == 0) {
+                errno = EEXIST;
+            } else {
+                rc = ::rename(from.constData(), to.constData());
+            }
+        }
         if (rc != 0 && errno != EEXIST)
             throw fileError(QStringLiteral("Копието не може да бъде поставено на мястото си"), target, errno);
     }
