@@ -242,6 +242,17 @@ void DenHelp::Form_Load()
         say(e.userText(), this);
     }
     setCloseDefault(true);
+    goToNewLine();
+}
+
+void DenHelp::goToNewLine()
+{
+    // What the doctor types next starts a new activity, never overwrites a
+    // stored one: the new-row line's code cell.
+    DataGrid* g = ui->DBGrid1;
+    const int rows = g->model()->rowCount();
+    if (rows > 0 && g->allowAddNew())
+        g->setCurrentIndex(g->model()->index(rows - 1, g->columnOf(QStringLiteral("KodHelp"))));
 }
 
 void DenHelp::showMinutes(int minutes)
@@ -473,8 +484,12 @@ void DenHelp::closeEvent(QCloseEvent* e)
 
 void DenHelp::DBGrid1_KeyPress(int& keyAscii)
 {
-    if (keyAscii == 13)
-        cmdUpdate_Click();
+    if (keyAscii != 13)
+        return;
+    // A new activity saved by Enter: the next shortcut goes on a new line.
+    const bool newRow = Data3->isNewRow();
+    if (save() && newRow && !Data3->isNewRow())
+        goToNewLine();
 }
 
 void DenHelp::DBGrid1_Change()
