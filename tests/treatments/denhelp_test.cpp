@@ -227,6 +227,36 @@ TEST_F(Form, APatientWithoutChartOrRows)
     EXPECT_EQ(DenHelp::vars().sListID, QString("000001"));
 }
 
+TEST_F(Form, APartThatCannotBeReadIsSaidAndTheRestIsShown)
+{
+    addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041"});
+    struct Case {
+        const char* table;
+        const char* message;   // the start of what is said
+        int rows;              // the treatments shown
+        int said;              // without the rows the sheet number cannot be counted either
+    };
+    const Case cases[] = {
+        {"Pacients", "Няма избрани имена!\r", 1, 1},
+        {"Dental", "", 1, 1},
+        {"Help", "Не можете да променяте записа!\r", 0, 2},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.table);
+        db::Connection::main().exec(QString("ALTER TABLE %1 RENAME TO Gone").arg(k.table));
+        messages.clear();
+        DenHelp* f = open();
+        ASSERT_EQ(messages.size(), k.said);
+        EXPECT_TRUE(messages[0].startsWith(QString::fromUtf8(k.message))) << qPrintable(messages[0]);
+        EXPECT_GT(messages[0].size(), QString::fromUtf8(k.message).size());   // with the engine's words
+        EXPECT_EQ(data()->recordCount(), k.rows);
+        EXPECT_EQ(DenHelp::vars().sEGN, egn);
+        f->close();
+        settle();
+        db::Connection::main().exec(QString("ALTER TABLE Gone RENAME TO %1").arg(k.table));
+    }
+}
+
 TEST_F(Form, ShortcutsTypedAndEnterSaveTheRows)
 {
     addHelp({egnOf("800101123"), QDate(2026, 1, 5), "101", "220001", "000041"});
