@@ -175,12 +175,14 @@ TEST_F(FundReport, AFailedWriteLeavesTheFilesOfTheLastRunWhole)
     EXPECT_EQ(readBytes(utf8Path()), oldUtf8);
     ASSERT_TRUE(QDir(reportPath()).removeRecursively());
 
-    // Report_UTF8.xml cannot be replaced.
+    // Report_UTF8.xml cannot be replaced: Report.xml keeps the last run too,
+    // so the two files never tell different periods.
     writeBytes(reportPath(), oldReport);
     QFile::remove(utf8Path());
     ASSERT_TRUE(QDir(ProgramFolder).mkdir(kReportUtf8FileName));
     EXPECT_THROW(ExportReportXml("03/31/2010", "03/31/2010"), db::DbError);
     EXPECT_TRUE(QFileInfo(utf8Path()).isDir());
+    EXPECT_EQ(readBytes(reportPath()), oldReport);
 }
 
 TEST_F(FundReport, ControlsAndCharactersOutsideTheCodePageBecomeQuestionMarks)
