@@ -5,6 +5,7 @@
 #include "services/globals.h"
 #include "support/program_folder.h"
 
+#include <QLocale>
 #include <QStringEncoder>
 #include <gtest/gtest.h>
 
@@ -31,14 +32,20 @@ protected:
         Clock::setToday(QDate(2010, 4, 5));
         CurrentDoctorCode = kDoctor;
         CurrentUserUIN.clear();
+        // The program runs with the Bulgarian locale (decimal comma); what
+        // the fund reads must not follow it.
+        before_ = QLocale();
+        QLocale::setDefault(QLocale(QLocale::Bulgarian, QLocale::Bulgaria));
     }
     // Whatever a case left as Report_UTF8.xml, an XML reader accepts.
     void TearDown() override
     {
+        QLocale::setDefault(before_);
         if (QFileInfo(utf8Path()).isFile())
             expectWellFormed(utf8Path());
     }
     TestFolder folder_;
+    QLocale before_;
 };
 
 } // namespace
