@@ -54,13 +54,31 @@ QString fileError(const QString& path, const QString& error)
     throw db::DbError(QStringLiteral("Файлът на отчета не може да бъде записан"), fileError(path, f.errorString()));
 }
 
-void write(QSaveFile& f, const QString& path, const QStringList& lines)
+// Writes the lines and keeps their bytes: the UTF-8 copy is made from them
+// before either file replaces its old one.
+void write(QSaveFile& f, const QString& path, const QStringList& lines, QByteArray& written)
 {
     QString text;
     for (const QString& l : lines)
         text += l + QStringLiteral("\r\n");
     const QByteArray bytes = encodeWindows1251(text);
     if (f.write(bytes) != bytes.size())
+        throwWriteError(f, path);
+    written += bytes;
+}
+
+// Byte-order mark + the Windows-1251 bytes decoded, in UTF-8.
+QByteArray utf8Of(const QByteArray& windows1251)
+{
+    QStringDecoder decoder(kCodePage, QStringConverter::Flag::Stateless);
+    const QString text = decoder.decode(windows1251);
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+// Opens `f` on `path` and writes `bytes` into it, not yet committed.
+void prepare(QSaveFile& f, const QString& path, const QByteArray& bytes)
+{
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
         throwWriteError(f, path);
 }
 
@@ -103,14 +121,9 @@ void ConvertFileToUtf8(const QString& source, const QString& target)
         throw db::DbError(QStringLiteral("Файлът на отчета не може да бъде прочетен"), fileError(from, in.errorString()));
     const QByteArray bytes = in.readAll();
     in.close();
-    QStringDecoder decoder(kCodePage, QStringConverter::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
-
     QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly))
-        throwWriteError(out, to);
-    const QByteArray utf8 = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
-    if (out.write(utf8) != utf8.size() || !out.commit())
+    prepare(out, to, utf8Of(bytes));
+    if (!out.commit())
         throwWriteError(out, to);
 }
 
@@ -214,7 +227,8 @@ ExportResult ExportReportXml(const QString& start, const QString& stop, const Ex
     QSaveFile file(reportPath);
     if (!file.open(QIODevice::WriteOnly))
         throwWriteError(file, reportPath);
-    write(file, reportPath, reportHead(header));
+    QByteArray bytes;
+    write(file, reportPath, reportHead(header), bytes);
     const int n = int(written.size());
     for (int i = 0; i < n; ++i) {
         if (progress)
@@ -229,15 +243,21 @@ ExportResult ExportReportXml(const QString& start, const QString& stop, const Ex
         e.pathway = firstOf(pathways, sheetKey);
         e.investigation = firstOf(investigations, sheetKey);
         e.specialists = specialists.value(sheetKey);
-        write(file, reportPath, entryLines(e));
+        write(file, reportPath, entryLines(e), bytes);
     }
-    write(file, reportPath, reportTail());
+    write(file, reportPath, reportTail(), bytes);
     reading.commit();
+
+    // Report_UTF8.xml is Report.xml converted; both are written out before
+    // either replaces its old file, so a failure keeps the last run's pair.
+    const QString utf8Path = QFileInfo(folder.filePath(kReportUtf8FileName)).absoluteFilePath();
+    QSaveFile utf8(utf8Path);
+    prepare(utf8, utf8Path, utf8Of(bytes));
     if (!file.commit())
         throwWriteError(file, reportPath);
+    if (!utf8.commit())
+        throwWriteError(utf8, utf8Path);
     result.entries = n;
-
-    ConvertFileToUtf8(reportPath, folder.filePath(kReportUtf8FileName));
     if (header.practice)
         CurrentUserUIN = trimBlanks(header.practice->text(QStringLiteral("UserUIN")));
     return result;

@@ -320,6 +320,11 @@ private:
             const double top = box.top() + i * lineHeight;
             if (top >= box.bottom())
                 break;
+            // A further line whose baseline falls below the box would show
+            // only the tops of its letters: it is left out. The first line is
+            // drawn even in a box lower than its font.
+            if (i > 0 && top + fm.ascent() > box.bottom() + 0.5)
+                break;
             if (lines[i].isEmpty())
                 continue;
             const double w = fm.horizontalAdvance(lines[i]);

@@ -5,6 +5,7 @@
 #include "databind/datagrid.h"
 #include "db/values.h"
 #include "patients/kartonadd.h"
+#include "patients/patientsearch.h"
 #include "patients/prompts.h"
 #include "patients/seekname.h"
 #include "services/globals.h"
@@ -218,16 +219,20 @@ void DenHelp::Form_Load()
     }
     editingRow_ = 0;
     setWindowTitle(QStringLiteral("Картон"));
-    try {
-        Hourglass wait;
-        Data1->setRecordSource(QStringLiteral("Pacients"), QStringLiteral("WHERE EGN = ?"), {egn});
-        Data2->setRecordSource(QStringLiteral("Dental"), QStringLiteral("WHERE EGN = ?"), {egn});
-        Data3->setRecordSource(QStringLiteral("Help"), QStringLiteral("WHERE EGN = ? ORDER BY Data, KodHelp, RecID"), {egn});
-        Data1->refresh();
-        Data2->refresh();
-        Data3->refresh();
-    } catch (const db::DbError& e) {
-        say(e.userText(), this);
+    Data1->setRecordSource(QStringLiteral("Pacients"), QStringLiteral("WHERE EGN = ?"), {egn});
+    Data2->setRecordSource(QStringLiteral("Dental"), QStringLiteral("WHERE EGN = ?"), {egn});
+    Data3->setRecordSource(QStringLiteral("Help"), QStringLiteral("WHERE EGN = ? ORDER BY Data, KodHelp, RecID"), {egn});
+    // Each part of the form is read on its own: a header that cannot be read
+    // still leaves the treatments to work with.
+    const std::pair<DataControl*, QString> parts[] = {
+        {Data1, patients::kMsgNoneChosen + QLatin1Char('\r')}, {Data2, QString()}, {Data3, kMsgCannotChange + QLatin1Char('\r')}};
+    for (const auto& [data, message] : parts) {
+        try {
+            Hourglass wait;
+            data->refresh();
+        } catch (const db::DbError& e) {
+            say(message + e.userText(), this);
+        }
     }
     v.sPacientName = firstNameWithBlank(names);
     v.sEGN = egn;
@@ -242,6 +247,17 @@ void DenHelp::Form_Load()
         say(e.userText(), this);
     }
     setCloseDefault(true);
+    goToNewLine();
+}
+
+void DenHelp::goToNewLine()
+{
+    // What the doctor types next starts a new activity, never overwrites a
+    // stored one: the new-row line's code cell.
+    DataGrid* g = ui->DBGrid1;
+    const int rows = g->model()->rowCount();
+    if (rows > 0 && g->allowAddNew())
+        g->setCurrentIndex(g->model()->index(rows - 1, g->columnOf(QStringLiteral("KodHelp"))));
 }
 
 void DenHelp::showMinutes(int minutes)
@@ -473,8 +489,12 @@ void DenHelp::closeEvent(QCloseEvent* e)
 
 void DenHelp::DBGrid1_KeyPress(int& keyAscii)
 {
-    if (keyAscii == 13)
-        cmdUpdate_Click();
+    if (keyAscii != 13)
+        return;
+    // A new activity saved by Enter: the next shortcut goes on a new line.
+    const bool newRow = Data3->isNewRow();
+    if (save() && newRow && !Data3->isNewRow())
+        goToNewLine();
 }
 
 void DenHelp::DBGrid1_Change()

@@ -113,6 +113,8 @@ private:
     static constexpr int kLegendLines = 5;
     void setCloseDefault(bool on);
     void setUpGrid();
+    // The grid's cursor to the code cell of the new-row line.
+    void goToNewLine();
 
     std::unique_ptr<Ui::DenHelp> ui;
     DataControl* Data1 = nullptr;

@@ -5,6 +5,7 @@
 #include "services/globals.h"
 #include "support/program_folder.h"
 
+#include <QLocale>
 #include <QStringEncoder>
 #include <gtest/gtest.h>
 
@@ -31,14 +32,20 @@ protected:
         Clock::setToday(QDate(2010, 4, 5));
         CurrentDoctorCode = kDoctor;
         CurrentUserUIN.clear();
+        // The program runs with the Bulgarian locale (decimal comma); what
+        // the fund reads must not follow it.
+        before_ = QLocale();
+        QLocale::setDefault(QLocale(QLocale::Bulgarian, QLocale::Bulgaria));
     }
     // Whatever a case left as Report_UTF8.xml, an XML reader accepts.
     void TearDown() override
     {
+        QLocale::setDefault(before_);
         if (QFileInfo(utf8Path()).isFile())
             expectWellFormed(utf8Path());
     }
     TestFolder folder_;
+    QLocale before_;
 };
 
 } // namespace
@@ -175,12 +182,14 @@ TEST_F(FundReport, AFailedWriteLeavesTheFilesOfTheLastRunWhole)
     EXPECT_EQ(readBytes(utf8Path()), oldUtf8);
     ASSERT_TRUE(QDir(reportPath()).removeRecursively());
 
-    // Report_UTF8.xml cannot be replaced.
+    // Report_UTF8.xml cannot be replaced: Report.xml keeps the last run too,
+    // so the two files never tell different periods.
     writeBytes(reportPath(), oldReport);
     QFile::remove(utf8Path());
     ASSERT_TRUE(QDir(ProgramFolder).mkdir(kReportUtf8FileName));
     EXPECT_THROW(ExportReportXml("03/31/2010", "03/31/2010"), db::DbError);
     EXPECT_TRUE(QFileInfo(utf8Path()).isDir());
+    EXPECT_EQ(readBytes(reportPath()), oldReport);
 }
 
 TEST_F(FundReport, ControlsAndCharactersOutsideTheCodePageBecomeQuestionMarks)

@@ -252,8 +252,16 @@ TEST(PatientCard, ParticularsByPositionAndEveryToothInItsOwnCell)
         EXPECT_EQ(items[0].clip, QRectF(kLeft + left, kTop + top, 450, 240)) << cell;
     }
     EXPECT_TRUE(textItems(r, "Label87").isEmpty());   // Z40 of blanks
-    // Its sex wording: Ж first gives the feminine.
-    EXPECT_EQ(drawn(renderCard({{"EGN", kEgn}, {"Pol", "Ж"}}, {}), "Label33"), "Регистрирана на:");
+    // Its sex wording reads the first character as it stands: only a capital
+    // Ж there gives the feminine, a blank before it does not.
+    const std::tuple<QVariant, QString, QString> sexes[] = {
+        {"Ж", "Ж", "Регистрирана на:"}, {"Ж ", "Ж ", "Регистрирана на:"}, {" Ж", " Ж", "Регистриран на:"},
+        {"ж", "ж", "Регистриран на:"},  {"М", "М", "Регистриран на:"},    {QVariant(), "", "Регистриран на:"}};
+    for (const auto& [pol, shown, wording] : sexes) {
+        const Rendered s = renderCard({{"EGN", kEgn}, {"Pol", pol}}, {});
+        EXPECT_EQ(drawn(s, "Label33"), wording) << pol.toString().toStdString();
+        EXPECT_EQ(drawn(s, "Label25"), shown) << pol.toString().toStdString();
+    }
 }
 
 // ---------------------------------------------------------------- read from the database

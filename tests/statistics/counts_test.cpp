@@ -60,7 +60,7 @@ TEST(FundCounts, EachActivityCountsByItsClassAndTheAgeAtTheVisit)
         QDate visit;
         const char* code;
         const char* zokc;   // the TempZOKC field it adds to, with its group; "" nowhere
-        const char* spec;   // the TempSpec field; "" nowhere
+        const char* tempSpecField;   // the TempSpec field; "" nowhere
     } cases[] = {
         {child, QDate(2010, 3, 1), "101", "Под 18 години Kod_101", "F10111"},
         {child, QDate(2010, 3, 1), "103", "", "F10311"},
@@ -115,10 +115,10 @@ TEST(FundCounts, EachActivityCountsByItsClassAndTheAgeAtTheVisit)
         only(k);
         EXPECT_EQ(FillTempSpec(kFirst, kLast, "D1"), 2);
         int rows = 0;
-        const QMap<QString, int> spec = specCounts(&rows);
+        const QMap<QString, int> counted = specCounts(&rows);
         EXPECT_EQ(rows, 1);
         for (const QString& f : kSpecFields)
-            EXPECT_EQ(spec.value(f), f == QString::fromUtf8(k.spec) ? 2 : 0) << f.toStdString();
+            EXPECT_EQ(counted.value(f), f == QString::fromUtf8(k.tempSpecField) ? 2 : 0) << f.toStdString();
     }
 }
 
@@ -138,9 +138,9 @@ TEST(FundCounts, APeriodWithoutActivitiesGivesRowsOfZeros)
     CreateTempTable("TempSpec");
     FillTempSpec(kFirst, kLast, "D1");
     int rows = 0;
-    const QMap<QString, int> spec = specCounts(&rows);
+    const QMap<QString, int> counted = specCounts(&rows);
     EXPECT_EQ(rows, 1);
-    EXPECT_EQ(spec.size(), 11);
-    for (int v : spec)
+    EXPECT_EQ(counted.size(), 11);
+    for (int v : counted)
         EXPECT_EQ(v, 0);
 }

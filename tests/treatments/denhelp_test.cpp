@@ -227,6 +227,36 @@ TEST_F(Form, APatientWithoutChartOrRows)
     EXPECT_EQ(DenHelp::vars().sListID, QString("000001"));
 }
 
+TEST_F(Form, APartThatCannotBeReadIsSaidAndTheRestIsShown)
+{
+    addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041"});
+    struct Case {
+        const char* table;
+        const char* message;   // the start of what is said
+        int rows;              // the treatments shown
+        int said;              // without the rows the sheet number cannot be counted either
+    };
+    const Case cases[] = {
+        {"Pacients", "Няма избрани имена!\r", 1, 1},
+        {"Dental", "", 1, 1},
+        {"Help", "Не можете да променяте записа!\r", 0, 2},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.table);
+        db::Connection::main().exec(QString("ALTER TABLE %1 RENAME TO Gone").arg(k.table));
+        messages.clear();
+        DenHelp* f = open();
+        ASSERT_EQ(messages.size(), k.said);
+        EXPECT_TRUE(messages[0].startsWith(QString::fromUtf8(k.message))) << qPrintable(messages[0]);
+        EXPECT_GT(messages[0].size(), QString::fromUtf8(k.message).size());   // with the engine's words
+        EXPECT_EQ(data()->recordCount(), k.rows);
+        EXPECT_EQ(DenHelp::vars().sEGN, egn);
+        f->close();
+        settle();
+        db::Connection::main().exec(QString("ALTER TABLE Gone RENAME TO %1").arg(k.table));
+    }
+}
+
 TEST_F(Form, ShortcutsTypedAndEnterSaveTheRows)
 {
     addHelp({egnOf("800101123"), QDate(2026, 1, 5), "101", "220001", "000041"});
@@ -256,8 +286,10 @@ TEST_F(Form, ShortcutsTypedAndEnterSaveTheRows)
         EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
         ASSERT_EQ(data()->recordCount(), n);
         EXPECT_FALSE(data()->isNewRow());
-        EXPECT_EQ(grid()->cellText(KodHelp), k.kod);   // the cell shows the code
-        const db::Row r = db::Connection::main().first("SELECT * FROM Help WHERE RecID = ?", {data()->field("RecID")});
+        EXPECT_FALSE(data()->hasCurrent());   // ready on the new-row line
+        EXPECT_EQ(grid()->model()->index(n - 1, KodHelp).data().toString(), k.kod);   // the cell shows the code
+        const db::Row r =
+            db::Connection::main().first("SELECT * FROM Help WHERE RecID = ?", {data()->rows()[n - 1].value("RecID")});
         EXPECT_EQ(r.text("EGN"), egn);
         EXPECT_EQ(dateFromIso(r.value("Data")), today);
         EXPECT_EQ(r.text("KodHelp"), k.kod);
@@ -282,6 +314,30 @@ TEST_F(Form, ShortcutsTypedAndEnterSaveTheRows)
     settle();
     open();
     EXPECT_EQ(DenHelp::vars().sListID, QString("000043"));
+}
+
+TEST_F(Form, ShortcutsTypedOneAfterAnotherMakeARowEach)
+{
+    // The doctor opens the form and types at once: shortcut, Enter, shortcut, Enter.
+    const qint64 old = addHelp({egn, QDate(2025, 6, 1), "101", "220002", "000300", false, "", "Преглед"});
+    open();
+    for (const char* shortcut : {"30", "31", "58"}) {
+        for (const char* c = shortcut; *c; ++c)   // the cell opens on the first key
+            QTest::keyClick(QApplication::focusWidget(), *c);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+    const db::Rows rows = stored(egn);
+    ASSERT_EQ(rows.size(), 4);
+    QStringList texts;
+    for (const db::Row& r : rows.mid(1))
+        texts << r.text("KodHelp") + " " + r.text("TextHelp") + " " + r.text("ListID");
+    EXPECT_EQ(texts, (QStringList{"301 Обт.амалгама 000001", "301 Обт.хим.композ. 000001", "508 Екстракция 000001"}));
+    // The earlier visit is untouched.
+    EXPECT_EQ(helpField(old, "Vid").toString(), QString());
+    EXPECT_EQ(helpField(old, "KodMedic").toString(), QString("220002"));
+    EXPECT_EQ(helpField(old, "ListID").toString(), QString("000300"));
+    EXPECT_EQ(helpField(old, "ZK").toInt(), 0);
 }
 
 TEST_F(Form, EditingACellEnablesTheSaveAndTakesTheDefault)
@@ -337,7 +393,8 @@ TEST_F(Form, ASecondSaveKeepsWhatTheFirstStored)
 {
     DenHelp* f = open();
     enter("31-2", "26");
-    // "Поправи", a diagnosis typed over, Enter.
+    // The row clicked, "Поправи", a diagnosis typed over, Enter.
+    click(0, Help);
     QTest::mouseClick(button("cmdEdit"), Qt::LeftButton);
     EXPECT_TRUE(button("cmdUpdate")->isEnabled());
     QTest::keyClick(type(Help, "Caries profunda"), Qt::Key_Return);
@@ -357,6 +414,7 @@ TEST_F(Form, EnterOnARowNobodyOpenedLeavesItAlone)
     const qint64 id = addHelp({egn, QDate(2025, 6, 1), "301", "220002", "000300", false, "", "Caries media"});
     DenHelp* f = open();
     ASSERT_TRUE(f->closeIsDefault());
+    click(0, Vid);
     QTest::keyClick(grid(), Qt::Key_Return);
     EXPECT_TRUE(f->isVisible());   // the grid's Enter is not the default button's
     EXPECT_EQ(helpField(id, "KodMedic").toString(), QString("220002"));
