@@ -339,6 +339,7 @@ bool DenHelp::save()
         return false;
     }
     saving_ = false;
+    rowWritten_ = true;
     editingRow_ = 0;
     MinutesLeftToday -= result.minutes;
     showMinutes(MinutesLeftToday);
@@ -387,6 +388,8 @@ void DenHelp::cmdEdit_Click()
     ui->cmdUpdate->setEnabled(true);
     if (Data3->hasCurrent() && !Data3->isNewRow())
         editingRow_ = Data3->field(QStringLiteral("RecID")).toLongLong();
+    // The correction is typed into the row, not into the button.
+    ui->DBGrid1->setFocus();
 }
 
 void DenHelp::cmdDelete_Click()
@@ -491,9 +494,10 @@ void DenHelp::DBGrid1_KeyPress(int& keyAscii)
 {
     if (keyAscii != 13)
         return;
-    // A new activity saved by Enter: the next shortcut goes on a new line.
-    const bool newRow = Data3->isNewRow();
-    if (save() && newRow && !Data3->isNewRow())
+    // A row written by Enter, new or corrected: the next shortcut goes on a
+    // new line instead of over the row just saved.
+    rowWritten_ = false;
+    if (save() && rowWritten_ && !Data3->isNewRow())
         goToNewLine();
 }
 

@@ -124,6 +124,7 @@ private:
     std::array<QLabel*, 21> milkNumbers_{};
     qint64 editingRow_ = 0;   // the stored row "Поправи" opened
     bool saving_ = false;
+    bool rowWritten_ = false;   // the last save stored the row
     bool closeWritten_ = false;
     bool discarding_ = false;   // closing without the edits that could not be written
 };

@@ -340,6 +340,28 @@ TEST_F(Form, ShortcutsTypedOneAfterAnotherMakeARowEach)
     EXPECT_EQ(helpField(old, "ZK").toInt(), 0);
 }
 
+TEST_F(Form, AfterACorrectionTheNextShortcutMakesARowOfItsOwn)
+{
+    // A stored examination clicked, "Поправи", and the doctor types at once:
+    // the corrected code, Enter, the next activity, Enter.
+    addHelp({egn, today, "101", "220001", "000001", true, "", "Преглед"});
+    open();
+    click(0, KodHelp);
+    QTest::mouseClick(button("cmdEdit"), Qt::LeftButton);
+    for (const char* typed : {"1-3", "30"}) {
+        for (const char* c = typed; *c; ++c)
+            QTest::keyClick(QApplication::focusWidget(), *c);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+    const db::Rows rows = stored(egn);
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0].text("KodHelp"), QString("103"));
+    EXPECT_EQ(rows[0].text("Help"), QString("Преглед"));
+    EXPECT_EQ(rows[1].text("KodHelp"), QString("301"));
+    EXPECT_EQ(rows[1].text("TextHelp"), QString("Обт.амалгама"));
+}
+
 TEST_F(Form, EditingACellEnablesTheSaveAndTakesTheDefault)
 {
     addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041"});
