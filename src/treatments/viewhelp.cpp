@@ -16,33 +16,53 @@
 
 namespace tav {
 
+// Right of the window when the screen has room there (narrowed to the room
+// if need be), else below it, else over its lower right part.
+QRect ListPlacement(const QRect& beside, const QSize& besideFrame, const QSize& mappedFrame, const QSize& list,
+                    const QRect& avail)
+{
+    constexpr int kGap = 4, kMinWidth = 420, kMinHeight = 200;
+    QRect b = beside;
+    QSize frame = besideFrame;
+    if (frame.isEmpty()) {
+        frame = mappedFrame;
+        b.setSize(b.size() + frame);
+    }
+    const QSize want = list + frame;
+    const int roomRight = avail.right() - b.right() - kGap;
+    const int roomBelow = avail.bottom() - b.bottom() - kGap;
+    QSize size = list;
+    QPoint topLeft;
+    if (roomRight >= kMinWidth) {
+        size = QSize(std::min(want.width(), roomRight), std::min(want.height(), avail.height())) - frame;
+        topLeft = QPoint(b.right() + kGap, std::max(avail.top(), std::min(b.top(), avail.bottom() + 1 - size.height() - frame.height())));
+    } else if (roomBelow >= kMinHeight) {
+        size = QSize(std::min(want.width(), avail.width()), std::min(want.height(), roomBelow)) - frame;
+        topLeft = QPoint(std::max(avail.left(), std::min(b.left(), avail.right() + 1 - size.width() - frame.width())), b.bottom() + kGap);
+    } else {
+        topLeft = QPoint(std::max(avail.left(), avail.right() + 1 - want.width()), std::max(avail.top(), avail.bottom() + 1 - want.height()));
+    }
+    return QRect(topLeft, size);
+}
+
 namespace {
 QPointer<ViewHelp> g_list;
 
-// Right of the window when the screen has room there (narrowed to the room
-// if need be), else below it, else over its lower right part.
 void placeBeside(QWidget* w, const QWidget* beside)
 {
     if (!beside)
         return;
-    constexpr int kGap = 4, kMinWidth = 420, kMinHeight = 200;
-    const QRect b = beside->frameGeometry();
     const QScreen* screen = beside->screen() ? beside->screen() : QGuiApplication::primaryScreen();
     const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
-    // Not shown yet, the list has no frame: it gets one like the card's.
-    const QSize frame = beside->frameGeometry().size() - beside->size();
-    const QSize want = w->size() + frame;
-    const int roomRight = avail.right() - b.right() - kGap;
-    const int roomBelow = avail.bottom() - b.bottom() - kGap;
-    if (roomRight >= kMinWidth) {
-        w->resize(std::min(want.width(), roomRight) - frame.width(), std::min(want.height(), avail.height()) - frame.height());
-        w->move(b.right() + kGap, std::max(avail.top(), std::min(b.top(), avail.bottom() - w->frameGeometry().height())));
-    } else if (roomBelow >= kMinHeight) {
-        w->resize(std::min(want.width(), avail.width()) - frame.width(), std::min(want.height(), roomBelow) - frame.height());
-        w->move(std::max(avail.left(), std::min(b.left(), avail.right() - w->frameGeometry().width())), b.bottom() + kGap);
-    } else {
-        w->move(std::max(avail.left(), avail.right() - want.width()), std::max(avail.top(), avail.bottom() - want.height()));
-    }
+    // A window shown a moment ago has no frame from the window manager yet:
+    // the main window's is what it will get.
+    QSize mapped;
+    if (const QWidget* main = mainWindow(); main && main->isVisible())
+        mapped = main->frameGeometry().size() - main->size();
+    const QRect at = ListPlacement(beside->frameGeometry(), beside->frameGeometry().size() - beside->size(), mapped,
+                                   w->size(), avail);
+    w->resize(at.size());
+    w->move(at.topLeft());
 }
 } // namespace
 

@@ -9,6 +9,13 @@ namespace tav {
 class DataControl;
 class DataGrid;
 
+// Where the list stands beside a window: the top left of the list's frame and
+// the size of the list itself. `beside` is that window's frame rectangle and
+// `besideFrame` what the window manager added to it, empty when the window is
+// not on the screen yet; `mappedFrame` is what a window on the screen got.
+QRect ListPlacement(const QRect& beside, const QSize& besideFrame, const QSize& mappedFrame, const QSize& list,
+                    const QRect& avail);
+
 class ViewHelp : public QWidget {
     Q_OBJECT
 public:

@@ -203,3 +203,34 @@ TEST_F(List, PlacedWhereTheScreenHasRoom)
         delete list;
     }
 }
+
+TEST(ListPlacement, ClearOfTheCardsFrameYetToCome)
+{
+    // The card has just been shown: the window manager has not framed it yet,
+    // so its rectangle is the bare window; the main window's frame is what it gets.
+    const QRect avail(0, 0, 1280, 1024);
+    const QSize mapped(2, 25);
+    const QSize list(760, 380);
+    struct Case {
+        const char* what;
+        QRect card;
+        QSize cardFrame;   // empty while the window manager has not framed it
+        bool clear;        // false: no room, the list stands over the card
+    };
+    const Case cases[] = {
+        {"below a card just shown", QRect(239, 246, 800, 532), QSize(), true},
+        {"below a framed card", QRect(239, 246, 802, 557), mapped, true},
+        {"right of a card just shown", QRect(0, 0, 600, 500), QSize(), true},
+        {"right of a framed card", QRect(0, 0, 602, 525), mapped, true},
+        {"no room", QRect(0, 0, 1200, 990), QSize(), false},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        const QRect at = ListPlacement(k.card, k.cardFrame, mapped, list, avail);
+        const QRect card(k.card.topLeft(), k.card.size() + (k.cardFrame.isEmpty() ? mapped : QSize(0, 0)));
+        const QRect frame(at.topLeft(), at.size() + mapped);
+        EXPECT_TRUE(avail.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+        EXPECT_EQ(!frame.intersects(card), k.clear) << frame.y() << " " << card.bottom();
+        EXPECT_GE(at.width(), 420 - mapped.width());
+    }
+}
