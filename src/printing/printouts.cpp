@@ -22,18 +22,12 @@ T* showNew(Args&&... args)
     }
 }
 
-// A card already showing this patient is raised; one of another patient
-// makes room for the new one.
+// A card already open makes room for the new one, also for its own patient:
+// the rows may have changed since it was filled.
 template <class T>
 T* showCard(const QString& egn, std::function<void()> onClosed)
 {
-    if (T* live = T::instance()) {
-        if (live->egn() == egn) {
-            report::raisePreview(*live);
-            return live;
-        }
-        T::closeForNewPrint();
-    }
+    T::closeForNewPrint();
     return showNew<T>(egn, std::move(onClosed));
 }
 

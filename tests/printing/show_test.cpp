@@ -100,7 +100,7 @@ TEST_F(ShowPrintout, ASecondSheetClosesTheOpenOneWithoutItsCallerAndShowsTheNewL
     EXPECT_EQ(rprKarton::instance(), nullptr);
 }
 
-TEST_F(ShowPrintout, ACardAskedAgainForItsPatientIsRaisedAnotherPatientsIsFilledAnew)
+TEST_F(ShowPrintout, ACardAskedAgainIsFilledAnewWithWhatIsStoredNow)
 {
     struct Kind {
         const char* name;
@@ -121,8 +121,16 @@ TEST_F(ShowPrintout, ACardAskedAgainForItsPatientIsRaisedAnotherPatientsIsFilled
         EXPECT_EQ(firstWindow->windowTitle(), "Tavlinora");
         EXPECT_EQ(drawn(first->rendered(), "Text2"), "Status A");
 
-        EXPECT_EQ(k.show(a_, caller("again")), first) << k.name;
-        EXPECT_TRUE(firstWindow->isVisible());
+        // The doctor saves another activity with the card still open and asks again.
+        addTreatment(a_, QDate(2024, 5, 9), "301", "Caries A");
+        Report* again = k.show(a_, caller("again"));
+        ASSERT_NE(again, nullptr) << k.name;
+        EXPECT_FALSE(firstWindow->isVisible()) << k.name;
+        EXPECT_EQ(drawn(again->rendered(), "Text2"), "Status A\nCaries A") << k.name;
+        EXPECT_TRUE(closed_.isEmpty()) << k.name;   // the window that asked stays
+        deleteClosed();
+        firstWindow = again->preview();
+        first = again;
 
         Report* second = k.show(b_, caller("B"));
         ASSERT_NE(second, nullptr);
@@ -137,6 +145,7 @@ TEST_F(ShowPrintout, ACardAskedAgainForItsPatientIsRaisedAnotherPatientsIsFilled
         deleteClosed();
         EXPECT_EQ(closed_, QStringList{"B"}) << k.name;
         EXPECT_EQ(k.live(), nullptr);
+        db::Connection::main().exec("DELETE FROM Help WHERE Help = ?", {"Caries A"});
     }
 }
 
