@@ -488,6 +488,8 @@ void frmMain::mnuSlgSchet_Click()
 
 void frmMain::mnuOtSpGraf_Click()
 {
+    // Asked again, the day is asked for again and the book read as it stands.
+    rprGrafic::closeShared();
     rprGrafic::showShared();
 }
 

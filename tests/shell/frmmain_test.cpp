@@ -898,6 +898,23 @@ TEST_F(MainWindowTest, ThePrintedScheduleAsksForItsDayFromTheMenuAndTheToolbar)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(tav::rprGrafic::instance(), nullptr);
     }
+    // Asked again while a day is shown: the day is asked for again and the
+    // book is read as it stands now.
+    for (const char* day : {"07.03.2026", "08.03.2026"}) {
+        ModalScript script;
+        script.then("ChoiceDialog", [day](QWidget* dlg) {
+            dlg->findChild<QLineEdit*>("Text1")->setText(day);
+            dlg->findChild<QAbstractButton*>("OKButton")->click();
+        });
+        w->menuItem("mnuOtSpGraf")->trigger();
+        EXPECT_TRUE(script.finished()) << day;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    tav::rprGrafic* r = tav::rprGrafic::instance();
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->day(), QDate(2026, 3, 8));
+    r->preview()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(MainWindowTest, FundReportItemsOpenThePeriodDialogForKindFour)
