@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -22,6 +23,7 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <utility>
 
 namespace tav {
 
@@ -186,6 +188,9 @@ void KartonAdd::Form_Load()
     } else {
         setWindowTitle(kCaptionNew);
         ui->cmdDelete->setEnabled(false);
+        // A new card begins with the EGN: what the doctor types goes there
+        // (the focus is given when the card shows, after it is placed).
+        focusEgnOnShow_ = true;
     }
     pushToWidgets();
     setDataEnabled(record_.isBound());
@@ -684,6 +689,8 @@ bool KartonAdd::event(QEvent* e)
 {
     if (e->type() == QEvent::WindowActivate)
         Form_Activate();
+    if (e->type() == QEvent::Show && std::exchange(focusEgnOnShow_, false) && ui->Text11->isHidden())
+        ui->Text3->setFocus(Qt::OtherFocusReason);
     return QWidget::event(e);
 }
 
@@ -697,6 +704,17 @@ bool KartonAdd::eventFilter(QObject* watched, QEvent* e)
     if (t == QEvent::MouseButtonPress && watched == ui->Text3) {
         Text3_Click();
         return true;
+    }
+    if (t == QEvent::KeyPress && watched == ui->Text3) {
+        // Typing into the EGN box opens the entry as a click does, with
+        // what was typed.
+        const auto* k = static_cast<QKeyEvent*>(e);
+        if (!k->text().isEmpty() && k->text().at(0).isPrint()) {
+            Text3_Click();
+            QKeyEvent typed(k->type(), k->key(), k->modifiers(), k->text());
+            QCoreApplication::sendEvent(ui->Text11, &typed);
+            return true;
+        }
     }
     if (t != QEvent::FocusIn && t != QEvent::FocusOut)
         return QWidget::eventFilter(watched, e);

@@ -106,6 +106,7 @@ private:
     int focusedSwitch_ = 0; // the switch that got the focus and has not been left
     int busy_ = 0;          // chart routines running: their own focus moves are not the user's
     bool closeWritten_ = false;
+    bool focusEgnOnShow_ = false;   // a new card gives the EGN box the focus when shown
 };
 
 } // namespace tav

@@ -6,6 +6,7 @@
 #include "patients/seekname.h"
 #include "patients/toothcodes.h"
 #include "services/globals.h"
+#include "services/program.h"
 #include "shell/password.h"
 #include "support/program_folder.h"
 #include "support/shown_texts.h"
@@ -21,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace tav;
@@ -152,6 +154,34 @@ TEST_F(Card, BareNewCardBindsNothingAndWritesNothing)
     EXPECT_EQ(c.scalar("SELECT COUNT(*) FROM Pacients").toInt(), 1);
     EXPECT_EQ(c.scalar("SELECT COUNT(*) FROM Dental").toInt(), 1);
     EXPECT_EQ(pacient(egnOf("750312654"), "Names"), QString("Иван Петров Колев"));
+}
+
+TEST_F(Card, ANewCardTakesTheEgnTypedAtOnce)
+{
+    // Ctrl+N and the doctor types the EGN and Tab, without a click first;
+    // the card is owned by the main window as in the program.
+    QWidget main;
+    setMainWindow(&main);
+    main.show();
+    KartonAdd* card = open("New");
+    EXPECT_EQ(card->parentWidget(), &main);
+    QApplication::setActiveWindow(card);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(card));
+    const QString egn = egnOf("750312654");
+    QTest::keyClicks(QApplication::focusWidget(), egn);
+    EXPECT_FALSE(box("Text11")->isHidden());
+    EXPECT_EQ(box("Text11")->text(), egn);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+    EXPECT_EQ(box("Text3")->text(), egn);
+    EXPECT_TRUE(card->record().isBound());
+    EXPECT_EQ(QApplication::focusWidget(), box("Text2"));   // on with the names
+    // The bound EGN box itself takes no typing.
+    box("Text3")->setFocus();
+    QTest::keyClick(box("Text3"), Qt::Key_Backspace);
+    EXPECT_EQ(box("Text3")->text(), egn);
+    delete card;
+    setMainWindow(nullptr);
 }
 
 TEST_F(Card, EntryOfTheWrongLengthClosesTheCard)
