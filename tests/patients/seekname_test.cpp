@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <gtest/gtest.h>
@@ -70,6 +71,12 @@ TEST_F(Seek, CaptionsByMode)
     EXPECT_EQ(open(1)->windowTitle(), QString("Корекция - Търсене по име"));
     EXPECT_EQ(open(2)->windowTitle(), QString("Стоматологична помощ - Търсене по име"));
     EXPECT_EQ(open(3)->windowTitle(), QString("Справка за пациент - Търсене по име"));
+    // The window is wide enough for its longest caption in a bold title bar
+    // beside the frame's icon and three buttons.
+    QFont title = QApplication::font();
+    title.setBold(true);
+    EXPECT_GE(SeekName::instance()->width(),
+              QFontMetrics(title).horizontalAdvance("Стоматологична помощ - Търсене по име") + 130);
     delete SeekName::instance();
     EXPECT_EQ(open(0)->windowTitle(), QString("Търсене на пациент"));
 }
