@@ -705,6 +705,14 @@ bool KartonAdd::eventFilter(QObject* watched, QEvent* e)
         Text3_Click();
         return true;
     }
+    if (t == QEvent::KeyPress && watched == ui->Text11) {
+        // Enter after the EGN leaves the entry, as Tab does.
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            focusNextChild();
+            return true;
+        }
+    }
     if (t == QEvent::KeyPress && watched == ui->Text3) {
         // Typing into the EGN box opens the entry as a click does, with
         // what was typed.

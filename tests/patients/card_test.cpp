@@ -180,6 +180,19 @@ TEST_F(Card, ANewCardTakesTheEgnTypedAtOnce)
     box("Text3")->setFocus();
     QTest::keyClick(box("Text3"), Qt::Key_Backspace);
     EXPECT_EQ(box("Text3")->text(), egn);
+
+    // Enter after the EGN leaves the entry as Tab does.
+    delete card;
+    card = open("New");
+    QApplication::setActiveWindow(card);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(card));
+    const QString other = egnOf("800101123");
+    QTest::keyClicks(QApplication::focusWidget(), other);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+    EXPECT_EQ(box("Text3")->text(), other);
+    EXPECT_TRUE(card->record().isBound());
+    EXPECT_EQ(QApplication::focusWidget(), box("Text2"));
     delete card;
     setMainWindow(nullptr);
 }
