@@ -19,7 +19,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
-#include <QStandardPaths>
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -229,7 +228,7 @@ bool ReportPreview::saveAsPdf(const QString& path)
 
 void ReportPreview::saveAsPdfAsked()
 {
-    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString docs = documentsFolder();
     QString name = report_->caption().isEmpty() ? report_->layout().name : report_->caption();
     QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Запис като PDF"),
                                                 QDir(docs).filePath(name + QStringLiteral(".pdf")),

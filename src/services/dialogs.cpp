@@ -10,6 +10,9 @@
 #include "services/quesdialog.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
@@ -17,6 +20,14 @@
 #include <QPushButton>
 
 namespace tav {
+
+QString documentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return documents;
+    return QDir::homePath();
+}
 
 QString messageLines(const QString& text)
 {

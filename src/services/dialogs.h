@@ -12,6 +12,10 @@ class QWidget;
 
 namespace tav {
 
+// Where the file dialogs start: the user's Documents folder, or the home
+// folder when there is none.
+QString documentsFolder();
+
 // A message's lines are joined with "\r"; on screen they are lines of a label.
 QString messageLines(const QString& text);
 

@@ -3,6 +3,7 @@
 #include "db/database.h"
 #include "db/paths.h"
 #include "db/values.h"
+#include "services/dialogs.h"
 #include "services/globals.h"
 
 #include <QDate>
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 namespace tav::statistics {
 
@@ -88,7 +88,7 @@ SaveRequest reportSaveRequest(const QString& sStart)
     SaveRequest r;
     r.title = QStringLiteral("Записване на XML-файла");
     r.filter = QStringLiteral("XML-файлове (*.xml);;Всички файлове (*.*)");
-    r.folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    r.folder = documentsFolder();
     r.proposedName = CurrentUserUIN + QLatin1Char('-') + sStart.mid(3, 2) + sStart.right(4) + QStringLiteral(".xml");
     return r;
 }

@@ -2,6 +2,9 @@
 
 #include "services/globals.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace tav;
@@ -74,4 +77,21 @@ TEST(PeriodCheck, SaveRequestProposesUinMonthAndYear)
         EXPECT_EQ(r.filter, QString("XML-файлове (*.xml);;Всички файлове (*.*)"));
     }
     CurrentUserUIN.clear();
+}
+
+TEST(PeriodCheck, SaveStartsInTheDocumentsFolderOrElseInTheHomeFolder)
+{
+    // A user without a Documents folder: the dialog starts at home, not in
+    // whatever folder the program was started from.
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(".config")));
+    EXPECT_EQ(reportSaveRequest("01.03.2010").folder, home.path());
+    ASSERT_TRUE(QDir(home.path()).mkdir("Documents"));
+    EXPECT_EQ(reportSaveRequest("01.03.2010").folder, home.filePath("Documents"));
+    qputenv("HOME", oldHome);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    if (oldConfig.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
 }

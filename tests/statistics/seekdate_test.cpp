@@ -3,6 +3,7 @@
 #include "support/program_folder.h"
 
 #include "db/values.h"
+#include "services/dialogs.h"
 #include "services/globals.h"
 #include "statistics/seekdate.h"
 
@@ -185,7 +186,7 @@ TEST_F(PeriodDialog, FundReportIsWrittenAndCopiedToTheChosenName)
     EXPECT_EQ(press(d, 1), QStringList{kDone});
     ASSERT_EQ(asked.size(), 1);
     EXPECT_EQ(asked[0].proposedName, QString("2300012345-032010.xml"));
-    EXPECT_EQ(asked[0].folder, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    EXPECT_EQ(asked[0].folder, documentsFolder());
     EXPECT_EQ(fund_fixture::readBytes(target), fund_fixture::readBytes(fund_fixture::utf8Path()));
     fund_fixture::expectWellFormed(target);
     EXPECT_EQ(periodVars().sDataStart, QString("03/01/2010"));
