@@ -336,6 +336,14 @@ protected:
                 if (!grid_->editorTextAccepted(true))
                     return true;
                 break;
+            case Qt::Key_Escape:
+                // A cell opened on a new row and left unchanged: Escape gives
+                // the row up, as it does once the cell is closed.
+                if (!grid_->hasPendingEdit() && grid_->data_ && grid_->data_->isNewRow()) {
+                    grid_->giveUpNewRow();
+                    return true;
+                }
+                break;
             default:
                 if (event != grid_->forwardedKey_ && !k->text().isEmpty() && k->text().at(0).isPrint()
                     && !grid_->deliverKey(k->text().at(0).unicode()))
@@ -621,6 +629,19 @@ bool DataGrid::editorTextAccepted(bool showMessage)
     }
 }
 
+void DataGrid::giveUpNewRow()
+{
+    // Escape with no cell being changed, as in a second Escape after the
+    // cell's: the row not yet stored is given up, the cursor on the line.
+    const int column = currentIndex().isValid() ? currentIndex().column() : lastColumn_;
+    if (isEditing())
+        closeEditor(editor_, QAbstractItemDelegate::RevertModelCache);
+    data_->deleteCurrent(DataControl::AfterDelete::NoStepBack);
+    const int line = model_->addLineRow();
+    if (line >= 0)
+        setCurrentIndex(model_->index(line, std::max(column, 0)));
+}
+
 bool DataGrid::editorEnter()
 {
     if (!commitEdit())
@@ -752,6 +773,11 @@ void DataGrid::keyPressEvent(QKeyEvent* e)
         // default button.
         e->accept();
         deliverKey(13);
+        return;
+    }
+    if (e->key() == Qt::Key_Escape && !isEditing() && !readOnly_ && data_ && data_->isNewRow()) {
+        e->accept();
+        giveUpNewRow();
         return;
     }
     const QString text = e->text();

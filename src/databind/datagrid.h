@@ -134,6 +134,7 @@ protected:
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
+    void giveUpNewRow();
     friend class DataGridDelegate;
     friend class DataGridSelection;
     friend class DataGridModel;

@@ -424,6 +424,45 @@ TEST_F(Grid, ANewRowLeftUnsavedIsDroppedWhenTheWindowSaysSo)
     EXPECT_FALSE(data->hasCurrent());
 }
 
+TEST_F(Grid, EscapeGivesUpANewRowNotYetStored)
+{
+    addRow(QDate(2026, 3, 1), "101", "11");
+    open();
+    // A date typed on the line starts a row; Escape closes the cell, a
+    // second Escape gives the row up, and nothing is stored on leaving.
+    click(1, Data);
+    QTest::keyClick(type(Data, "05.03.2026"), Qt::Key_Tab);
+    ASSERT_TRUE(data->isNewRow());
+    QTest::keyClick(type(KodZab, "3"), Qt::Key_Escape);
+    EXPECT_TRUE(data->isNewRow());
+    QTest::keyClick(grid, Qt::Key_Escape);
+    EXPECT_FALSE(data->isNewRow());
+    EXPECT_FALSE(data->hasCurrent());
+    EXPECT_EQ(data->recordCount(), 1);
+    EXPECT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(grid->currentIndex(), cell(1, KodZab));   // on the line again
+    // A cell opened on the new row and not changed: one Escape gives it up.
+    QTest::keyClick(type(Data, "06.03.2026"), Qt::Key_Tab);
+    ASSERT_TRUE(data->isNewRow());
+    ASSERT_TRUE(grid->editCell(KodHelp));
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    EXPECT_FALSE(data->isNewRow());
+    EXPECT_EQ(data->recordCount(), 1);
+    EXPECT_EQ(grid->currentIndex(), cell(1, KodHelp));
+    data->close();
+    EXPECT_EQ(stored().size(), 1u);
+
+    // On a stored row Escape leaves the row as it is.
+    open();
+    click(0, KodHelp);
+    QTest::keyClick(grid, Qt::Key_Escape);
+    ASSERT_TRUE(grid->editCell(KodHelp));
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    EXPECT_EQ(data->absolutePosition(), 0);
+    EXPECT_EQ(data->recordCount(), 1);
+    EXPECT_EQ(stored().size(), 1u);
+}
+
 TEST_F(Grid, EnterInTheGridGoesToTheWindowsHandlerNeverToTheDefaultButton)
 {
     addRow(QDate(2026, 3, 1), "101", "11");
