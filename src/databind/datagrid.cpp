@@ -775,9 +775,14 @@ void DataGrid::keyPressEvent(QKeyEvent* e)
         deliverKey(13);
         return;
     }
-    if (e->key() == Qt::Key_Escape && !isEditing() && !readOnly_ && data_ && data_->isNewRow()) {
+    if (e->key() == Qt::Key_Escape && !readOnly_) {
+        // Escape in a grid one types into belongs to the grid: it never
+        // closes the window (with the rows typed in it).
         e->accept();
-        giveUpNewRow();
+        if (isEditing())
+            cancelEdit();
+        else if (data_ && data_->isNewRow())
+            giveUpNewRow();
         return;
     }
     const QString text = e->text();
