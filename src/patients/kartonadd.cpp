@@ -7,8 +7,8 @@
 #include "patients/seekname.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
-#include "services/ownedwindow.h"
 #include "services/program.h"
+#include "services/sharedwindow.h"
 #include "treatments/denhelp.h"
 #include "treatments/viewhelp.h"
 
@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -29,7 +28,7 @@ using namespace patients;
 
 namespace {
 
-QPointer<KartonAdd> g_card;
+SharedWindow<KartonAdd> g_card;
 
 const QString kCaptionNew = QStringLiteral("Картон - Нов");
 const QString kCaptionEdit = QStringLiteral("Картон - Корекция");
@@ -94,11 +93,7 @@ KartonAdd* KartonAdd::instance()
 KartonAdd* KartonAdd::showShared()
 {
     const bool created = !g_card;
-    if (created) {
-        g_card = new KartonAdd(mainWindow());
-        g_card->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    showOwnedWindow(g_card);
+    g_card.show();
     // A card opened for correction has the patient's treatments beside it.
     if (created && CardMode != QLatin1String("New")) {
         ViewHelp::showShared(g_card);
@@ -109,15 +104,13 @@ KartonAdd* KartonAdd::showShared()
 
 void KartonAdd::unloadShared()
 {
-    if (g_card)
-        g_card->close();
+    g_card.close();
 }
 
 KartonAdd::KartonAdd(QWidget* parent) : QWidget(parent), ui(new Ui::KartonAdd)
 {
     ui->setupUi(this);
-    if (!g_card)
-        g_card = this;
+    g_card.adopt(this);
     for (QLineEdit* e : findChildren<QLineEdit*>()) {
         const QString n = e->objectName();
         if (n.startsWith(QStringLiteral("txtFields_"))) {
