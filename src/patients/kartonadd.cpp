@@ -5,6 +5,7 @@
 #include "patients/egn.h"
 #include "patients/prompts.h"
 #include "patients/seekname.h"
+#include "services/focus.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
 #include "services/program.h"
@@ -36,20 +37,6 @@ const QString kDeleteQuestion = QStringLiteral("Изтривате пациен�
 const QString kDeleteCaption = QStringLiteral("ВНИМАНИЕ!");
 const QString kCloseUnsavedQuestion = QStringLiteral("Данните не са записани.\rЗатваряте ли картона без запис?");
 const QString kGiveUpForEntryQuestion = QStringLiteral("Данните не са записани.\rПродължавате ли без запис?");
-
-// Qt also moves the focus out of a box when the window is deactivated or a
-// pop-up or menu opens; the box has not been left then.
-bool leavesTheBox(const QFocusEvent* e)
-{
-    switch (e->reason()) {
-    case Qt::ActiveWindowFocusReason:
-    case Qt::PopupFocusReason:
-    case Qt::MenuBarFocusReason:
-        return false;
-    default:
-        return true;
-    }
-}
 
 QString textOfWidget(const QWidget* w)
 {

@@ -5,6 +5,7 @@
 #include "db/values.h"
 #include "patients/egn.h"
 #include "patients/prompts.h"
+#include "services/focus.h"
 #include "services/hourglass.h"
 #include "services/program.h"
 #include "services/sharedwindow.h"
@@ -87,19 +88,6 @@ namespace {
 SharedWindow<KorEGN> g_korEgn;
 
 const QString kWrongEgn = QStringLiteral("Грешно ЕГН!\r");
-
-// Focus that leaves with the window or into a pop-up has not left the box.
-bool leavesTheBox(const QFocusEvent* e)
-{
-    switch (e->reason()) {
-    case Qt::ActiveWindowFocusReason:
-    case Qt::PopupFocusReason:
-    case Qt::MenuBarFocusReason:
-        return false;
-    default:
-        return true;
-    }
-}
 
 } // namespace
 
