@@ -5,15 +5,6 @@
 
 namespace printing_test {
 
-QString egnOf(const QString& nine)
-{
-    static const int w[9] = {2, 4, 8, 5, 10, 9, 7, 3, 6};
-    int sum = 0;
-    for (int i = 0; i < 9; ++i)
-        sum += (nine[i].unicode() - '0') * w[i];
-    return nine + QString::number(sum % 11 == 10 ? 0 : sum % 11);
-}
-
 tav::db::Row rowOf(const Fields& fields)
 {
     QStringList names;

@@ -2,6 +2,7 @@
 // Rows, fixtures and display-list readers for the printed records' tests.
 
 #include "db/database.h"
+#include "support/egn_digits.h"
 #include "report/renderer.h"
 
 #include <QString>
@@ -18,8 +19,7 @@ namespace printing_test {
 
 using Fields = QList<std::pair<QString, QVariant>>;
 
-// Nine digits and their check digit.
-QString egnOf(const QString& nine);
+using testing_support::egnOf;
 
 // A row in memory, as the database would give it.
 tav::db::Row rowOf(const Fields& fields);
