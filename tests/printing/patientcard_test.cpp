@@ -266,33 +266,7 @@ TEST(PatientCard, ParticularsByPositionAndEveryToothInItsOwnCell)
 
 // ---------------------------------------------------------------- read from the database
 
-namespace {
-
-class PatientCardPrint : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { folder_ = new testing_support::TestFolder; }
-    static void TearDownTestSuite()
-    {
-        delete folder_;
-        folder_ = nullptr;
-        DataEnvironment1::instance().restoreDesignTexts();
-    }
-
-    static Rendered print(const QString& egn)
-    {
-        rprPacient card(egn);
-        card.start();
-        Rendered r = card.rendered();
-        card.end();
-        return r;
-    }
-
-    static testing_support::TestFolder* folder_;
-};
-
-testing_support::TestFolder* PatientCardPrint::folder_ = nullptr;
-
-} // namespace
+using PatientCardPrint = CardPrint<rprPacient>;
 
 TEST_F(PatientCardPrint, SameDateRowsByCodeAndEveryPageWithTheWholeCard)
 {
