@@ -31,12 +31,7 @@ Layout cardLayout()
 Rendered renderCard(const Fields& patient, const Fields& chart, const db::Rows& rows = {})
 {
     Layout l = cardLayout();
-    CardInput in;
-    if (!patient.isEmpty())
-        in.patient = rowOf(patient);
-    if (!chart.isEmpty())
-        in.dental = rowOf(chart);
-    fillDentalCard(l, in);
+    fillDentalCard(l, cardInputOf(patient, chart));
     return render(l, rows);
 }
 

@@ -16,6 +16,16 @@ tav::db::Row rowOf(const Fields& fields)
     return tav::db::Row(QSharedPointer<const QStringList>::create(names), values);
 }
 
+tav::printing::CardInput cardInputOf(const Fields& patient, const Fields& chart)
+{
+    tav::printing::CardInput in;
+    if (!patient.isEmpty())
+        in.patient = rowOf(patient);
+    if (!chart.isEmpty())
+        in.dental = rowOf(chart);
+    return in;
+}
+
 namespace {
 
 void insert(const QString& table, const QString& egn, const Fields& fields)

@@ -2,6 +2,7 @@
 // Rows, fixtures and display-list readers for the printed records' tests.
 
 #include "db/database.h"
+#include "printing/cardtexts.h"
 #include "report/dataenvironment.h"
 #include "report/renderer.h"
 #include "support/egn_digits.h"
@@ -26,6 +27,8 @@ using testing_support::egnOf;
 
 // A row in memory, as the database would give it.
 tav::db::Row rowOf(const Fields& fields);
+// A card's rows in memory; no fields, no row.
+tav::printing::CardInput cardInputOf(const Fields& patient, const Fields& chart);
 
 // Rows put straight into the program folder's main database.
 void addPatient(const QString& egn, const Fields& fields = {});

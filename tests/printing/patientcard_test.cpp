@@ -30,12 +30,7 @@ Layout cardLayout()
 Rendered renderCard(const Fields& patient, const Fields& chart, const db::Rows& rows = {})
 {
     Layout l = cardLayout();
-    CardInput in;
-    if (!patient.isEmpty())
-        in.patient = rowOf(patient);
-    if (!chart.isEmpty())
-        in.dental = rowOf(chart);
-    fillPatientCard(l, in);
+    fillPatientCard(l, cardInputOf(patient, chart));
     return render(l, rows);
 }
 
