@@ -16,7 +16,6 @@ namespace tav {
 template <class W>
 class SharedWindow {
 public:
-    W* get() const { return w_.data(); }
     operator W*() const { return w_.data(); }
     W* operator->() const { return w_.data(); }
 
