@@ -122,73 +122,65 @@ void placeExport(const QString& file)
     QFile::copy(file, TempDatabasePath);
 }
 
-void checkImport()
+// Each run starts from the same register, with no message yet.
+void startAgain(const bench::Practice& p)
 {
-    if (g_messages.size() != 1 || !g_messages[0].contains(QStringLiteral("Нови пациенти: %1").arg(kExportPatients)))
-        std::fprintf(stderr, "import: %s\n", qPrintable(g_messages.join(QStringLiteral(" | "))));
+    quietPrompts();
+    restorePractice(p);
+    g_messages.clear();
 }
 
-const bench::Register importSqlite({
-    "patients: import 10000 new patients (SQLite export)",
-    [](const bench::Practice& p) {
-        quietPrompts();
-        makeExports(p);
-        restorePractice(p);
-        placeExport(sqliteExport(p));
-        CurrentDoctorCode = p.doctorCodes[0];
-        g_messages.clear();
-    },
-    [](const bench::Practice&) {
-        patients::ImportZOKCPatients();
-        checkImport();
-    },
-    5});
+void reportMessages(const char* operation)
+{
+    std::fprintf(stderr, "%s: %s\n", operation, qPrintable(g_messages.join(QStringLiteral(" | "))));
+}
 
-const bench::Register importJet({
-    "patients: import 10000 new patients (Jet export)",
-    [](const bench::Practice& p) {
-        quietPrompts();
-        makeExports(p);
-        restorePractice(p);
-        placeExport(jetExport(p));
-        CurrentDoctorCode = p.doctorCodes[0];
-        g_messages.clear();
-    },
-    [](const bench::Practice&) {
-        patients::ImportZOKCPatients();
-        checkImport();
-    },
-    5});
+bench::Operation importOf(const char* name, QString (*exportFile)(const bench::Practice&))
+{
+    return {name,
+            [exportFile](const bench::Practice& p) {
+                makeExports(p);
+                startAgain(p);
+                placeExport(exportFile(p));
+                CurrentDoctorCode = p.doctorCodes[0];
+            },
+            [](const bench::Practice&) {
+                patients::ImportZOKCPatients();
+                if (g_messages.size() != 1
+                    || !g_messages[0].contains(QStringLiteral("Нови пациенти: %1").arg(kExportPatients)))
+                    reportMessages("import");
+            },
+            5};
+}
+
+const bench::Register importSqlite(importOf("patients: import 10000 new patients (SQLite export)", sqliteExport));
+const bench::Register importJet(importOf("patients: import 10000 new patients (Jet export)", jetExport));
 
 const bench::Register repair({
     "patients: repair over the practice",
     [](const bench::Practice& p) {
-        quietPrompts();
-        restorePractice(p);
+        startAgain(p);
         // Every birth date is written again.
         db::Connection c = db::Connection::main();
         c.exec(QStringLiteral("UPDATE Pacients SET DataB = NULL"));
-        g_messages.clear();
     },
     [](const bench::Practice&) {
         patients::RepairDatabase();
         if (g_messages != QStringList{patients::kMsgRepairDone})
-            std::fprintf(stderr, "repair: %s\n", qPrintable(g_messages.join(QStringLiteral(" | "))));
+            reportMessages("repair");
     },
     5});
 
 const bench::Register removal({
     "patients: remove two doctors' patients",
     [](const bench::Practice& p) {
-        quietPrompts();
-        restorePractice(p);
+        startAgain(p);
         CurrentDoctorCode = p.doctorCodes[0];
-        g_messages.clear();
     },
     [](const bench::Practice&) {
         patients::DeleteOtherDoctorsPatients();
         if (!g_messages.isEmpty())
-            std::fprintf(stderr, "removal: %s\n", qPrintable(g_messages.join(QStringLiteral(" | "))));
+            reportMessages("removal");
     },
     5});
 

@@ -1,12 +1,12 @@
 // The patient register: EGN checks, the card and the search by name.
 
 #include "bench.h"
+#include "windows.h"
 
 #include "patients/egn.h"
 #include "patients/kartonadd.h"
 #include "patients/patientrecord.h"
 #include "patients/patientsearch.h"
-#include "patients/prompts.h"
 #include "patients/seekname.h"
 #include "services/globals.h"
 
@@ -33,19 +33,8 @@ QStringList& egns100k()
     return list;
 }
 
-// Messages would wait for a person: the bench counts them instead.
-int g_messages = 0;
-void quietPrompts()
-{
-    patients::prompts().info = [](const QString&, QWidget*) { ++g_messages; };
-    patients::prompts().ask = [](const QString&, QWidget*, const QString&) { return false; };
-}
-
-void dropCard()
-{
-    delete KartonAdd::instance();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using bench::g_messages;
+using bench::quietPrompts;
 
 volatile int g_sink = 0;
 int g_opened = 0;
@@ -77,7 +66,7 @@ const bench::Register openCard({
     "patients: open the card of an existing patient",
     [](const bench::Practice& p) {
         quietPrompts();
-        dropCard();
+        bench::dropWindow<KartonAdd>();
         CardMode = QStringLiteral("Edit");
         SeekName::vars().sFindEGN = p.sampleEgns[g_opened++ % p.sampleEgns.size()];
     },
@@ -93,7 +82,7 @@ const bench::Register saveCard({
     "patients: save a new card",
     [](const bench::Practice& p) {
         quietPrompts();
-        dropCard();
+        bench::dropWindow<KartonAdd>();
         CurrentDoctorCode = p.doctorCodes[0];
         CardMode = QStringLiteral("New");
         KartonAdd* card = KartonAdd::showShared();
@@ -128,7 +117,7 @@ const bench::Register searchForm({
     "patients: search by name over the practice (window)",
     [](const bench::Practice& p) {
         quietPrompts();
-        dropCard();
+        bench::dropWindow<KartonAdd>();
         CurrentDoctorCode = p.doctorCodes[0];
         PatientSearchMode = 1;
         SeekName* s = SeekName::instance() ? SeekName::instance() : SeekName::showShared();

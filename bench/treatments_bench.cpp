@@ -2,13 +2,13 @@
 // preparation, the save and the treatment form.
 
 #include "bench.h"
+#include "windows.h"
 
 #include "db/database.h"
 #include "db/values.h"
 #include "services/globals.h"
 #include "databind/datacontrol.h"
 #include "databind/datagrid.h"
-#include "patients/prompts.h"
 #include "patients/seekname.h"
 #include "treatments/denhelp.h"
 #include "treatments/sheetprep.h"
@@ -82,26 +82,15 @@ const bench::Register prepare({
     },
     20});
 
-// Messages would wait for a person: the bench counts them instead.
-int g_messages = 0;
-void quietPrompts()
-{
-    patients::prompts().info = [](const QString&, QWidget*) { ++g_messages; };
-    patients::prompts().ask = [](const QString&, QWidget*, const QString&) { return false; };
-}
-
-void dropForm()
-{
-    delete DenHelp::instance();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using bench::g_messages;
+using bench::quietPrompts;
 
 const bench::Register openForm({
     "treatments: open the treatment form (40 treatments)",
     [](const bench::Practice& p) {
         ensurePatient(p);
         quietPrompts();
-        dropForm();
+        bench::dropWindow<DenHelp>();
         DenHelp::vars().sVidDen = QStringLiteral("Edit");
         SeekName::vars().sFindEGN = g_patient;
         SeekName::vars().sFindName = QStringLiteral("Бенчо Тестов Четиридесетов          ");
@@ -120,7 +109,7 @@ const bench::Register saveRow({
         ensurePatient(p);
         quietPrompts();
         if (!DenHelp::instance() || DenHelp::vars().sEGN != g_patient) {
-            dropForm();
+            bench::dropWindow<DenHelp>();
             DenHelp::vars().sVidDen = QStringLiteral("Edit");
             SeekName::vars().sFindEGN = g_patient;
             DenHelp::showShared();

@@ -28,17 +28,6 @@ QString textOf(const QVariant& v)
 }
 
 namespace {
-std::optional<QDate> makeDate(const QString& d, const QString& m, const QString& y)
-{
-    bool okD = false, okM = false, okY = false;
-    const int day = d.toInt(&okD), month = m.toInt(&okM), year = y.toInt(&okY);
-    if (!okD || !okM || !okY)
-        return std::nullopt;
-    const QDate date(year, month, day);
-    if (!date.isValid())
-        return std::nullopt;
-    return date;
-}
 bool isDigits(const QString& s)
 {
     if (s.isEmpty())
@@ -48,17 +37,27 @@ bool isDigits(const QString& s)
             return false;
     return true;
 }
-}
 
-std::optional<QDate> dateFromDDMMYYYY(const QString& text)
+// Three parts of digits apart by `separator`, the year of four digits last;
+// the day first or the month first.
+std::optional<QDate> dateFromParts(const QString& text, QLatin1Char separator, bool dayFirst)
 {
-    const QStringList parts = trimBlanks(text).split(QLatin1Char('.'));
+    const QStringList parts = trimBlanks(text).split(separator);
     if (parts.size() != 3 || parts[2].size() != 4)
         return std::nullopt;
     for (const QString& p : parts)
         if (!isDigits(p) || p.size() > 4)
             return std::nullopt;
-    return makeDate(parts[0], parts[1], parts[2]);
+    const QDate date(parts[2].toInt(), parts[dayFirst ? 1 : 0].toInt(), parts[dayFirst ? 0 : 1].toInt());
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
+}
+} // namespace
+
+std::optional<QDate> dateFromDDMMYYYY(const QString& text)
+{
+    return dateFromParts(text, QLatin1Char('.'), true);
 }
 
 QString toDDMMYYYY(const QDate& d)
@@ -68,13 +67,7 @@ QString toDDMMYYYY(const QDate& d)
 
 std::optional<QDate> dateFromMMDDYYYY(const QString& text)
 {
-    const QStringList parts = trimBlanks(text).split(QLatin1Char('/'));
-    if (parts.size() != 3 || parts[2].size() != 4)
-        return std::nullopt;
-    for (const QString& p : parts)
-        if (!isDigits(p) || p.size() > 4)
-            return std::nullopt;
-    return makeDate(parts[1], parts[0], parts[2]);
+    return dateFromParts(text, QLatin1Char('/'), false);
 }
 
 QString toMMDDYYYY(const QDate& d)

@@ -5,10 +5,11 @@
 #include "patients/egn.h"
 #include "patients/prompts.h"
 #include "patients/seekname.h"
+#include "services/focus.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
-#include "services/ownedwindow.h"
 #include "services/program.h"
+#include "services/sharedwindow.h"
 #include "treatments/denhelp.h"
 #include "treatments/viewhelp.h"
 
@@ -19,7 +20,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -31,7 +31,7 @@ using namespace patients;
 
 namespace {
 
-QPointer<KartonAdd> g_card;
+SharedWindow<KartonAdd> g_card;
 
 const QString kCaptionNew = QStringLiteral("Картон - Нов");
 const QString kCaptionEdit = QStringLiteral("Картон - Корекция");
@@ -39,20 +39,6 @@ const QString kDeleteQuestion = QStringLiteral("Изтривате пациен�
 const QString kDeleteCaption = QStringLiteral("ВНИМАНИЕ!");
 const QString kCloseUnsavedQuestion = QStringLiteral("Данните не са записани.\rЗатваряте ли картона без запис?");
 const QString kGiveUpForEntryQuestion = QStringLiteral("Данните не са записани.\rПродължавате ли без запис?");
-
-// Qt also moves the focus out of a box when the window is deactivated or a
-// pop-up or menu opens; the box has not been left then.
-bool leavesTheBox(const QFocusEvent* e)
-{
-    switch (e->reason()) {
-    case Qt::ActiveWindowFocusReason:
-    case Qt::PopupFocusReason:
-    case Qt::MenuBarFocusReason:
-        return false;
-    default:
-        return true;
-    }
-}
 
 QString textOfWidget(const QWidget* w)
 {
@@ -96,11 +82,7 @@ KartonAdd* KartonAdd::instance()
 KartonAdd* KartonAdd::showShared()
 {
     const bool created = !g_card;
-    if (created) {
-        g_card = new KartonAdd(mainWindow());
-        g_card->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    showOwnedWindow(g_card);
+    g_card.show();
     // A card opened for correction has the patient's treatments beside it.
     if (created && CardMode != QLatin1String("New")) {
         ViewHelp::showShared(g_card);
@@ -111,15 +93,13 @@ KartonAdd* KartonAdd::showShared()
 
 void KartonAdd::unloadShared()
 {
-    if (g_card)
-        g_card->close();
+    g_card.close();
 }
 
 KartonAdd::KartonAdd(QWidget* parent) : QWidget(parent), ui(new Ui::KartonAdd)
 {
     ui->setupUi(this);
-    if (!g_card)
-        g_card = this;
+    g_card.adopt(this);
     for (QLineEdit* e : findChildren<QLineEdit*>()) {
         const QString n = e->objectName();
         if (n.startsWith(QStringLiteral("txtFields_"))) {

@@ -5,12 +5,12 @@
 #include "db/values.h"
 #include "patients/egn.h"
 #include "patients/prompts.h"
+#include "services/focus.h"
 #include "services/hourglass.h"
-#include "services/ownedwindow.h"
 #include "services/program.h"
+#include "services/sharedwindow.h"
 
 #include <QFocusEvent>
-#include <QPointer>
 
 namespace tav {
 
@@ -85,22 +85,9 @@ using namespace patients;
 
 namespace {
 
-QPointer<KorEGN> g_korEgn;
+SharedWindow<KorEGN> g_korEgn;
 
 const QString kWrongEgn = QStringLiteral("Грешно ЕГН!\r");
-
-// Focus that leaves with the window or into a pop-up has not left the box.
-bool leavesTheBox(const QFocusEvent* e)
-{
-    switch (e->reason()) {
-    case Qt::ActiveWindowFocusReason:
-    case Qt::PopupFocusReason:
-    case Qt::MenuBarFocusReason:
-        return false;
-    default:
-        return true;
-    }
-}
 
 } // namespace
 
@@ -111,12 +98,7 @@ KorEGN* KorEGN::instance()
 
 KorEGN* KorEGN::showShared()
 {
-    if (!g_korEgn) {
-        g_korEgn = new KorEGN(mainWindow());
-        g_korEgn->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    showOwnedWindow(g_korEgn);
-    return g_korEgn;
+    return g_korEgn.show();
 }
 
 KorEGN::KorEGN(QWidget* parent) : QDialog(parent), ui(new Ui::KorEGN)
@@ -124,8 +106,7 @@ KorEGN::KorEGN(QWidget* parent) : QDialog(parent), ui(new Ui::KorEGN)
     ui->setupUi(this);
     setModal(false);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    if (!g_korEgn)
-        g_korEgn = this;
+    g_korEgn.adopt(this);
     setWindowTitle(QStringLiteral("Корекция на ЕГН"));
     ui->CancelButton->setDefault(true);
     QPalette p = ui->Text2->palette();

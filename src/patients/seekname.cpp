@@ -7,19 +7,18 @@
 #include "patients/prompts.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
-#include "services/ownedwindow.h"
 #include "services/program.h"
+#include "services/sharedwindow.h"
 #include "treatments/denhelp.h"
 
 #include <QAbstractItemView>
-#include <QPointer>
 
 namespace tav {
 
 using namespace patients;
 
 namespace {
-QPointer<SeekName> g_seek;
+SharedWindow<SeekName> g_seek;
 std::function<void()> g_printedCard;
 }
 
@@ -36,18 +35,12 @@ SeekName* SeekName::instance()
 
 SeekName* SeekName::showShared()
 {
-    if (!g_seek) {
-        g_seek = new SeekName(mainWindow());
-        g_seek->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    showOwnedWindow(g_seek);
-    return g_seek;
+    return g_seek.show();
 }
 
 void SeekName::unloadShared()
 {
-    if (g_seek)
-        g_seek->close();
+    g_seek.close();
 }
 
 void SeekName::setPrintedCardOpener(std::function<void()> open)
@@ -59,8 +52,7 @@ SeekName::SeekName(QWidget* parent) : QDialog(parent), ui(new Ui::SeekName)
 {
     ui->setupUi(this);
     setModal(false);
-    if (!g_seek)
-        g_seek = this;
+    g_seek.adopt(this);
     // Grey until first used.
     for (QWidget* w : {static_cast<QWidget*>(ui->Text1), static_cast<QWidget*>(ui->Combo1)}) {
         QPalette p = w->palette();

@@ -73,14 +73,8 @@ void fillDentalCard(report::Layout& l, const CardInput& in)
 }
 
 rprHelpData::rprHelpData(QString egn, std::function<void()> onClosed)
-    : Printout(QStringLiteral(":/report/layouts/rprHelpData.json"), std::move(onClosed)), egn_(std::move(egn))
+    : CardPrintout(QStringLiteral(":/report/layouts/rprHelpData.json"), fillDentalCard, std::move(egn), std::move(onClosed))
 {
-}
-
-void rprHelpData::initialize()
-{
-    fillDentalCard(layout(), readCardInput(egn_));
-    setTreatmentRows(egn_);
 }
 
 } // namespace tav::printing

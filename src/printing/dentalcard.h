@@ -4,8 +4,6 @@
 // them, and the patient's treatments by date.
 
 #include "printing/cardtexts.h"
-#include "printing/printout.h"
-#include "report/layout.h"
 
 #include <functional>
 
@@ -19,16 +17,9 @@ void fillDentalCard(report::Layout& layout, const CardInput& in);
 // FDI number of the tooth of field Z1..Z52.
 int toothNumber(int field);
 
-class rprHelpData : public Printout<rprHelpData> {
+class rprHelpData : public CardPrintout<rprHelpData> {
 public:
     explicit rprHelpData(QString egn, std::function<void()> onClosed = {});
-    const QString& egn() const { return egn_; }
-
-protected:
-    void initialize() override;
-
-private:
-    QString egn_;
 };
 
 } // namespace tav::printing

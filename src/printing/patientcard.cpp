@@ -56,14 +56,8 @@ void fillPatientCard(report::Layout& l, const CardInput& in)
 }
 
 rprPacient::rprPacient(QString egn, std::function<void()> onClosed)
-    : Printout(QStringLiteral(":/report/layouts/rprPacient.json"), std::move(onClosed)), egn_(std::move(egn))
+    : CardPrintout(QStringLiteral(":/report/layouts/rprPacient.json"), fillPatientCard, std::move(egn), std::move(onClosed))
 {
-}
-
-void rprPacient::initialize()
-{
-    fillPatientCard(layout(), readCardInput(egn_));
-    setTreatmentRows(egn_);
 }
 
 } // namespace tav::printing

@@ -4,8 +4,6 @@
 // patient's treatments by date.
 
 #include "printing/cardtexts.h"
-#include "printing/printout.h"
-#include "report/layout.h"
 
 #include <functional>
 
@@ -18,16 +16,9 @@ void fillPatientCard(report::Layout& layout, const CardInput& in);
 // The cell label of field Z1..Z52.
 QString patientCardCell(int field);
 
-class rprPacient : public Printout<rprPacient> {
+class rprPacient : public CardPrintout<rprPacient> {
 public:
     explicit rprPacient(QString egn, std::function<void()> onClosed = {});
-    const QString& egn() const { return egn_; }
-
-protected:
-    void initialize() override;
-
-private:
-    QString egn_;
 };
 
 } // namespace tav::printing

@@ -4,13 +4,11 @@
 
 #include "db/paths.h"
 #include "services/globals.h"
-#include "services/ownedwindow.h"
-#include "services/program.h"
+#include "services/sharedwindow.h"
 #include "shell/pictures.h"
 
 #include <QFile>
 #include <QMessageBox>
-#include <QPointer>
 #include <QUrl>
 #include <stdexcept>
 
@@ -56,7 +54,7 @@ bool showContents(QWidget* owner)
 } // namespace help
 
 namespace {
-QPointer<HelpWindow> g_window;
+SharedWindow<HelpWindow> g_window;
 }
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent), ui(new Ui::HelpWindow)
@@ -111,12 +109,8 @@ void HelpWindow::openTopic(int topic)
 HelpWindow* HelpWindow::showShared(int topic)
 {
     const QString file = help::helpFile();
-    HelpWindow* w = g_window;
-    const bool created = !w;
-    if (created) {
-        w = new HelpWindow(mainWindow());
-        w->setAttribute(Qt::WA_DeleteOnClose);
-    }
+    const bool created = !g_window;
+    HelpWindow* w = g_window.create();
     try {
         w->load(file);
     } catch (...) {
@@ -124,10 +118,8 @@ HelpWindow* HelpWindow::showShared(int topic)
             delete w;
         throw;
     }
-    g_window = w;
     w->openTopic(topic);
-    showOwnedWindow(w);
-    return w;
+    return g_window.show();
 }
 
 } // namespace tav

@@ -5,17 +5,15 @@
 #include "databind/datacontrol.h"
 #include "db/database.h"
 #include "services/dialogs.h"
-#include "services/ownedwindow.h"
-#include "services/program.h"
+#include "services/sharedwindow.h"
 
 #include <QCloseEvent>
 #include <QMessageBox>
-#include <QPointer>
 
 namespace tav {
 
 namespace {
-QPointer<MedicUnit> g_instance;
+SharedWindow<MedicUnit> g_instance;
 }
 
 const QStringList& medicUnitFields()
@@ -35,11 +33,7 @@ MedicUnit* MedicUnit::instance()
 
 void MedicUnit::showShared()
 {
-    if (!g_instance) {
-        g_instance = new MedicUnit(mainWindow());
-        g_instance->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    showOwnedWindow(g_instance);
+    g_instance.show();
 }
 
 MedicUnit::MedicUnit(QWidget* parent) : QWidget(parent), ui(new Ui::MedicUnit)

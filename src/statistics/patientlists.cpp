@@ -41,7 +41,12 @@ QString patientListQuery(const QString& field)
     return QStringLiteral("SELECT * FROM Pacients WHERE %1 BETWEEN ? AND ? ORDER BY %1, RecID").arg(date);
 }
 
-rprDataR::rprDataR() : SharedReport(QStringLiteral(":/report/layouts/rprDataR.json"))
+void unloadPatientListDialog()
+{
+    SeekDati::unloadShared();
+}
+
+rprDataR::rprDataR() : PatientList(QStringLiteral(":/report/layouts/rprDataR.json"))
 {
 }
 
@@ -57,25 +62,13 @@ void rprDataR::initialize()
     prepare(*this, field);
 }
 
-void rprDataR::terminate()
-{
-    if (unloadDialog_)
-        SeekDati::unloadShared();
-}
-
-rprDataP::rprDataP() : SharedReport(QStringLiteral(":/report/layouts/rprDataP.json"))
+rprDataP::rprDataP() : PatientList(QStringLiteral(":/report/layouts/rprDataP.json"))
 {
 }
 
 void rprDataP::initialize()
 {
     prepare(*this, QStringLiteral("DataR"));
-}
-
-void rprDataP::terminate()
-{
-    if (unloadDialog_)
-        SeekDati::unloadShared();
 }
 
 void showPatientList(const QString& kind)

@@ -17,31 +17,42 @@ namespace tav::statistics {
 // "DataR") and its two values (the range's ends).
 QString patientListQuery(const QString& field);
 
-class rprDataR : public report::SharedReport<rprDataR> {
+// Closes the conditions dialog.
+void unloadPatientListDialog();
+
+// A list's end unloads the conditions dialog, unless a new list replaces it.
+template <class T>
+class PatientList : public report::SharedReport<T> {
 public:
-    rprDataR();
-    // Its end leaves the conditions dialog open (a new list replaces it).
+    using report::SharedReport<T>::SharedReport;
+    // Its end leaves the conditions dialog open.
     void keepDialogOpen() { unloadDialog_ = false; }
 
 protected:
-    void initialize() override;
-    void terminate() override;
+    void terminate() override
+    {
+        if (unloadDialog_)
+            unloadPatientListDialog();
+    }
 
 private:
     bool unloadDialog_ = true;
 };
 
-class rprDataP : public report::SharedReport<rprDataP> {
+class rprDataR : public PatientList<rprDataR> {
 public:
-    rprDataP();
-    void keepDialogOpen() { unloadDialog_ = false; }
+    rprDataR();
 
 protected:
     void initialize() override;
-    void terminate() override;
+};
 
-private:
-    bool unloadDialog_ = true;
+class rprDataP : public PatientList<rprDataP> {
+public:
+    rprDataP();
+
+protected:
+    void initialize() override;
 };
 
 // Shows the list of a kind ("1" born, "2" registered, "3" visited) for the

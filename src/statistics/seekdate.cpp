@@ -5,18 +5,16 @@
 #include "fund_report/exportxml.h"
 #include "services/dialogs.h"
 #include "services/globals.h"
-#include "services/ownedwindow.h"
-#include "services/program.h"
+#include "services/sharedwindow.h"
 
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
-#include <QPointer>
 
 namespace tav::statistics {
 
 namespace {
-QPointer<SeekDate> g_seek;
+SharedWindow<SeekDate> g_seek;
 SeekDate::SaveNameQuestion g_saveName;
 
 QString askSaveName(QWidget* owner, const SaveRequest& r)
@@ -43,18 +41,12 @@ SeekDate* SeekDate::instance()
 
 SeekDate* SeekDate::showShared()
 {
-    if (!g_seek) {
-        g_seek = new SeekDate(mainWindow());
-        g_seek->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    showOwnedWindow(g_seek);
-    return g_seek;
+    return g_seek.show();
 }
 
 void SeekDate::unloadShared()
 {
-    if (g_seek)
-        g_seek->close();
+    g_seek.close();
 }
 
 void SeekDate::setSaveNameQuestion(SaveNameQuestion question)
@@ -66,8 +58,7 @@ SeekDate::SeekDate(QWidget* parent) : QDialog(parent), ui(new Ui::SeekDate)
 {
     ui->setupUi(this);
     setModal(false);
-    if (!g_seek)
-        g_seek = this;
+    g_seek.adopt(this);
     for (int i = 0; i < 2; ++i) {
         setBoxColour(Text1(i), QColor(0xC0, 0xC0, 0xC0));
         Text1(i)->installEventFilter(this);
@@ -175,8 +166,7 @@ void SeekDate::closeEvent(QCloseEvent* e)
 {
     // Closing by the frame unloads without a message. The next show makes a
     // new dialog, even before this one is destroyed.
-    if (g_seek == this)
-        g_seek = nullptr;
+    g_seek.release(this);
     QWidget::closeEvent(e);
 }
 

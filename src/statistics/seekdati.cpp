@@ -3,8 +3,7 @@
 
 #include "db/values.h"
 #include "services/dialogs.h"
-#include "services/ownedwindow.h"
-#include "services/program.h"
+#include "services/sharedwindow.h"
 #include "statistics/patientlists.h"
 
 #include <QAbstractItemView>
@@ -12,13 +11,12 @@
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPointer>
 
 namespace tav::statistics {
 
 namespace {
 
-QPointer<SeekDati> g_dialog;
+SharedWindow<SeekDati> g_dialog;
 
 const QColor kGrey(0xC0, 0xC0, 0xC0);
 
@@ -99,18 +97,12 @@ SeekDati* SeekDati::instance()
 
 SeekDati* SeekDati::showShared()
 {
-    if (!g_dialog) {
-        g_dialog = new SeekDati(mainWindow());
-        g_dialog->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    showOwnedWindow(g_dialog);
-    return g_dialog;
+    return g_dialog.show();
 }
 
 void SeekDati::unloadShared()
 {
-    if (g_dialog)
-        g_dialog->close();
+    g_dialog.close();
 }
 
 SeekDati::SeekDati(QWidget* parent) : QDialog(parent), ui(new Ui::SeekDati)
@@ -118,8 +110,7 @@ SeekDati::SeekDati(QWidget* parent) : QDialog(parent), ui(new Ui::SeekDati)
     ui->setupUi(this);
     setModal(false);
     setFixedSize(size());
-    if (!g_dialog)
-        g_dialog = this;
+    g_dialog.adopt(this);
     // Frame captions dark blue, the format hint red; the other labels black.
     for (QGroupBox* frame : {ui->Frame4, ui->Frame1, ui->Frame6}) {
         QPalette p = frame->palette();
@@ -246,8 +237,7 @@ void SeekDati::SeekButton_Click()
 void SeekDati::closeEvent(QCloseEvent* e)
 {
     // The next show makes a new dialog, even before this one is destroyed.
-    if (g_dialog == this)
-        g_dialog = nullptr;
+    g_dialog.release(this);
     QDialog::closeEvent(e);
 }
 

@@ -7,17 +7,16 @@
 #include "databind/datanavigator.h"
 #include "db/database.h"
 #include "services/dialogs.h"
-#include "services/ownedwindow.h"
+#include "services/sharedwindow.h"
 #include "treatments/dataerror.h"
 
 #include <QEvent>
 #include <QHeaderView>
-#include <QPointer>
 
 namespace tav {
 
 namespace {
-QPointer<Cenoraz> g_instance;
+SharedWindow<Cenoraz> g_instance;
 }
 
 QString cutShortName(const QString& name)
@@ -32,25 +31,13 @@ Cenoraz* Cenoraz::instance()
 
 void Cenoraz::showShared(QWidget* owner)
 {
-    if (g_instance) {
-        g_instance->raise();
-        g_instance->activateWindow();
-        return;
-    }
-    std::unique_ptr<Cenoraz> dlg;
-    try {
-        dlg = std::make_unique<Cenoraz>(owner);
-    } catch (const db::DbError& e) {
-        InfoMessage(e.userText(), owner);
-        return;
-    }
-    execOwnedDialog(*dlg, owner);
+    g_instance.exec(owner);
 }
 
 Cenoraz::Cenoraz(QWidget* parent) : QDialog(parent), ui(new Ui::Cenoraz)
 {
     ui->setupUi(this);
-    g_instance = this;
+    g_instance.set(this);
     DBGrid1 = ui->DBGrid1;
     Text2 = ui->Text2;
     txtPrice = ui->Text1_1;

@@ -10,8 +10,7 @@
 #include "patients/seekname.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
-#include "services/ownedwindow.h"
-#include "services/program.h"
+#include "services/sharedwindow.h"
 #include "treatments/sheetprep.h"
 #include "treatments/timebudget.h"
 #include "treatments/treatmentrecord.h"
@@ -29,7 +28,7 @@ using patients::say;
 
 namespace {
 
-QPointer<DenHelp> g_form;
+SharedWindow<DenHelp> g_form;
 int g_requests = 0;
 std::function<void()> g_sheetOpener;
 std::function<void()> g_cardOpener;
@@ -71,20 +70,14 @@ DenHelp* DenHelp::instance()
 DenHelp* DenHelp::showShared(QWidget* parent)
 {
     ++g_requests;
-    if (!g_form) {
-        g_form = new DenHelp(parent ? parent : mainWindow());
-        g_form->setAttribute(Qt::WA_DeleteOnClose);
-    } else if (g_form->writePending()) {
+    if (g_form && g_form->writePending())
         g_form->Form_Load();
-    }
-    showOwnedWindow(g_form);
-    return g_form;
+    return g_form.show(parent);
 }
 
 void DenHelp::unloadShared()
 {
-    if (g_form)
-        g_form->close();
+    g_form.close();
 }
 
 int DenHelp::showRequests()
@@ -121,8 +114,7 @@ DenHelp::DenHelp(QWidget* parent) : QWidget(parent), ui(new Ui::DenHelp)
 {
     ui->setupUi(this);
     setWindowFlag(Qt::Window);
-    if (!g_form)
-        g_form = this;
+    g_form.adopt(this);
     for (int place = 0; place < kChartPlaces; ++place)
         places_[place] = findChild<QLabel*>(QStringLiteral("Label5_%1").arg(placeLabelIndex(place)));
     for (int column = 1; column <= 20; ++column)

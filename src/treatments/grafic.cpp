@@ -7,7 +7,7 @@
 #include "db/database.h"
 #include "db/values.h"
 #include "services/dialogs.h"
-#include "services/ownedwindow.h"
+#include "services/sharedwindow.h"
 #include "services/globals.h"
 #include "treatments/dataerror.h"
 #include "treatments/denhelp.h"
@@ -15,13 +15,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QPushButton>
 
 namespace tav {
 
 namespace {
-QPointer<Grafic> g_instance;
+SharedWindow<Grafic> g_instance;
 }
 
 QString weekdayName(const QDate& day)
@@ -47,25 +46,13 @@ Grafic* Grafic::instance()
 void Grafic::showShared(QWidget* owner, bool booking)
 {
     DenHelp::vars().sGraf = booking ? QStringLiteral("1") : QStringLiteral("0");
-    if (g_instance) {
-        g_instance->raise();
-        g_instance->activateWindow();
-        return;
-    }
-    std::unique_ptr<Grafic> dlg;
-    try {
-        dlg = std::make_unique<Grafic>(owner);
-    } catch (const db::DbError& e) {
-        InfoMessage(e.userText(), owner);
-        return;
-    }
-    execOwnedDialog(*dlg, owner);
+    g_instance.exec(owner);
 }
 
 Grafic::Grafic(QWidget* parent) : QDialog(parent), ui(new Ui::Grafic)
 {
     ui->setupUi(this);
-    g_instance = this;
+    g_instance.set(this);
     setWindowTitle(QStringLiteral("График за прегледите на д-р ") + CurrentDoctorName);
     txtData = ui->txtData;
     lblWeekday = ui->lblLabels_2;

@@ -6,20 +6,18 @@
 #include "databind/datagrid.h"
 #include "db/database.h"
 #include "db/values.h"
-#include "services/dialogs.h"
-#include "services/ownedwindow.h"
+#include "services/sharedwindow.h"
 #include "treatments/dataerror.h"
 #include "treatments/denhelp.h"
 
 #include <QHeaderView>
 #include <QMessageBox>
-#include <QPointer>
 
 namespace tav {
 
 namespace {
 
-QPointer<PathWay> g_instance;
+SharedWindow<PathWay> g_instance;
 
 using Format = DataControl::Format;
 
@@ -53,25 +51,13 @@ PathWay* PathWay::instance()
 
 void PathWay::showShared(QWidget* owner)
 {
-    if (g_instance) {
-        g_instance->raise();
-        g_instance->activateWindow();
-        return;
-    }
-    std::unique_ptr<PathWay> dlg;
-    try {
-        dlg = std::make_unique<PathWay>(owner);
-    } catch (const db::DbError& e) {
-        InfoMessage(e.userText(), owner);
-        return;
-    }
-    execOwnedDialog(*dlg, owner);
+    g_instance.exec(owner);
 }
 
 PathWay::PathWay(QWidget* parent) : QDialog(parent), ui(new Ui::PathWay)
 {
     ui->setupUi(this);
-    g_instance = this;
+    g_instance.set(this);
     grids_ = {ui->grdPath, ui->grdInvest, ui->grdSpec};
     update_ = {ui->cmdUpdatePath, ui->cmdUpdateInvest, ui->cmdUpdateSpec};
     delete_ = {ui->cmdDeletePath, ui->cmdDeleteInvest, ui->cmdDeleteSpec};

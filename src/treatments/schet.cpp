@@ -5,8 +5,7 @@
 #include "databind/datacontrol.h"
 #include "databind/datagrid.h"
 #include "services/dialogs.h"
-#include "services/ownedwindow.h"
-#include "services/program.h"
+#include "services/sharedwindow.h"
 #include "statistics/period.h"
 #include "treatments/dataerror.h"
 
@@ -14,12 +13,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
-#include <QPointer>
 
 namespace tav {
 
 namespace {
-QPointer<Schet> g_instance;
+SharedWindow<Schet> g_instance;
 }
 
 FeeSums feeSums(const db::Rows& rows)
@@ -63,16 +61,13 @@ Schet* Schet::instance()
 
 void Schet::showShared(QWidget* owner)
 {
-    if (!g_instance) {
-        try {
-            g_instance = new Schet(owner ? owner : mainWindow());
-        } catch (const db::DbError& e) {
-            InfoMessage(e.userText(), owner);
-            return;
-        }
-        g_instance->setAttribute(Qt::WA_DeleteOnClose);
+    try {
+        g_instance.create(owner);
+    } catch (const db::DbError& e) {
+        InfoMessage(e.userText(), owner);
+        return;
     }
-    showOwnedWindow(g_instance);
+    g_instance.show();
 }
 
 Schet::Schet(QWidget* parent) : QDialog(parent), ui(new Ui::Schet)

@@ -1,18 +1,16 @@
 #include "treatments/timeday.h"
 
 #include "services/globals.h"
-#include "services/ownedwindow.h"
-#include "services/program.h"
+#include "services/sharedwindow.h"
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QPointer>
 #include <QVBoxLayout>
 
 namespace tav {
 
 namespace {
-QPointer<TimeDay> g_time;
+SharedWindow<TimeDay> g_time;
 std::function<void()> g_closed;
 }
 
@@ -23,12 +21,7 @@ TimeDay* TimeDay::instance()
 
 TimeDay* TimeDay::showShared()
 {
-    if (!g_time) {
-        g_time = new TimeDay(mainWindow());
-        g_time->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    showOwnedWindow(g_time);
-    return g_time;
+    return g_time.show();
 }
 
 void TimeDay::hideShared()

@@ -6,11 +6,10 @@
 #include "patients/prompts.h"
 #include "services/hourglass.h"
 #include "services/ownedwindow.h"
-#include "services/program.h"
+#include "services/sharedwindow.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QPointer>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -46,7 +45,7 @@ QRect ListPlacement(const QRect& beside, const QSize& besideFrame, const QSize& 
 }
 
 namespace {
-QPointer<ViewHelp> g_list;
+SharedWindow<ViewHelp> g_list;
 
 void placeBeside(QWidget* w, const QWidget* beside)
 {
@@ -74,8 +73,7 @@ ViewHelp* ViewHelp::instance()
 ViewHelp* ViewHelp::showShared(QWidget* beside)
 {
     if (!g_list) {
-        g_list = new ViewHelp(mainWindow());
-        g_list->setAttribute(Qt::WA_DeleteOnClose);
+        g_list.create();
         // Owned by the main window like the card, but placed beside the card.
         makeOwnedWindow(g_list);
         placeBeside(g_list, beside);
@@ -89,16 +87,14 @@ ViewHelp* ViewHelp::showShared(QWidget* beside)
 
 void ViewHelp::unloadShared()
 {
-    if (g_list)
-        g_list->close();
+    g_list.close();
 }
 
 ViewHelp::ViewHelp(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("ViewHelp"));
     setWindowTitle(QStringLiteral("Стоматологична помощ"));
-    if (!g_list)
-        g_list = this;
+    g_list.adopt(this);
     auto* frame = new QGroupBox(this);
     frame->setObjectName(QStringLiteral("Frame3"));
     Data3 = new DataControl(this);

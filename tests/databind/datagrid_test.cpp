@@ -638,7 +638,7 @@ TEST_F(Grid, RendersAsAGrid)
     grid->setCurrentIndex(cell(1, KodHelp));
     const QImage img = window.grab().toImage();
     EXPECT_GT(img.width(), 600);
-    const QString dir = qEnvironmentVariable("TAV_SHOTS");
+    const QString dir = qEnvironmentVariable("TAV_SCREENSHOTS");
     if (!dir.isEmpty())
         img.save(QDir(dir).filePath("datagrid.png"));
 }

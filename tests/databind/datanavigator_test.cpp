@@ -130,7 +130,7 @@ TEST_F(Navigator, AMoveThatCannotWriteTheRowSaysSoAndStays)
     QTest::mouseClick(nav->nextButton(), Qt::LeftButton);
     EXPECT_EQ(reported.size(), 1);
     EXPECT_EQ(data->absolutePosition(), 0);
-    const QString dir = qEnvironmentVariable("TAV_SHOTS");
+    const QString dir = qEnvironmentVariable("TAV_SCREENSHOTS");
     if (!dir.isEmpty())
         window.grab().save(QDir(dir).filePath("datanavigator.png"));
 }

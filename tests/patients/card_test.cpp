@@ -781,7 +781,7 @@ TEST_F(Card, RendersAsACard)
                 colours.insert(img.pixel(x, y));
         EXPECT_GT(colours.size(), 1) << numbers << " draws no tooth numbers";
     }
-    const QString dir = qEnvironmentVariable("TAV_SHOTS");
+    const QString dir = qEnvironmentVariable("TAV_SCREENSHOTS");
     if (!dir.isEmpty())
         img.save(QDir(dir).filePath("kartonadd.png"));
     delete card;

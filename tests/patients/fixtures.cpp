@@ -2,15 +2,6 @@
 
 namespace patients_test {
 
-QString egnOf(const QString& nine)
-{
-    static const int w[9] = {2, 4, 8, 5, 10, 9, 7, 3, 6};
-    int sum = 0;
-    for (int i = 0; i < 9; ++i)
-        sum += (nine[i].unicode() - '0') * w[i];
-    return nine + QString::number(sum % 11 == 10 ? 0 : sum % 11);
-}
-
 void addPatient(const QString& egn, const QVariant& names, const QString& lkod,
                 const QList<std::pair<QString, QString>>& chart, bool withDental)
 {

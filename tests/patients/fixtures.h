@@ -2,14 +2,14 @@
 // Patients put straight into the test folder's main database.
 
 #include "db/database.h"
+#include "support/egn_digits.h"
 
 #include <QString>
 #include <QVariant>
 
 namespace patients_test {
 
-// Nine digits and their check digit.
-QString egnOf(const QString& nine);
+using testing_support::egnOf;
 
 // A Pacients row (Names may be a Null QVariant) and, when chart is not
 // empty, a Dental row with those columns ("Z1" -> "*").

@@ -97,7 +97,7 @@ TEST_F(Seek, ListsTheDoctorsPatientsByFirstName)
     EXPECT_EQ(bar()->minimum(), 1);
     EXPECT_EQ(bar()->maximum(), 4);
     EXPECT_EQ(bar()->value(), 4);
-    const QString dir = qEnvironmentVariable("TAV_SHOTS");
+    const QString dir = qEnvironmentVariable("TAV_SCREENSHOTS");
     if (!dir.isEmpty())
         SeekName::instance()->grab().save(QDir(dir).filePath("seekname.png"));
     // each search replaces the list

@@ -31,12 +31,7 @@ Layout cardLayout()
 Rendered renderCard(const Fields& patient, const Fields& chart, const db::Rows& rows = {})
 {
     Layout l = cardLayout();
-    CardInput in;
-    if (!patient.isEmpty())
-        in.patient = rowOf(patient);
-    if (!chart.isEmpty())
-        in.dental = rowOf(chart);
-    fillDentalCard(l, in);
+    fillDentalCard(l, cardInputOf(patient, chart));
     return render(l, rows);
 }
 
@@ -283,33 +278,7 @@ TEST(DentalCard, GridShowsTheMilkNumberInABoxAndThePermanentStatusFirst)
 
 // ---------------------------------------------------------------- read from the database
 
-namespace {
-
-class DentalCardPrint : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { folder_ = new testing_support::TestFolder; }
-    static void TearDownTestSuite()
-    {
-        delete folder_;
-        folder_ = nullptr;
-        DataEnvironment1::instance().restoreDesignTexts();
-    }
-
-    static Rendered print(const QString& egn)
-    {
-        rprHelpData card(egn);
-        card.start();
-        Rendered r = card.rendered();
-        card.end();
-        return r;
-    }
-
-    static testing_support::TestFolder* folder_;
-};
-
-testing_support::TestFolder* DentalCardPrint::folder_ = nullptr;
-
-} // namespace
+using DentalCardPrint = CardPrint<rprHelpData>;
 
 TEST_F(DentalCardPrint, TreatmentsByDateThenCodeThroughComPacBoundToTheUntrimmedEgn)
 {

@@ -5,15 +5,6 @@
 
 namespace printing_test {
 
-QString egnOf(const QString& nine)
-{
-    static const int w[9] = {2, 4, 8, 5, 10, 9, 7, 3, 6};
-    int sum = 0;
-    for (int i = 0; i < 9; ++i)
-        sum += (nine[i].unicode() - '0') * w[i];
-    return nine + QString::number(sum % 11 == 10 ? 0 : sum % 11);
-}
-
 tav::db::Row rowOf(const Fields& fields)
 {
     QStringList names;
@@ -23,6 +14,16 @@ tav::db::Row rowOf(const Fields& fields)
         values << value;
     }
     return tav::db::Row(QSharedPointer<const QStringList>::create(names), values);
+}
+
+tav::printing::CardInput cardInputOf(const Fields& patient, const Fields& chart)
+{
+    tav::printing::CardInput in;
+    if (!patient.isEmpty())
+        in.patient = rowOf(patient);
+    if (!chart.isEmpty())
+        in.dental = rowOf(chart);
+    return in;
 }
 
 namespace {

@@ -30,12 +30,7 @@ Layout cardLayout()
 Rendered renderCard(const Fields& patient, const Fields& chart, const db::Rows& rows = {})
 {
     Layout l = cardLayout();
-    CardInput in;
-    if (!patient.isEmpty())
-        in.patient = rowOf(patient);
-    if (!chart.isEmpty())
-        in.dental = rowOf(chart);
-    fillPatientCard(l, in);
+    fillPatientCard(l, cardInputOf(patient, chart));
     return render(l, rows);
 }
 
@@ -266,33 +261,7 @@ TEST(PatientCard, ParticularsByPositionAndEveryToothInItsOwnCell)
 
 // ---------------------------------------------------------------- read from the database
 
-namespace {
-
-class PatientCardPrint : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { folder_ = new testing_support::TestFolder; }
-    static void TearDownTestSuite()
-    {
-        delete folder_;
-        folder_ = nullptr;
-        DataEnvironment1::instance().restoreDesignTexts();
-    }
-
-    static Rendered print(const QString& egn)
-    {
-        rprPacient card(egn);
-        card.start();
-        Rendered r = card.rendered();
-        card.end();
-        return r;
-    }
-
-    static testing_support::TestFolder* folder_;
-};
-
-testing_support::TestFolder* PatientCardPrint::folder_ = nullptr;
-
-} // namespace
+using PatientCardPrint = CardPrint<rprPacient>;
 
 TEST_F(PatientCardPrint, SameDateRowsByCodeAndEveryPageWithTheWholeCard)
 {

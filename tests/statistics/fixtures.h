@@ -4,6 +4,7 @@
 
 #include "db/database.h"
 #include "db/paths.h"
+#include "support/egn_digits.h"
 
 #include <QDate>
 #include <QString>
@@ -17,20 +18,10 @@ inline void PrintTo(const QString& s, std::ostream* os)
 
 namespace statistics_test {
 
-// A valid EGN for a birth date (months + 40 from 2000 on).
+// A valid EGN for a birth date.
 inline QString egnFor(const QDate& birth, int serial = 123)
 {
-    int mm = birth.month() + (birth.year() >= 2000 ? 40 : 0);
-    const QString nine = QStringLiteral("%1%2%3%4")
-                             .arg(birth.year() % 100, 2, 10, QLatin1Char('0'))
-                             .arg(mm, 2, 10, QLatin1Char('0'))
-                             .arg(birth.day(), 2, 10, QLatin1Char('0'))
-                             .arg(serial % 1000, 3, 10, QLatin1Char('0'));
-    static const int w[9] = {2, 4, 8, 5, 10, 9, 7, 3, 6};
-    int sum = 0;
-    for (int i = 0; i < 9; ++i)
-        sum += (nine[i].unicode() - '0') * w[i];
-    return nine + QString::number(sum % 11 == 10 ? 0 : sum % 11);
+    return testing_support::egnBornOn(birth, serial);
 }
 
 inline void addPatient(const QString& egn, const QVariant& names)

@@ -686,7 +686,7 @@ TEST_F(Form, RendersAsTheTreatmentForm)
     for (int c = 0; c < grid()->columnCount(); ++c)
         width += grid()->columnWidth(c);
     EXPECT_LE(width, grid()->viewport()->width() + grid()->verticalHeader()->width());
-    const QString dir = qEnvironmentVariable("TAV_SHOTS");
+    const QString dir = qEnvironmentVariable("TAV_SCREENSHOTS");
     if (!dir.isEmpty())
         img.save(QDir(dir).filePath("denhelp.png"));
 }

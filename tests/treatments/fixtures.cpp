@@ -2,25 +2,6 @@
 
 namespace treatments_test {
 
-QString egnOf(const QString& nine)
-{
-    static const int w[9] = {2, 4, 8, 5, 10, 9, 7, 3, 6};
-    int sum = 0;
-    for (int i = 0; i < 9; ++i)
-        sum += (nine[i].unicode() - '0') * w[i];
-    return nine + QString::number(sum % 11 == 10 ? 0 : sum % 11);
-}
-
-QString egnBornOn(const QDate& birth, int serial)
-{
-    const int month = birth.year() >= 2000 ? birth.month() + 40 : birth.month();
-    return egnOf(QStringLiteral("%1%2%3%4")
-                     .arg(birth.year() % 100, 2, 10, QLatin1Char('0'))
-                     .arg(month, 2, 10, QLatin1Char('0'))
-                     .arg(birth.day(), 2, 10, QLatin1Char('0'))
-                     .arg(serial, 3, 10, QLatin1Char('0')));
-}
-
 namespace {
 QVariant orNull(const QString& s)
 {

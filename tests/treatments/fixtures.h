@@ -2,6 +2,7 @@
 // Rows put straight into the test folder's main database.
 
 #include "db/database.h"
+#include "support/egn_digits.h"
 
 #include <QDate>
 #include <QString>
@@ -9,10 +10,8 @@
 
 namespace treatments_test {
 
-// Nine digits and their check digit.
-QString egnOf(const QString& nine);
-// A valid EGN of someone born on that day.
-QString egnBornOn(const QDate& birth, int serial = 123);
+using testing_support::egnBornOn;
+using testing_support::egnOf;
 
 struct HelpRow {
     QString egn{};

@@ -74,7 +74,7 @@ void typeInto(QWidget* w, const QString& text)
 
 void shot(QWidget* w, const QString& name)
 {
-    const QString dir = qEnvironmentVariable("TAV_SHOTS");
+    const QString dir = qEnvironmentVariable("TAV_SCREENSHOTS");
     if (!dir.isEmpty())
         w->grab().save(QDir(dir).filePath(name));
 }
@@ -279,7 +279,7 @@ TEST(TreatmentRoad, RegisterTreatPrintAndCorrect)
         p.drawImage(card->geometry().topLeft() - both.topLeft(), card->grab().toImage());
         p.drawImage(list->geometry().topLeft() - both.topLeft(), list->grab().toImage());
         p.end();
-        const QString dir = qEnvironmentVariable("TAV_SHOTS");
+        const QString dir = qEnvironmentVariable("TAV_SCREENSHOTS");
         if (!dir.isEmpty())
             screen.save(QDir(dir).filePath("road_card_and_list.png"));
     }

@@ -23,7 +23,7 @@ TEST(TimeWindow, ShowsTheMinutesLeftInLargeType)
     EXPECT_EQ(w->label()->text(), QString("-45"));
     // The number fits the window.
     EXPECT_LE(w->label()->fontMetrics().horizontalAdvance("-145"), w->width());
-    const QString dir = qEnvironmentVariable("TAV_SHOTS");
+    const QString dir = qEnvironmentVariable("TAV_SCREENSHOTS");
     if (!dir.isEmpty())
         w->grab().save(QDir(dir).filePath("timeday.png"));
     // Hidden, it stays; closed, it goes and says so.

@@ -161,7 +161,7 @@ TEST_F(List, RendersBesideTheCard)
     for (int c = 0; c < list->grid()->columnCount(); ++c)
         width += list->grid()->columnWidth(c);
     EXPECT_LE(width, list->grid()->width());   // every column in view
-    const QString dir = qEnvironmentVariable("TAV_SHOTS");
+    const QString dir = qEnvironmentVariable("TAV_SCREENSHOTS");
     if (!dir.isEmpty()) {
         img.save(QDir(dir).filePath("viewhelp.png"));
         // The two windows as they stand on the screen.
