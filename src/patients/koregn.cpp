@@ -55,7 +55,9 @@ EgnMove moveEgn(const QString& oldText, const QString& newText)
     const QStringList referralTables{QStringLiteral("Path"), QStringLiteral("Invest"), QStringLiteral("Spec")};
     if (oldEgn.isEmpty() || carrying(oldEgn, patientTables + referralTables) == 0) {
         m.outcome = EgnMove::Outcome::NoRows;
-        m.message = QStringLiteral("Няма записи със старото ЕГН %1.\rНищо не е променено.").arg(oldEgn);
+        m.message = (oldEgn.isEmpty() ? QStringLiteral("Не е въведено старото ЕГН.")
+                                      : QStringLiteral("Няма записи със старото ЕГН %1.").arg(oldEgn))
+            + QStringLiteral("\rНищо не е променено.");
         return m;
     }
     // Two patients are never merged into one.

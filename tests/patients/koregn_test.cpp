@@ -103,6 +103,10 @@ TEST_F(KorEgnTest, MovesPatientChartTreatmentsAndReferralsAndSaysSo)
     w->OKButton_Click();
     EXPECT_EQ(messages, QStringList{QStringLiteral("Няма записи със старото ЕГН %1.\rНищо не е променено.").arg(oldEgn)});
     EXPECT_EQ(snapshot(), before);
+
+    // An empty old EGN is named as such, not as an EGN of nothing.
+    EXPECT_EQ(moveEgn("  ", newEgn).message, QStringLiteral("Не е въведено старото ЕГН.\rНищо не е променено."));
+    EXPECT_EQ(snapshot(), before);
 }
 
 TEST_F(KorEgnTest, RefusalsChangeNothing)
