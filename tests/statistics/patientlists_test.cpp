@@ -40,7 +40,7 @@ TEST(DatePairs, CheckedAsTypedThenAsDaysOfTheCalendar)
         {"05.03.2021", "10.03.20211", DatePair::DateWrong, {}, {}},
         {"01.13.2021", "10.03.2021", DatePair::MonthWrong, {}, {}},
         {"05.03.2021", "01.99.2021", DatePair::MonthWrong, {}, {}},
-        // Passed both tests of the original and ended the program there.
+        // Passes the length and month tests, yet is no day: once it ended the program.
         {"01.00.2021", "10.03.2021", DatePair::DateWrong, {}, {}},
         {"31.02.2021", "10.03.2021", DatePair::DateWrong, {}, {}},
         {"          ", "          ", DatePair::DateWrong, {}, {}},
