@@ -11,8 +11,21 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace {
+// The offscreen platform says, for every window shown, what it cannot do;
+// that is noise among the figures.
+void quietPlatform(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (text.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    if (type != QtDebugMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+} // namespace
+
 int main(int argc, char** argv)
 {
+    qInstallMessageHandler(quietPlatform);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
