@@ -314,6 +314,12 @@ bool DenHelp::save()
             v.sListID = NextSheetNumber(CurrentDoctorCode, Clock::today().year());
         db::Connection c = db::Connection::main();
         db::Transaction t(c);
+        // An EGN correction, or a removal, made since the form opened would
+        // leave this row under an EGN no patient has.
+        if (!c.scalar(QStringLiteral("SELECT 1 FROM Pacients WHERE EGN = ?"), {v.sEGN}).isValid())
+            throw db::DbError(QStringLiteral("Пациент с ЕГН %1 вече няма в регистъра: ЕГН е коригирано или картонът е изтрит. "
+                                             "Затворете прозореца и отворете пациента отново.")
+                                  .arg(v.sEGN));
         db::Row row = before;
         result = ApplySave(row, isNew, {v.sEGN, v.sListID, CurrentDoctorCode, Clock::today()}, c);
         for (const QString& f : savedFields())

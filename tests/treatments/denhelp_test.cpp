@@ -7,6 +7,7 @@
 #include "databind/datagrid.h"
 #include "db/values.h"
 #include "patients/kartonadd.h"
+#include "patients/koregn.h"
 #include "patients/prompts.h"
 #include "patients/seekname.h"
 #include "services/globals.h"
@@ -483,6 +484,43 @@ TEST_F(Form, AFailedSaveIsShownAndChangesNothing)
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0].text("KodHelp"), QString("301"));
     EXPECT_EQ(rows[0].text("ListID"), QString("000001"));
+}
+
+// The patient's EGN corrected, or the card deleted, while the form was open:
+// a row saved now would belong to no patient.
+TEST_F(Form, ARowIsNotSavedUnderAnEgnThePatientNoLongerHas)
+{
+    const QString corrected = egnOf("750312124");
+    struct Case {
+        const char* what;
+        std::function<void()> meanwhile;
+    };
+    const Case cases[] = {
+        {"EGN corrected", [&] { patients::moveEgn(egn, corrected); }},
+        {"card deleted", [&] { db::Connection::main().exec("DELETE FROM Pacients WHERE EGN = ?", {egn}); }},
+    };
+    for (const Case& c : cases) {
+        messages.clear();
+        DenHelp* f = open();
+        c.meanwhile();
+        goToNewLine();
+        QLineEdit* e = type(KodHelp, "30");
+        ASSERT_NE(e, nullptr) << c.what;
+        QTest::keyClick(e, Qt::Key_Return);
+        ASSERT_EQ(messages.size(), 1) << c.what;
+        EXPECT_TRUE(messages[0].startsWith("Не можете да променяте записа!\r")) << c.what;
+        EXPECT_TRUE(messages[0].contains(QString("Пациент с ЕГН %1 вече няма в регистъра").arg(egn))) << c.what;
+        EXPECT_TRUE(stored(egn).isEmpty()) << c.what;
+        EXPECT_TRUE(stored(corrected).isEmpty()) << c.what;
+        EXPECT_EQ(grid()->cellText(KodHelp), QString("30")) << c.what;   // as typed
+        EXPECT_EQ(MinutesLeftToday, 360) << c.what;
+
+        delete f;
+        settle();
+        db::Connection::main().exec("DELETE FROM Pacients");
+        db::Connection::main().exec("DELETE FROM Dental");
+        db::Connection::main().insert("Pacients", {"EGN", "Names", "LKod"}, {egn, "Иван Петров Колев", "220001"});
+    }
 }
 
 TEST_F(Form, ANewRowLeftWithoutEnterIsSavedAsByEnter)
