@@ -322,3 +322,26 @@ TEST_F(Schedule, TheMainWindowsOpeningKeepsTheBookAndTheFormsBooks)
         EXPECT_EQ(Grafic::instance(), nullptr);
     }
 }
+
+TEST_F(Schedule, TheSlotsAreReadAndTypedDownEachColumn)
+{
+    const QString longName = "Петър Петров Георгиев-Костадинов";
+    addDay(kDoctor, QDate(2026, 3, 1), {{5, longName}});
+    open();
+    // a name wider than its box is shown from its first letter
+    EXPECT_EQ(w->Text1[5]->text(), longName);
+    EXPECT_EQ(w->Text1[5]->cursorPosition(), 0);
+
+    // Tab walks the day in time order: the date, 7.30 .. 13.30, 14.00 .. 20.00
+    w->txtData->setFocus();
+    QStringList order;
+    for (int i = 0; i < 1 + kGraficSlots; ++i) {
+        order << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QStringList expected{"txtData"};
+    for (int i = 0; i < kGraficSlots; ++i)
+        expected << QString("Text1_%1").arg(i);
+    EXPECT_EQ(order, expected);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), QString("cmdAdd"));
+}
