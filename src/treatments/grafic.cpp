@@ -87,6 +87,11 @@ Grafic::Grafic(QWidget* parent) : QDialog(parent), ui(new Ui::Grafic)
     });
     connect(Data1, &DataControl::reposition, this, [this] {
         wait_.reset();
+        // Off the rows there is no day to keep what is typed.
+        const bool day = Data1->hasCurrent();
+        txtData->setReadOnly(!day);
+        for (QLineEdit* box : std::as_const(Text1))
+            box->setReadOnly(!day);
         showWeekday();
     });
     connect(Data1, &DataControl::error, this, [this](const QString& text, int& response) {

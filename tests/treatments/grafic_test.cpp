@@ -345,3 +345,33 @@ TEST_F(Schedule, TheSlotsAreReadAndTypedDownEachColumn)
     EXPECT_EQ(order, expected);
     EXPECT_EQ(QApplication::focusWidget()->objectName(), QString("cmdAdd"));
 }
+
+TEST_F(Schedule, WithoutACurrentDayNothingCanBeTypedToBeLost)
+{
+    auto editable = [this] {
+        QList<bool> e{!w->txtData->isReadOnly()};
+        for (QLineEdit* box : w->Text1)
+            e << !box->isReadOnly();
+        return e;
+    };
+    const QList<bool> all(1 + kGraficSlots, true), none(1 + kGraficSlots, false);
+    addDay(kDoctor, QDate(2026, 3, 1));
+    open();
+    EXPECT_EQ(editable(), all);
+    // past the end after a delete
+    button("cmdDelete")->click();
+    ASSERT_FALSE(w->Data1->hasCurrent());
+    EXPECT_EQ(editable(), none);
+    // an added day is typed into at once
+    button("cmdAdd")->click();
+    EXPECT_EQ(editable(), all);
+    w->Text1[2]->setText("Елена");
+    button("cmdUpdate")->click();
+    EXPECT_EQ(stored()[0].text("Ch2"), QString("Елена"));
+    w->reject();
+    w.reset();
+    // an empty book
+    db::Connection::main().exec("DELETE FROM Grafic");
+    open();
+    EXPECT_EQ(editable(), none);
+}
