@@ -67,6 +67,9 @@ Cenoraz::Cenoraz(QWidget* parent) : QDialog(parent), ui(new Ui::Cenoraz)
             save = false;
     });
     connect(Data1, &DataControl::reposition, this, [this] {
+        // Off the rows there is no row to keep what is typed.
+        Text2->setReadOnly(!Data1->hasCurrent());
+        txtPrice->setReadOnly(!Data1->hasCurrent());
         Data1->setCaption(QStringLiteral("Запис: ") + QString::number(Data1->absolutePosition() + 1));
     });
     connect(Data1, &DataControl::error, this, [this](const QString& text, int& response) {

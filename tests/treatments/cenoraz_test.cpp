@@ -205,3 +205,24 @@ TEST_F(PriceList, DeletingTheLastRowLeavesNoCurrentRowAndNothingMoreToDelete)
     ASSERT_EQ(stored().size(), 1);
     EXPECT_EQ(stored()[0].text("KodHelp"), QString("10"));
 }
+
+TEST_F(PriceList, WithoutACurrentRowNothingCanBeTypedToBeLost)
+{
+    auto editable = [this] { return QList<bool>{!w->Text2->isReadOnly(), !w->txtPrice->isReadOnly()}; };
+    const QList<bool> both{true, true}, none{false, false};
+    // an empty price list
+    open();
+    EXPECT_EQ(editable(), none);
+    // an added row is typed into at once
+    button("cmdAdd")->click();
+    EXPECT_EQ(editable(), both);
+    w->Text2->setText("Преглед");
+    w->txtPrice->setText("20");
+    button("cmdUpdate")->click();
+    ASSERT_EQ(stored().size(), 1);
+    EXPECT_EQ(stored()[0].text("TextHelp"), QString("Преглед"));
+    // past the end after a delete
+    button("cmdDelete")->click();
+    ASSERT_FALSE(w->Data1->hasCurrent());
+    EXPECT_EQ(editable(), none);
+}
