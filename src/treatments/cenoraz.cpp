@@ -65,6 +65,9 @@ Cenoraz::Cenoraz(QWidget* parent) : QDialog(parent), ui(new Ui::Cenoraz)
     connect(Data1, &DataControl::validate, this, [this](int&, bool& save) {
         if (Data1->isNewRow() && !Data1->isDirty())
             save = false;
+        // The arrows leave the focus in the name box: the name is cut here too.
+        if (save)
+            Text2_LostFocus();
     });
     connect(Data1, &DataControl::reposition, this, [this] {
         // Off the rows there is no row to keep what is typed.

@@ -117,6 +117,16 @@ TEST_F(PriceList, TheShortNameIsCutWhenTheFocusLeavesItAndSavedCut)
     w->Text2->setText("Обтурация химиополимер");
     w->cmdUpdate_Click();
     EXPECT_EQ(stored()[0].text("TextHelp"), QString("Обтурация химио"));
+    // and so does moving on with the arrows, which leave the focus in the box
+    addService("20", "Пломба", 45.0);
+    w->reject();
+    w.reset();
+    open();
+    w->Text2->setFocus();
+    w->Text2->setText("Обтурация фотополимер");
+    QTest::mouseClick(w->findChild<DataNavigator*>()->nextButton(), Qt::LeftButton);
+    EXPECT_EQ(w->Data1->absolutePosition(), 1);
+    EXPECT_EQ(stored()[0].text("TextHelp"), QString("Обтурация фотоп"));
 }
 
 TEST_F(PriceList, PricesAreReadAsMoneyAndOtherTextIsRefused)
