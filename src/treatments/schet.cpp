@@ -137,6 +137,7 @@ void Schet::load()
         wait_.reset();
         InfoMessage(kNoFeesMessage, this);
         cmdUpdate->setEnabled(false);
+        chkFields->setEnabled(false);
         v.nExit = 1;
         return;
     }

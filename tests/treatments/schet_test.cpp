@@ -197,6 +197,7 @@ TEST_F(FeeBooking, AnEmptyPeriodIsSaidAndNothingCanBeSaved)
         open();
         EXPECT_EQ(seen, QString("Няма данни за осчетоводяване!"));
         EXPECT_FALSE(w->cmdUpdate->isEnabled());
+        EXPECT_FALSE(w->chkFields->isEnabled());   // no row to tick
         EXPECT_EQ(Schet::vars().nExit, 1);
         EXPECT_EQ(sums(), (QStringList{"", "", ""}));
         w->reject();
