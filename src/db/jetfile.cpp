@@ -165,6 +165,14 @@ JetTable JetFile::read(const QString& table, const QStringList& fields) const
         }
         out.rows.push_back(std::move(row));
     }
+    // libmdb passes over pages it cannot read: a file cut short would give
+    // fewer rows than the table says it holds, without a word.
+    if (qsizetype(t.def->num_rows) > out.rows.size())
+        throw DbError(QStringLiteral("Таблицата %1 е непълна: прочетени са %2 от %3 реда. Файлът е повреден или непълен")
+                          .arg(out.name)
+                          .arg(out.rows.size())
+                          .arg(t.def->num_rows),
+                      shown(d->path));
     return out;
 }
 

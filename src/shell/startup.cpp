@@ -8,6 +8,7 @@
 #include "services/dialogs.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
+#include "services/enterkey.h"
 #include "services/language.h"
 #include "services/program.h"
 #include "shell/frmmain.h"
@@ -132,6 +133,7 @@ int runProgram(int argc, char** argv)
     // Without the translation Qt's own texts stay English; the program runs all the same.
     if (!installBulgarian())
         qWarning("Qt's Bulgarian translation is missing: %s", qPrintable(qtTranslationFile()));
+    installEnterOnFocusedButton();
     QApplication::setWindowIcon(QIcon(programPicture(64)));
     // The register and the login close before the main window is shown.
     QApplication::setQuitOnLastWindowClosed(false);

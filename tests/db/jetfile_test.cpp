@@ -96,6 +96,40 @@ TEST(JetFile, MissingTablesFieldsAndForeignFilesAreNamed)
     EXPECT_THROW(JetFile{dir.filePath("none.mdb")}, DbError);
 }
 
+// A file cut short, as by an interrupted copy or a full disk, loses whole
+// pages: a table whose rows are not all there is refused, not read in part.
+TEST(JetFile, ATableCutShortIsRefused)
+{
+    QFile f(testDataFile("fund_export.mdb"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray whole = f.readAll();
+    QTemporaryDir dir;
+    const struct {
+        int cut;            // bytes missing at the end
+        bool stCodeWhole;   // the last table's rows all readable
+    } cases[] = {{0, true}, {2048, false}, {4096, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cut);
+        const QString path = dir.filePath(QStringLiteral("cut%1.mdb").arg(c.cut));
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(whole.left(whole.size() - c.cut));
+        out.close();
+        JetFile jet(path);
+        EXPECT_EQ(jet.read("patients", {"IDNUMBER"}).rows.size(), 11);
+        if (c.stCodeWhole) {
+            EXPECT_EQ(jet.read("st_code", {"TYPE"}).rows.size(), 4);
+            continue;
+        }
+        try {
+            const JetTable t = jet.read("st_code", {"TYPE"});
+            FAIL() << "read " << t.rows.size() << " rows of a table cut short";
+        } catch (const DbError& e) {
+            EXPECT_TRUE(e.message().contains("st_code")) << e.message().toStdString();
+        }
+    }
+}
+
 // The committed Jet fixture is what the writer makes of the committed script:
 // an edit of one without the other shows here.
 TEST(JetFile, TheFixtureIsTheWritersOutputOfItsScript)

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace tav;
@@ -203,6 +204,39 @@ TEST_F(KorEgnTest, WindowBoxesAndTheirLengthMessages)
     w->findChild<QPushButton*>("CancelButton")->click();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(KorEGN::instance(), nullptr);
+}
+
+// Enter presses the button that has the focus; from a box it presses the
+// default "Отказ".
+TEST_F(KorEgnTest, EnterPressesTheFocusedButtonElseCancel)
+{
+    const struct {
+        const char* focus;
+        bool moved;
+        bool staysOpen;
+    } cases[] = {
+        {"Text2", false, false},
+        {"CancelButton", false, false},
+        {"OKButton", true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.focus);
+        messages.clear();
+        KorEGN* w = window();
+        w->activateWindow();
+        box("Text1")->setText(oldEgn);
+        box("Text2")->setText(newEgn);
+        QWidget* target = w->findChild<QWidget*>(c.focus);
+        target->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        ASSERT_EQ(QApplication::focusWidget(), target);
+        QTest::keyClick(target, Qt::Key_Return);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(count("Pacients", newEgn), c.moved ? 1 : 0);
+        EXPECT_EQ(messages.size(), c.moved ? 1 : 0);
+        EXPECT_EQ(KorEGN::instance() != nullptr, c.staysOpen);
+        delete KorEGN::instance();
+    }
 }
 
 } // namespace

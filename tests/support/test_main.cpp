@@ -4,6 +4,7 @@
 #include "db/upgrade.h"
 #include "db/values.h"
 #include "patients/prompts.h"
+#include "services/enterkey.h"
 #include "services/globals.h"
 #include "shell/backup.h"
 #include "shell/helpwindow.h"
@@ -107,6 +108,7 @@ int main(int argc, char** argv)
     const int helper = testing_support::runHelperIfAsked(QApplication::arguments());
     if (helper >= 0)
         return helper;
+    tav::installEnterOnFocusedButton();
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new Isolation);
     return RUN_ALL_TESTS();
