@@ -223,8 +223,11 @@ void DataControl::showValue(const Binding& b, const QVariant& v)
     if (!w)
         return;
     const QString text = fieldText(v, b.format);
-    if (auto* e = qobject_cast<QLineEdit*>(w))
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
         e->setText(text);
+        // A value wider than its box is read from its first letter.
+        e->setCursorPosition(0);
+    }
     else if (auto* p = qobject_cast<QPlainTextEdit*>(w))
         p->setPlainText(text);
     else if (auto* t = qobject_cast<QTextEdit*>(w))

@@ -65,8 +65,14 @@ Cenoraz::Cenoraz(QWidget* parent) : QDialog(parent), ui(new Ui::Cenoraz)
     connect(Data1, &DataControl::validate, this, [this](int&, bool& save) {
         if (Data1->isNewRow() && !Data1->isDirty())
             save = false;
+        // The arrows leave the focus in the name box: the name is cut here too.
+        if (save)
+            Text2_LostFocus();
     });
     connect(Data1, &DataControl::reposition, this, [this] {
+        // Off the rows there is no row to keep what is typed.
+        Text2->setReadOnly(!Data1->hasCurrent());
+        txtPrice->setReadOnly(!Data1->hasCurrent());
         Data1->setCaption(QStringLiteral("Запис: ") + QString::number(Data1->absolutePosition() + 1));
     });
     connect(Data1, &DataControl::error, this, [this](const QString& text, int& response) {

@@ -73,6 +73,13 @@ Grafic::Grafic(QWidget* parent) : QDialog(parent), ui(new Ui::Grafic)
         box->installEventFilter(this);
     }
     ui->Data1Navigator->setDataControl(Data1);
+    // Tab walks the day in time order, down the morning column, then the
+    // afternoon one.
+    QWidget* previous = txtData;
+    for (QLineEdit* box : std::as_const(Text1)) {
+        setTabOrder(previous, box);
+        previous = box;
+    }
 
     connect(Data1, &DataControl::validate, this, [this](int&, bool&) {
         if (!wait_)
@@ -80,6 +87,11 @@ Grafic::Grafic(QWidget* parent) : QDialog(parent), ui(new Ui::Grafic)
     });
     connect(Data1, &DataControl::reposition, this, [this] {
         wait_.reset();
+        // Off the rows there is no day to keep what is typed.
+        const bool day = Data1->hasCurrent();
+        txtData->setReadOnly(!day);
+        for (QLineEdit* box : std::as_const(Text1))
+            box->setReadOnly(!day);
         showWeekday();
     });
     connect(Data1, &DataControl::error, this, [this](const QString& text, int& response) {

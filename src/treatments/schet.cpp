@@ -4,6 +4,7 @@
 
 #include "databind/datacontrol.h"
 #include "databind/datagrid.h"
+#include "databind/datanavigator.h"
 #include "services/dialogs.h"
 #include "services/sharedwindow.h"
 #include "statistics/period.h"
@@ -98,6 +99,7 @@ Schet::Schet(QWidget* parent) : QDialog(parent), ui(new Ui::Schet)
     DBGrid1->addColumn(QStringLiteral("ЕГН"), QStringLiteral("EGN"), Format::Text, 1500);
     DBGrid1->setAllowAddNew(false);
     DBGrid1->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    ui->Data1Navigator->setDataControl(Data1);
 
     connect(Data1, &DataControl::validate, this, [this](int&, bool&) {
         if (!wait_)
@@ -135,6 +137,7 @@ void Schet::load()
         wait_.reset();
         InfoMessage(kNoFeesMessage, this);
         cmdUpdate->setEnabled(false);
+        chkFields->setEnabled(false);
         v.nExit = 1;
         return;
     }

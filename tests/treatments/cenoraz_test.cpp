@@ -117,6 +117,16 @@ TEST_F(PriceList, TheShortNameIsCutWhenTheFocusLeavesItAndSavedCut)
     w->Text2->setText("Обтурация химиополимер");
     w->cmdUpdate_Click();
     EXPECT_EQ(stored()[0].text("TextHelp"), QString("Обтурация химио"));
+    // and so does moving on with the arrows, which leave the focus in the box
+    addService("20", "Пломба", 45.0);
+    w->reject();
+    w.reset();
+    open();
+    w->Text2->setFocus();
+    w->Text2->setText("Обтурация фотополимер");
+    QTest::mouseClick(w->findChild<DataNavigator*>()->nextButton(), Qt::LeftButton);
+    EXPECT_EQ(w->Data1->absolutePosition(), 1);
+    EXPECT_EQ(stored()[0].text("TextHelp"), QString("Обтурация фотоп"));
 }
 
 TEST_F(PriceList, PricesAreReadAsMoneyAndOtherTextIsRefused)
@@ -204,4 +214,25 @@ TEST_F(PriceList, DeletingTheLastRowLeavesNoCurrentRowAndNothingMoreToDelete)
     EXPECT_EQ(seen, kCenorazNoRow);
     ASSERT_EQ(stored().size(), 1);
     EXPECT_EQ(stored()[0].text("KodHelp"), QString("10"));
+}
+
+TEST_F(PriceList, WithoutACurrentRowNothingCanBeTypedToBeLost)
+{
+    auto editable = [this] { return QList<bool>{!w->Text2->isReadOnly(), !w->txtPrice->isReadOnly()}; };
+    const QList<bool> both{true, true}, none{false, false};
+    // an empty price list
+    open();
+    EXPECT_EQ(editable(), none);
+    // an added row is typed into at once
+    button("cmdAdd")->click();
+    EXPECT_EQ(editable(), both);
+    w->Text2->setText("Преглед");
+    w->txtPrice->setText("20");
+    button("cmdUpdate")->click();
+    ASSERT_EQ(stored().size(), 1);
+    EXPECT_EQ(stored()[0].text("TextHelp"), QString("Преглед"));
+    // past the end after a delete
+    button("cmdDelete")->click();
+    ASSERT_FALSE(w->Data1->hasCurrent());
+    EXPECT_EQ(editable(), none);
 }

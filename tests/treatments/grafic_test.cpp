@@ -322,3 +322,56 @@ TEST_F(Schedule, TheMainWindowsOpeningKeepsTheBookAndTheFormsBooks)
         EXPECT_EQ(Grafic::instance(), nullptr);
     }
 }
+
+TEST_F(Schedule, TheSlotsAreReadAndTypedDownEachColumn)
+{
+    const QString longName = "Петър Петров Георгиев-Костадинов";
+    addDay(kDoctor, QDate(2026, 3, 1), {{5, longName}});
+    open();
+    // a name wider than its box is shown from its first letter
+    EXPECT_EQ(w->Text1[5]->text(), longName);
+    EXPECT_EQ(w->Text1[5]->cursorPosition(), 0);
+
+    // Tab walks the day in time order: the date, 7.30 .. 13.30, 14.00 .. 20.00
+    w->txtData->setFocus();
+    QStringList order;
+    for (int i = 0; i < 1 + kGraficSlots; ++i) {
+        order << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QStringList expected{"txtData"};
+    for (int i = 0; i < kGraficSlots; ++i)
+        expected << QString("Text1_%1").arg(i);
+    EXPECT_EQ(order, expected);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), QString("cmdAdd"));
+}
+
+TEST_F(Schedule, WithoutACurrentDayNothingCanBeTypedToBeLost)
+{
+    auto editable = [this] {
+        QList<bool> e{!w->txtData->isReadOnly()};
+        for (QLineEdit* box : w->Text1)
+            e << !box->isReadOnly();
+        return e;
+    };
+    const QList<bool> all(1 + kGraficSlots, true), none(1 + kGraficSlots, false);
+    addDay(kDoctor, QDate(2026, 3, 1));
+    open();
+    EXPECT_EQ(editable(), all);
+    // past the end after a delete
+    button("cmdDelete")->click();
+    ASSERT_FALSE(w->Data1->hasCurrent());
+    EXPECT_EQ(editable(), none);
+    // an added day is typed into at once
+    button("cmdAdd")->click();
+    EXPECT_EQ(editable(), all);
+    w->Text1[2]->setText("Елена");
+    button("cmdUpdate")->click();
+    EXPECT_EQ(stored()[0].text("Ch2"), QString("Елена"));
+    w->reject();
+    w.reset();
+    // an empty book
+    db::Connection::main().exec("DELETE FROM Grafic");
+    open();
+    EXPECT_EQ(editable(), none);
+}

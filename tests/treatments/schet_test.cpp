@@ -3,6 +3,7 @@
 
 #include "databind/datacontrol.h"
 #include "databind/datagrid.h"
+#include "databind/datanavigator.h"
 #include "db/database.h"
 #include "db/values.h"
 #include "printing.h"
@@ -15,6 +16,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLocale>
+#include <QToolButton>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -111,6 +113,15 @@ TEST_F(FeeBooking, ListsThePeriodsRowsOfAllDoctorsWithTheirSums)
     EXPECT_EQ(w->Label1[1]->text(), QString("101 Лечение 101"));
     EXPECT_EQ(w->Label1[0]->text(), QString("01.03.2026"));
     EXPECT_EQ(w->Data1->caption(), QString("Record: 1"));
+    // the row number is on screen, under the list
+    auto* nav = w->findChild<DataNavigator*>();
+    ASSERT_TRUE(nav);
+    EXPECT_TRUE(nav->isVisible());
+    EXPECT_EQ(nav->caption(), QString("Record: 1"));
+    nav->nextButton()->click();
+    EXPECT_EQ(nav->caption(), QString("Record: 2"));
+    EXPECT_EQ(w->Label1[1]->text(), QString("101 Лечение 101"));
+    nav->firstButton()->click();
     QStringList captions;
     for (int c = 0; c < w->DBGrid1->columnCount(); ++c)
         captions << w->DBGrid1->columnCaption(c);
@@ -186,6 +197,7 @@ TEST_F(FeeBooking, AnEmptyPeriodIsSaidAndNothingCanBeSaved)
         open();
         EXPECT_EQ(seen, QString("Няма данни за осчетоводяване!"));
         EXPECT_FALSE(w->cmdUpdate->isEnabled());
+        EXPECT_FALSE(w->chkFields->isEnabled());   // no row to tick
         EXPECT_EQ(Schet::vars().nExit, 1);
         EXPECT_EQ(sums(), (QStringList{"", "", ""}));
         w->reject();
