@@ -81,6 +81,28 @@ KartonAdd* KartonAdd::instance()
 
 KartonAdd* KartonAdd::showShared()
 {
+    if (KartonAdd* open = g_card) {
+        // Asked for again (another patient from the search, a new card from
+        // the menu): the card moves on once what is on it is written, or
+        // given up by the doctor; else it stays as it is, in its own mode.
+        const QString asked = CardMode;
+        CardMode = open->mode_;
+        if (!open->writePendingEdits() && !ask(kGiveUpForEntryQuestion, open, QString())) {
+            g_card.show();
+            return open;
+        }
+        CardMode = asked;
+        open->Form_Load();
+        g_card.show();
+        if (CardMode != QLatin1String("New")) {
+            ViewHelp::showShared(open);
+            open->activateWindow();
+        } else {
+            ViewHelp::unloadShared();
+            open->ui->Text3->setFocus(Qt::OtherFocusReason);
+        }
+        return open;
+    }
     const bool created = !g_card;
     g_card.show();
     // A card opened for correction has the patient's treatments beside it.
@@ -151,8 +173,18 @@ void KartonAdd::bindWidgets()
 
 void KartonAdd::Form_Load()
 {
+    mode_ = CardMode;
     vars().sFieldZK.clear();
     vars().sFieldZdRn.clear();
+    handOverEgn_.clear();
+    // The entry closed, as on a card just opened.
+    ui->Text11->setVisible(false);
+    ui->Text11->setEnabled(false);
+    {
+        const QSignalBlocker block(ui->Text11);
+        ui->Text11->clear();
+    }
+    ui->Text3->setVisible(true);
     if (CardMode != QLatin1String("New")) {
         vars().sKorName = SeekName::vars().sFindName;
         vars().sKorEGN = SeekName::vars().sFindEGN;
@@ -165,8 +197,11 @@ void KartonAdd::Form_Load()
         }
         setWindowTitle(kCaptionEdit);
         ui->cmdAdd->setEnabled(false);
+        ui->cmdDelete->setEnabled(true);
     } else {
+        record_.unbind();
         setWindowTitle(kCaptionNew);
+        ui->cmdAdd->setEnabled(true);
         ui->cmdDelete->setEnabled(false);
         // A new card begins with the EGN: what the doctor types goes there
         // (the focus is given when the card shows, after it is placed).
@@ -174,7 +209,12 @@ void KartonAdd::Form_Load()
     }
     pushToWidgets();
     setDataEnabled(record_.isBound());
-    setChartFromRow(false);
+    // The switches follow the row now on the card, not one shown before.
+    ChartState s = chartState();
+    ResetMilkTeeth(s);
+    if (record_.isBound())
+        SetUpFromData(s);
+    applyChart(s);
     // Nothing to save until a row is on the card.
     ui->cmdUpdate->setEnabled(record_.isBound());
     ui->cmdClose->setEnabled(false);
@@ -305,7 +345,7 @@ bool KartonAdd::saveNewPatient()
     DenHelp::vars().sAddEGN = ui->Text3->text();
     DenHelp::vars().sAddName = trimBlanks(ui->Text2->text());
     handOverEgn_ = record_.storedEgn();
-    CardMode = QStringLiteral("New");
+    setMode(QStringLiteral("New"));
     takeSnapshot();
     return true;
 }
@@ -316,6 +356,12 @@ void KartonAdd::setDataEnabled(bool on)
         if (!b.dental && b.widget != ui->Text3 && b.widget->parentWidget() == ui->Frame1)
             b.widget->setEnabled(on);
     ui->Frame2->setEnabled(on);
+}
+
+void KartonAdd::setMode(const QString& mode)
+{
+    CardMode = mode;
+    mode_ = mode;
 }
 
 void KartonAdd::setCaptionByMode()
@@ -346,7 +392,7 @@ void KartonAdd::Text11_LostFocus()
     const QString fault = EGNFaultMessage(egn);
     if (!fault.isEmpty()) {
         say(fault, this);
-        CardMode = QStringLiteral(" ");
+        setMode(QStringLiteral(" "));
         return;
     }
     // The edits of the patient on the card are written before another row is
@@ -372,7 +418,7 @@ void KartonAdd::Text11_LostFocus()
             say(e.userText(), this);
             return;
         }
-        CardMode = QStringLiteral("Edit");
+        setMode(QStringLiteral("Edit"));
         setWindowTitle(kCaptionEdit);
         handOverEgn_.clear();
         pushToWidgets();
@@ -381,7 +427,7 @@ void KartonAdd::Text11_LostFocus()
         // The switches follow the patient found, not the one shown before.
         setChartFromRow(true);
     } else {
-        CardMode = QStringLiteral("New");
+        setMode(QStringLiteral("New"));
         beginRow();
         ChartState s = chartState();
         ResetMilkTeeth(s);
@@ -479,7 +525,7 @@ void KartonAdd::cmdUpdate_Click()
     } else {
         if (!saveCorrection())
             return;
-        CardMode = QStringLiteral("Edit");
+        setMode(QStringLiteral("Edit"));
     }
     ui->cmdUpdate->setEnabled(false);
     if (CardMode == QLatin1String("Edit"))

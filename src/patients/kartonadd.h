@@ -95,6 +95,8 @@ private:
     void setChartFromRow(bool reset);
     void paintToothNumbers(QWidget* label, bool upper);
     void setCaptionByMode();
+    // CardMode, and the card's own copy of it.
+    void setMode(const QString& mode);
 
     std::unique_ptr<Ui::KartonAdd> ui;
     std::array<QLineEdit*, patients::kBoxCount> boxes_{};
@@ -102,6 +104,7 @@ private:
     QVector<Binding> bindings_;
     QStringList snapshot_;
     patients::PatientRecord record_;
+    QString mode_;          // the CardMode of this card, whatever a caller sets
     QString handOverEgn_;   // the new patient this card saved, while it is on the card
     int focusedSwitch_ = 0; // the switch that got the focus and has not been left
     int busy_ = 0;          // chart routines running: their own focus moves are not the user's

@@ -557,6 +557,77 @@ TEST_F(Card, CorrectionSavesClosesAndDeletes)
     EXPECT_EQ(count("Help", other), 1);
 }
 
+TEST_F(Card, AskedForAgainTheOpenCardTakesThePatientAskedFor)
+{
+    // The card is open on one patient when the search hands over another, or
+    // the menu asks for a new card: the card shows what was asked for, once
+    // what is on it is written.
+    const QString first = egnOf("750312654"), second = egnOf("150503123");
+    addPatient(first, "Иван Петров Колев", "220001", {{"Z1", "*"}, {"Z21", "C"}});
+    addPatient(second, "Мария Колева", "220001", {{"Z6", "K"}});
+    addTreatment(second);
+    KartonAdd* card = open("Edit", first);
+    box("txtFields_13")->setText("0888123456");   // not yet saved
+
+    // the search: another patient for correction
+    SeekName::vars().sFindEGN = second;
+    SeekName::vars().sFindName = "Мария Колева" + QString(10, ' ');
+    CardMode = "Edit";
+    ASSERT_EQ(KartonAdd::showShared(), card);
+    EXPECT_EQ(pacient(first, "MTel"), QString("0888123456"));
+    EXPECT_EQ(KartonAdd::vars().sKorEGN, second);
+    EXPECT_EQ(card->windowTitle(), QString("Картон - Корекция"));
+    EXPECT_EQ(box("Text3")->text(), second);
+    EXPECT_EQ(box("Text2")->text(), QString("Мария Колева"));
+    EXPECT_EQ(box("txtFields_13")->text(), QString());
+    EXPECT_FALSE(card->check(1)->isChecked());
+    EXPECT_TRUE(tooth(55)->isHidden());
+    EXPECT_EQ(tooth(18)->text(), QString());
+    EXPECT_TRUE(card->check(6)->isChecked());
+    EXPECT_EQ(tooth(61)->text(), QString("K"));
+    ASSERT_NE(ViewHelp::instance(), nullptr);
+    // what "Изтрий" removes is the patient shown
+    answer = true;
+    card->cmdDelete_Click();
+    settle();
+    EXPECT_EQ(count("Pacients", second), 0);
+    EXPECT_EQ(count("Help", second), 0);
+    EXPECT_EQ(count("Pacients", first), 1);
+
+    // the menu: a new card while a patient is on it
+    card = open("Edit", first);
+    box("txtFields_13")->setText("0888000000");
+    CardMode = "New";
+    ASSERT_EQ(KartonAdd::showShared(), card);
+    EXPECT_EQ(pacient(first, "MTel"), QString("0888000000"));
+    EXPECT_EQ(card->windowTitle(), QString("Картон - Нов"));
+    EXPECT_FALSE(card->record().isBound());
+    EXPECT_EQ(box("Text2")->text(), QString());
+    EXPECT_EQ(box("Text3")->text(), QString());
+    EXPECT_FALSE(card->check(1)->isChecked());
+    EXPECT_FALSE(tooth(15)->isHidden());
+    EXPECT_TRUE(box<QPushButton>("cmdAdd")->isEnabled());
+    EXPECT_FALSE(box<QPushButton>("cmdDelete")->isEnabled());
+    settle();
+    EXPECT_EQ(ViewHelp::instance(), nullptr);
+    typeEgn(egnOf("880229123"));
+    EXPECT_EQ(card->record().state(), PatientRecord::State::NewRow);
+
+    // what cannot be written and is not given up keeps the card as it was
+    messages.clear();
+    questions.clear();
+    answer = false;
+    SeekName::vars().sFindEGN = first;
+    CardMode = "Edit";
+    ASSERT_EQ(KartonAdd::showShared(), card);
+    EXPECT_EQ(messages, QStringList{kMsgThreeNames});
+    EXPECT_EQ(questions, QStringList{"|Данните не са записани.\rПродължавате ли без запис?"});
+    EXPECT_EQ(CardMode, QString("New"));
+    EXPECT_EQ(card->windowTitle(), QString("Картон - Нов"));
+    EXPECT_EQ(box("Text3")->text(), egnOf("880229123"));
+    EXPECT_EQ(card->record().state(), PatientRecord::State::NewRow);
+}
+
 TEST_F(Card, EditsAreWrittenWhenTheCardCloses)
 {
     const QString egn = egnOf("750312654");
@@ -796,4 +867,30 @@ TEST_F(Card, RendersAsACard)
     EXPECT_FALSE(fresh.shows("Мария Иванова Колева"));
     if (!dir.isEmpty())
         card->grab().save(QDir(dir).filePath("kartonadd_new.png"));
+}
+
+TEST_F(Card, ANewCardAskedForWhileAnEgnIsTypedStartsAgainAndStaysOpen)
+{
+    // The half-typed entry is closed without being taken as a wrong EGN,
+    // which would close the card.
+    QWidget main;
+    setMainWindow(&main);
+    main.show();
+    KartonAdd* card = open("New");
+    QApplication::setActiveWindow(card);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(card));
+    QTest::keyClicks(QApplication::focusWidget(), "12345");
+    ASSERT_EQ(QApplication::focusWidget(), box("Text11"));
+    CardMode = "New";
+    EXPECT_EQ(KartonAdd::showShared(), card);
+    settle();
+    EXPECT_EQ(KartonAdd::instance(), card);
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+    EXPECT_TRUE(box("Text11")->isHidden());
+    EXPECT_EQ(QApplication::focusWidget(), box("Text3"));
+    QTest::keyClicks(QApplication::focusWidget(), egnOf("750312654"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(card->record().isBound());
+    delete card;
+    setMainWindow(nullptr);
 }
