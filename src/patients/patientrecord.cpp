@@ -230,6 +230,10 @@ void PatientRecord::saveNew(const NewStamp& stamp)
     dental_.set("EGN", egn);
     db::Connection c = db::Connection::main();
     db::Transaction t(c);
+    // The import or another copy may have registered the EGN since the card
+    // looked for it.
+    if (!c.first(QStringLiteral("SELECT RecID FROM Pacients WHERE EGN = ?"), {egn}).names().isEmpty())
+        throw db::DbError(QStringLiteral("Вече има записан пациент с ЕГН %1!").arg(egn));
     const qint64 dentalId = c.insert(QStringLiteral("Dental"), dentalFields(), valuesOf(dental_, dentalFields()));
     const qint64 pacientsId = c.insert(QStringLiteral("Pacients"), fields, values);
     t.commit();

@@ -73,6 +73,29 @@ TEST(PatientStore, FailedSaveLeavesNoHalfPatient)
     EXPECT_THROW(none.saveCorrection(), db::DbError);
 }
 
+TEST(PatientStore, ANewPatientWhoseEgnWasRegisteredMeanwhileIsNamedAsSuch)
+{
+    // Registered by the import or another copy of the program after the
+    // card found no patient with the EGN.
+    TestFolder folder;
+    const QString egn = egnOf("750312654");
+    PatientRecord r;
+    r.beginNew();
+    r.pacients().set("EGN", egn);
+    r.pacients().set("Names", "Иван Петров Колев");
+    r.dental().set("Z21", "K");
+    addPatient(egn, "Иван Петров", "220001");
+    try {
+        r.saveNew({"220001", 1});
+        ADD_FAILURE() << "a second patient with the same EGN";
+    } catch (const db::DbError& e) {
+        EXPECT_EQ(e.userText(), "Вече има записан пациент с ЕГН " + egn + "!") << e.what();
+    }
+    EXPECT_EQ(r.state(), PatientRecord::State::NewRow);
+    EXPECT_EQ(r.dental().text("Z21"), QString("K"));
+    EXPECT_EQ(count("Pacients", egn), 1);
+}
+
 TEST(PatientStore, ANewPatientNeedsNames)
 {
     TestFolder folder;
