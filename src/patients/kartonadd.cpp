@@ -424,10 +424,14 @@ void KartonAdd::Text11_LostFocus()
         pushToWidgets();
         setDataEnabled(true);
         ui->cmdUpdate->setEnabled(true);
-        // The switches follow the patient found, not the one shown before.
+        // The switches follow the patient found, not the one shown before,
+        // and so does the treatment list beside the card.
         setChartFromRow(true);
+        if (ViewHelp* list = ViewHelp::instance())
+            list->Form_Load();
     } else {
         setMode(QStringLiteral("New"));
+        ViewHelp::unloadShared();
         beginRow();
         ChartState s = chartState();
         ResetMilkTeeth(s);

@@ -1,5 +1,6 @@
 #include "fixtures.h"
 
+#include "databind/datacontrol.h"
 #include "db/database.h"
 #include "patients/kartonadd.h"
 #include "patients/prompts.h"
@@ -491,6 +492,27 @@ TEST_F(Card, EntryOfAKnownEgnJumpsToThatPatientWithItsMilkTeeth)
     EXPECT_TRUE(tooth(55)->isHidden());
     EXPECT_EQ(tooth(55)->text(), QString());
     EXPECT_EQ(tooth(18)->text(), QString());
+}
+
+TEST_F(Card, TheTreatmentListBesideTheCardFollowsTheEgnEntry)
+{
+    const QString first = egnOf("750312654"), second = egnOf("150503123");
+    addPatient(first, "Иван Петров Колев", "220001");
+    addPatient(second, "Мария Колева", "220001");
+    addTreatment(first);
+    addTreatment(second);
+    addTreatment(second);
+    open("Edit", first);
+    ASSERT_NE(ViewHelp::instance(), nullptr);
+    EXPECT_EQ(ViewHelp::instance()->data3()->recordCount(), 1);
+    // another stored patient: the list shows that patient's treatments
+    typeEgn(second);
+    ASSERT_NE(ViewHelp::instance(), nullptr);
+    EXPECT_EQ(ViewHelp::instance()->data3()->recordCount(), 2);
+    // a new patient has none: the list of the one before goes
+    typeEgn(egnOf("880229123"));
+    settle();
+    EXPECT_EQ(ViewHelp::instance(), nullptr);
 }
 
 TEST_F(Card, FoundFromANewCardEvenOnTheFirstPatient)
