@@ -129,6 +129,8 @@ void SeekName::OKButton_Click()
         return;
     }
     ui->Combo1->addItems(QStringList(found.items.begin(), found.items.end()));
+    // Nothing chosen yet: the first Down in the list chooses the first patient.
+    ui->Combo1->setCurrentIndex(-1);
     say(kMsgSearchDone, this);
 }
 

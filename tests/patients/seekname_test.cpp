@@ -13,6 +13,7 @@
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace tav;
@@ -175,6 +176,26 @@ TEST_F(Seek, TreatmentsAndPrintedCardModes)
     EXPECT_EQ(printed, 1);
     EXPECT_EQ(printedEgn, egn);
     EXPECT_EQ(DenHelp::showRequests(), 1);
+}
+
+TEST_F(Seek, TheKeyboardChoosesFromTheFirstEntryOn)
+{
+    // Nothing is chosen by the search itself; Down in the closed list
+    // chooses the first patient found, the next Down the second.
+    const QString first = egnOf("750312654"), second = egnOf("750312656");
+    addPatient(first, "Иван Петров Колев", "220001");
+    addPatient(second, "Иван Георгиев", "220001");
+    open(1);
+    search("Иван");
+    ASSERT_EQ(list()->count(), 2);
+    EXPECT_EQ(list()->currentIndex(), -1);
+    EXPECT_TRUE(SeekName::vars().sFindEGN.isEmpty());
+    QTest::keyClick(list(), Qt::Key_Down);
+    EXPECT_EQ(SeekName::vars().sFindEGN, first);
+    EXPECT_EQ(KartonAdd::vars().sKorEGN, first);
+    QTest::keyClick(list(), Qt::Key_Down);
+    EXPECT_EQ(SeekName::vars().sFindEGN, second);
+    EXPECT_EQ(KartonAdd::vars().sKorEGN, second);
 }
 
 TEST_F(Seek, CancelSaysNothingChosenAndCloses)
