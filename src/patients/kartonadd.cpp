@@ -190,14 +190,16 @@ void KartonAdd::Form_Load()
         vars().sKorEGN = SeekName::vars().sFindEGN;
         try {
             Hourglass wait;
-            record_.load(vars().sKorEGN);
+            // Removed, or given another EGN, since the list was made.
+            if (!record_.load(vars().sKorEGN))
+                say(kMsgPatientGone + QLatin1Char('\r') + vars().sKorEGN, this);
         } catch (const db::DbError& e) {
             record_.unbind();
             say(e.userText(), this);
         }
         setWindowTitle(kCaptionEdit);
         ui->cmdAdd->setEnabled(false);
-        ui->cmdDelete->setEnabled(true);
+        ui->cmdDelete->setEnabled(record_.isBound());
     } else {
         record_.unbind();
         setWindowTitle(kCaptionNew);
@@ -217,7 +219,8 @@ void KartonAdd::Form_Load()
     applyChart(s);
     // Nothing to save until a row is on the card.
     ui->cmdUpdate->setEnabled(record_.isBound());
-    ui->cmdClose->setEnabled(false);
+    // A card for correction with no patient on it can only be closed.
+    ui->cmdClose->setEnabled(CardMode != QLatin1String("New") && !record_.isBound());
 }
 
 void KartonAdd::Form_Unload()

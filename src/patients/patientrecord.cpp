@@ -255,7 +255,7 @@ QVector<FieldConflict> PatientRecord::saveCorrection()
     const auto storedPacients = [&] { return c.first(QStringLiteral("SELECT * FROM Pacients WHERE RecID = ?"), {pacientsId_}); };
     const db::Row p = storedPacients();
     if (p.names().isEmpty())
-        throw db::DbError(QStringLiteral("Пациентът вече не е в базата данни"), storedEgn_);
+        throw db::DbError(kMsgPatientGone, storedEgn_);
     const QString egn = p.text("EGN");
     // The chart row, also one another copy added meanwhile.
     const auto storedDental = [&] {

@@ -30,6 +30,7 @@ inline const QString kMsgHealthBook = QStringLiteral("Номера на здра
 inline const QString kMsgThreeNames = QStringLiteral("Въведете трите имена на пациента!");
 inline const QString kMsgNoPostCode =
     QStringLiteral("Няма данни за населеното място \rили за пощенски код е сгрешен!");
+inline const QString kMsgPatientGone = QStringLiteral("Пациентът вече не е в базата данни");
 inline const QString kMsgPatientExists = QStringLiteral("Имате пациент с това ЕГН!\rЩе покажа данните.");
 
 struct PostCodeEntry {

@@ -650,6 +650,25 @@ TEST_F(Card, AskedForAgainTheOpenCardTakesThePatientAskedFor)
     EXPECT_EQ(card->record().state(), PatientRecord::State::NewRow);
 }
 
+TEST_F(Card, APatientNoLongerStoredIsNamedAndTheCardCanBeClosed)
+{
+    // Chosen from a list made before the patient was removed or given
+    // another EGN.
+    const QString egn = egnOf("750312654");
+    CardMode = "Edit";
+    SeekName::vars().sFindEGN = egn;
+    KartonAdd* card = KartonAdd::showShared();
+    EXPECT_EQ(messages, QStringList{"Пациентът вече не е в базата данни\r" + egn});
+    EXPECT_FALSE(card->record().isBound());
+    EXPECT_FALSE(box<QPushButton>("cmdUpdate")->isEnabled());
+    EXPECT_FALSE(box<QPushButton>("cmdDelete")->isEnabled());
+    ASSERT_TRUE(box<QPushButton>("cmdClose")->isEnabled());
+    card->cmdClose_Click();
+    settle();
+    EXPECT_EQ(KartonAdd::instance(), nullptr);
+    EXPECT_EQ(count("Pacients", egn), 0);
+}
+
 TEST_F(Card, EditsAreWrittenWhenTheCardCloses)
 {
     const QString egn = egnOf("750312654");
