@@ -433,12 +433,16 @@ void KartonAdd::Text11_LostFocus()
         if (ViewHelp* list = ViewHelp::instance())
             list->Form_Load();
     } else {
+        try {
+            Hourglass wait;
+            beginRow(egn);
+        } catch (const db::DbError& e) {
+            say(e.userText(), this);
+            return;
+        }
         setMode(QStringLiteral("New"));
         ViewHelp::unloadShared();
-        beginRow();
-        ChartState s = chartState();
-        ResetMilkTeeth(s);
-        applyChart(s);
+        setChartFromRow(true);
     }
     ui->Text3->setText(egn);
     ui->Text3->setVisible(true);
@@ -455,9 +459,9 @@ void KartonAdd::Text11_LostFocus()
         ui->Text2->setFocus(Qt::OtherFocusReason);
 }
 
-void KartonAdd::beginRow()
+void KartonAdd::beginRow(const QString& egn)
 {
-    record_.beginNew();
+    record_.beginNew(egn);
     handOverEgn_.clear();
     pushToWidgets();
     setDataEnabled(true);

@@ -77,7 +77,7 @@ private:
     void Form_Load();
     void Form_Unload();
     void bindWidgets();
-    void beginRow();
+    void beginRow(const QString& egn);
     void pushToWidgets();
     void pullFromWidgets();
     void takeSnapshot();

@@ -183,10 +183,15 @@ bool PatientRecord::load(const QString& egn)
     return true;
 }
 
-void PatientRecord::beginNew()
+void PatientRecord::beginNew(const QString& egn)
 {
+    db::Row chart;
+    if (!egn.isEmpty()) {
+        db::Connection c = db::Connection::main();
+        chart = c.first(QStringLiteral("SELECT * FROM Dental WHERE EGN = ? ORDER BY RecID"), {egn});
+    }
     pacients_ = emptyRow(cardPacientsFields());
-    dental_ = emptyRow(dentalFields());
+    dental_ = chart.names().isEmpty() ? emptyRow(dentalFields()) : copyOf(dentalFields(), chart);
     readPacients_ = db::Row();
     readDental_ = db::Row();
     pacientsId_ = dentalId_ = 0;
@@ -234,7 +239,17 @@ void PatientRecord::saveNew(const NewStamp& stamp)
     // looked for it.
     if (!c.first(QStringLiteral("SELECT RecID FROM Pacients WHERE EGN = ?"), {egn}).names().isEmpty())
         throw db::DbError(QStringLiteral("Вече има записан пациент с ЕГН %1!").arg(egn));
-    const qint64 dentalId = c.insert(QStringLiteral("Dental"), dentalFields(), valuesOf(dental_, dentalFields()));
+    // A chart left without its patient row is the patient's: it is completed, not added twice.
+    qint64 dentalId = c.first(QStringLiteral("SELECT RecID FROM Dental WHERE EGN = ? ORDER BY RecID"), {egn})
+                          .value("RecID")
+                          .toLongLong();
+    if (dentalId == 0) {
+        dentalId = c.insert(QStringLiteral("Dental"), dentalFields(), valuesOf(dental_, dentalFields()));
+    } else {
+        QVariantList v = valuesOf(dental_, toothColumns());
+        v << dentalId;
+        c.exec(updateSql(QStringLiteral("Dental"), toothColumns()), v);
+    }
     const qint64 pacientsId = c.insert(QStringLiteral("Pacients"), fields, values);
     t.commit();
     dentalId_ = dentalId;

@@ -88,8 +88,9 @@ public:
     // The stored patient with this EGN, in table order; false (and nothing
     // bound) when there is none. Throws db::DbError.
     bool load(const QString& egn);
-    // Empty buffers for a new patient.
-    void beginNew();
+    // Empty buffers for a new patient; the chart of a Dental row left with
+    // this EGN and no patient row, when there is one. Throws db::DbError.
+    void beginNew(const QString& egn = {});
     void unbind();
 
     // What keeps the new patient in the buffers from being stored, as the

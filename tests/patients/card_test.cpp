@@ -515,6 +515,33 @@ TEST_F(Card, TheTreatmentListBesideTheCardFollowsTheEgnEntry)
     EXPECT_EQ(ViewHelp::instance(), nullptr);
 }
 
+TEST_F(Card, ANewPatientTakesAChartLeftWithoutItsPatient)
+{
+    // A Dental row whose patient row is missing: the card shows that chart
+    // and the save completes the patient with it.
+    const QString egn = egnOf("750312654");
+    {
+        db::Connection c = db::Connection::main();
+        c.insert("Dental", {"EGN", "Z21", "Z1"}, {egn, "K", "*"});
+    }
+    KartonAdd* card = open("New");
+    typeEgn(egn);
+    EXPECT_EQ(CardMode, QString("New"));
+    EXPECT_EQ(tooth(18)->text(), QString("K"));
+    EXPECT_TRUE(card->check(1)->isChecked());
+    EXPECT_EQ(tooth(55)->text(), QString("*"));
+    box("Text2")->setText("Иван Петров Колев");
+    tooth(17)->setText("1");
+    leave(tooth(17));
+    card->cmdUpdate_Click();
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+    EXPECT_EQ(count("Pacients", egn), 1);
+    EXPECT_EQ(count("Dental", egn), 1);
+    EXPECT_EQ(dental(egn, "Z21"), QString("K"));
+    EXPECT_EQ(dental(egn, "Z22"), QString("C"));
+    EXPECT_EQ(dental(egn, "Z1"), QString("*"));
+}
+
 TEST_F(Card, FoundFromANewCardEvenOnTheFirstPatient)
 {
     const QString egn = egnOf("750312654");
