@@ -27,7 +27,14 @@ void ExitDialog::showEvent(QShowEvent* e)
 
 void ExitDialog::onOk()
 {
-    // No closing steps of any window run: the program ends here.
+    // The main window's closing steps are skipped, but the open windows
+    // write their pending edits first; one that keeps them keeps the
+    // program running.
+    hide();
+    if (!closeOpenWindows()) {
+        reject();
+        return;
+    }
     endProgram();
     QDialog::accept();
 }

@@ -5,9 +5,16 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QStyle>
+#include <algorithm>
 
 namespace tav {
+
+namespace {
+const int kMinimumTextWidth = 260;
+const int kWidestText = 640;
+} // namespace
 
 InfDialog::InfDialog(QWidget* owner) : QDialog(owner), ui(new Ui::InfDialog)
 {
@@ -21,7 +28,15 @@ InfDialog::~InfDialog() = default;
 
 void InfDialog::setMessage(const QString& text)
 {
-    ui->Label1->setText(messageLines(text));
+    const QString shown = messageLines(text);
+    ui->Label1->setText(shown);
+    // A list of lines (left-out sheets, skipped rows) reads best one entry a
+    // line: the box widens to its longest line, up to a wide but sane limit.
+    const QFontMetrics metrics(ui->Label1->font());
+    int widest = 0;
+    for (const QString& line : shown.split(QLatin1Char('\n')))
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    ui->Label1->setMinimumWidth(std::clamp(widest + 2, kMinimumTextWidth, kWidestText));
     adjustSize();
 }
 

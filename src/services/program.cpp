@@ -10,6 +10,7 @@ namespace {
 bool g_ending = false;
 int g_code = 0;
 QPointer<QWidget> g_main;
+std::function<bool()> g_closer;
 }
 
 void endProgram(int code)
@@ -43,6 +44,16 @@ QWidget* mainWindow()
 void setMainWindow(QWidget* w)
 {
     g_main = w;
+}
+
+void setOpenWindowsCloser(std::function<bool()> closer)
+{
+    g_closer = std::move(closer);
+}
+
+bool closeOpenWindows()
+{
+    return !g_closer || g_closer();
 }
 
 } // namespace tav

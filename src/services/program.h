@@ -1,6 +1,8 @@
 #pragma once
 // Ending the program from anywhere: the exit confirmation, a refused login.
 
+#include <functional>
+
 class QWidget;
 
 namespace tav {
@@ -16,5 +18,10 @@ void resetProgramEnding();
 // The one main window, once it exists (parent of the modeless windows).
 QWidget* mainWindow();
 void setMainWindow(QWidget* w);
+
+// Asks the open windows to close, so that they write their pending edits;
+// false when one stays open. The main window sets how; without it, true.
+void setOpenWindowsCloser(std::function<bool()> closer);
+bool closeOpenWindows();
 
 } // namespace tav

@@ -117,8 +117,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), ui(new Ui::frmMain)
 
 frmMain::~frmMain()
 {
-    if (mainWindow() == this)
+    if (mainWindow() == this) {
         setMainWindow(nullptr);
+        setOpenWindowsCloser({});
+    }
 }
 
 QAction* frmMain::menuItem(const QString& name) const
@@ -210,6 +212,7 @@ void frmMain::runGuarded(const std::function<void()>& action)
 bool frmMain::load(const LoginStep& login)
 {
     setMainWindow(this);
+    setOpenWindowsCloser([this] { return closeOwnedWindows(); });
     ui->mnuSlgMed->setEnabled(false);
     ui->mnuSlgClean->setEnabled(false);
     ui->mnuSlgClean->setVisible(false);

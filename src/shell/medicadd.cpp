@@ -4,6 +4,7 @@
 
 #include "databind/datacontrol.h"
 #include "db/database.h"
+#include "db/values.h"
 #include "services/dialogs.h"
 
 #include <QApplication>
@@ -21,7 +22,9 @@ QString doctorEntryProblem(const QString& names, const QString& number, const QS
         return QStringLiteral("Моля, попълнете номера на стоматолога!");
     if (practiceCode.isEmpty())
         return QStringLiteral("Моля, попълнете кода на практиката на стоматолога!");
-    if (accessCode.isEmpty())
+    // The login compares codes trimmed and lets no empty one in: a code of
+    // blanks would lock its doctor out for good.
+    if (trimBlanks(accessCode).isEmpty())
         return QStringLiteral("Моля, попълнете паролата!");
     if (accessCode.size() < 6)
         return QStringLiteral("Минималната дължина на паролата е повече от 6 символа!");

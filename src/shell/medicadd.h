@@ -21,7 +21,7 @@ class DataControl;
 
 // The first failing check of the four boxes (name, number, practice code,
 // access code), or an empty text when they all pass. Nothing is trimmed:
-// blanks count as filled.
+// blanks count as filled, except a code of blanks only.
 QString doctorEntryProblem(const QString& names, const QString& number, const QString& practiceCode,
                            const QString& accessCode);
 

@@ -23,6 +23,8 @@ Password::Password(QWidget* owner) : QDialog(owner), ui(new Ui::Password)
     ui->txtField->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     ui->Combo1->setPlaceholderText(QStringLiteral("Изберете име на лекар"));
     connect(ui->Combo1, &QComboBox::activated, this, &Password::chooseEntry);
+    // No button answers Enter until a code is typed: Enter after picking the
+    // name is no attempt, and a refused attempt ends the program.
     connect(ui->txtField, &QLineEdit::textChanged, this, [this] { ui->OKButton->setDefault(true); });
     connect(ui->OKButton, &QPushButton::clicked, this, &Password::onOk);
     connect(ui->CancelButton, &QPushButton::clicked, this, &Password::onCancel);

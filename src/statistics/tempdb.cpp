@@ -17,7 +17,8 @@ struct TempTable {
     const char* columns;
 };
 
-// Fields in their report's order; no index, no key, no defaults.
+// Fields in their report's order; no index, no key, no defaults. STRICT:
+// a value its field cannot hold is refused, as the engine refused it.
 const TempTable kTables[] = {
     {"TempWork", "Data TEXT, Name1 TEXT, EGN TEXT, Godini TEXT, KodHelp TEXT, Time INTEGER"},
     {"TempMater", "Kod TEXT, Name TEXT, Kol REAL, Ed TEXT"},
@@ -71,7 +72,7 @@ void CreateTempTable(const QString& name)
     Hourglass hourglass;
     RemoveTempDatabase();
     db::Connection c(TempDatabasePath, db::OpenMode::Create);
-    c.exec(QStringLiteral("CREATE TABLE %1 (%2)")
+    c.exec(QStringLiteral("CREATE TABLE %1 (%2) STRICT")
                .arg(db::quoteName(name), QLatin1String(table->columns)));
 }
 

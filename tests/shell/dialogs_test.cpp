@@ -109,6 +109,22 @@ TEST(InfDialog, ShowsEachLineOfTheMessage)
     EXPECT_EQ(dlg.findChild<QPushButton*>("OKButton")->text(), QString("Затвори"));
 }
 
+// A list of entries reads one entry a line; an endless line still wraps.
+TEST(InfDialog, WidensToItsLongestLineWithinALimit)
+{
+    const QString entry = QStringLiteral("ЕГН 7503121234, лист 000041, 02.03.2026 - няма пациент с това ЕГН");
+    InfDialog dlg;
+    dlg.setMessage(QStringLiteral("Пропуснати листове:\r") + entry + QChar('\r') + entry);
+    dlg.show();
+    auto* label = dlg.findChild<QLabel*>("Label1");
+    ASSERT_NE(label, nullptr);
+    EXPECT_GE(label->width(), QFontMetrics(label->font()).horizontalAdvance(entry));
+    EXPECT_LE(label->height(), 4 * QFontMetrics(label->font()).lineSpacing());
+
+    dlg.setMessage(QString(40, QChar(' ')).replace(QChar(' '), QStringLiteral("дума ")));
+    EXPECT_LE(dlg.width(), 800);
+}
+
 TEST(ExitDialog, EnterAndNoGoOnYesEndsTheProgram)
 {
     testing_support::resetProgramEnd();

@@ -449,6 +449,45 @@ TEST_F(MainWindowTest, ExitWithYesDeletesNothingAndWritesNothing)
     EXPECT_TRUE(settingsKeys().isEmpty());
 }
 
+// "ДА" skips the main window's own closing steps, but not the edits typed
+// in the open windows.
+TEST_F(MainWindowTest, ExitWithYesLetsTheOpenWindowsWriteTheirEditsFirst)
+{
+    tav::frmMain* w = loaded();
+    w->show();
+    w->menuItem("mnuSlgUnit")->trigger();
+    tav::MedicUnit* unit = tav::MedicUnit::instance();
+    ASSERT_NE(unit, nullptr);
+    unit->txtFields[int(tav::medicUnitFields().indexOf("UserEmail"))]->setText("info@usmivka.bg");
+    ModalScript script;
+    script.click("ExitDialog", "OKButton");
+    w->menuItem("mnuExit")->trigger();
+    EXPECT_TRUE(script.finished());
+    EXPECT_TRUE(tav::programEnding());
+    tav::db::Connection c = tav::db::Connection::main();
+    EXPECT_EQ(c.first("SELECT * FROM MedicUnit ORDER BY RecID").text("UserEmail"), QString("info@usmivka.bg"));
+}
+
+TEST_F(MainWindowTest, ExitWithYesIsHeldByAWindowThatKeepsItsEdits)
+{
+    tav::frmMain* w = loaded();
+    w->show();
+    struct Stubborn : QWidget {
+        using QWidget::QWidget;
+        void closeEvent(QCloseEvent* e) override { e->ignore(); }
+    };
+    auto* form = new Stubborn(w, Qt::Window);
+    form->show();
+    ModalScript script;
+    script.click("ExitDialog", "OKButton");
+    w->menuItem("mnuExit")->trigger();
+    EXPECT_TRUE(script.finished());
+    EXPECT_FALSE(tav::programEnding());
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(form->isVisible());
+    delete form;
+}
+
 TEST_F(MainWindowTest, ExitWithNoLeavesTheProgramRunning)
 {
     tav::frmMain* w = loaded();

@@ -166,6 +166,29 @@ TEST_F(LoginTest, NoDoctorChosenAndNoCodeGrantsNothing)
     EXPECT_FALSE(programEnding());
 }
 
+TEST_F(LoginTest, EnterLogsInOnlyOnceACodeIsTyped)
+{
+    // The doctor picked from the keyboard and Enter pressed out of habit:
+    // no code was typed yet, so that is no attempt at all.
+    addDoctor("Мария Иванова", "sekret1", "1111");
+    bool openAfterEnter = false;
+    ModalScript script;
+    script.then("Password", [&](QWidget* w) {
+        auto* dlg = qobject_cast<Password*>(w);
+        QTest::keyClick(dlg->combo(), Qt::Key_Down);
+        QTest::keyClick(dlg->combo(), Qt::Key_Return);
+        openAfterEnter = dlg->isVisible() && !programEnding();
+        QTest::keyClicks(dlg->codeBox(), "sekret1");
+        QTest::keyClick(dlg->codeBox(), Qt::Key_Return);
+    });
+    EXPECT_TRUE(Password::runLogin(nullptr));
+    EXPECT_TRUE(script.finished());
+    EXPECT_TRUE(script.unexpected().isEmpty()) << script.unexpected().join(",").toStdString();
+    EXPECT_TRUE(openAfterEnter);
+    EXPECT_FALSE(programEnding());
+    EXPECT_EQ(CurrentDoctorCode, QString("1111"));
+}
+
 TEST_F(LoginTest, OfTwoDoctorsWithOneNameTheLaterRowWins)
 {
     addDoctor("Иван Петров", "първикод", "1001");

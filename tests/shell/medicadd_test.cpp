@@ -42,7 +42,7 @@ ModalScript::Action fillAndClose(const QStringList& boxes)
 
 } // namespace
 
-TEST(DoctorChecks, FiveMessagesInOrderBlanksCountAsFilled)
+TEST(DoctorChecks, FiveMessagesInOrderBlanksCountAsFilledButNotAsACode)
 {
     struct Case {
         const char* names;
@@ -58,9 +58,13 @@ TEST(DoctorChecks, FiveMessagesInOrderBlanksCountAsFilled)
         {"Иван", "123", "", "", "Моля, попълнете кода на практиката на стоматолога!"},
         {"Иван", "123", "456", "", "Моля, попълнете паролата!"},
         {"Иван", "123", "456", "12345", "Минималната дължина на паролата е повече от 6 символа!"},
-        {"Иван", "123", "456", "     ", "Минималната дължина на паролата е повече от 6 символа!"},
         {"Иван", "123", "456", "123456", ""},
-        {"   ", " ", " ", "      ", ""},
+        {"   ", " ", " ", "секрет", ""},
+        {"Иван", "123", "456", " 123 ", "Минималната дължина на паролата е повече от 6 символа!"},
+        // A code of blanks could never log in: the only doctor would be
+        // locked out for good.
+        {"Иван", "123", "456", "      ", "Моля, попълнете паролата!"},
+        {"Иван", "123", "456", "     ", "Моля, попълнете паролата!"},
         {"Иван", "123", "456", "1234567890", ""},
     };
     for (const Case& c : cases)

@@ -95,3 +95,28 @@ TEST(TempDb, ClearingEmptiesTheTableAndKeepsFileAndTable)
     db::Connection c = db::Connection::temp();
     EXPECT_EQ(c.scalar("SELECT count(*) FROM TempWork").toInt(), 0);
 }
+
+TEST(TempDb, FieldsKeepTheirTypeAsTheEngineKeptIt)
+{
+    TestFolder folder;
+    // A value the field's type cannot hold is refused, not stored as text.
+    const struct {
+        const char* table;
+        const char* field;
+        QVariant fits, refused;
+    } cases[] = {
+        {"TempWork", "Time", 15, "15 мин"},
+        {"TempMater", "Kol", 1.5, "много"},
+        {"TempZOKC", "Kod_101", 3, "три"},
+        {"TempSpec", "F50911", 7, "x"},
+    };
+    for (const auto& c : cases) {
+        CreateTempTable(c.table);
+        db::Connection t = db::Connection::temp();
+        const QString insert = QString("INSERT INTO %1 (%2) VALUES (?)").arg(c.table, c.field);
+        EXPECT_NO_THROW(t.exec(insert, {c.fits})) << c.table << "." << c.field;
+        EXPECT_THROW(t.exec(insert, {c.refused}), db::DbError) << c.table << "." << c.field;
+        const QVariant stored = t.scalar(QString("SELECT %1 FROM %2").arg(c.field, c.table));
+        EXPECT_EQ(stored.toString(), c.fits.toString()) << c.table << "." << c.field;
+    }
+}
