@@ -538,9 +538,14 @@ void KartonAdd::cmdUpdate_Click()
             return;
         setMode(QStringLiteral("Edit"));
     }
-    ui->cmdUpdate->setEnabled(false);
+    // A disabled button hands its focus on down the tab order, which would
+    // be "Изтрий": the next Enter belongs to "Затвори".
+    const bool hadFocus = ui->cmdUpdate->hasFocus();
     if (CardMode == QLatin1String("Edit"))
         ui->cmdClose->setEnabled(true);
+    ui->cmdUpdate->setEnabled(false);
+    if (hadFocus && ui->cmdClose->isEnabled())
+        ui->cmdClose->setFocus(Qt::OtherFocusReason);
 }
 
 void KartonAdd::cmdDelete_Click()

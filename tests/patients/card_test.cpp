@@ -563,6 +563,23 @@ TEST_F(Card, FoundFromANewCardEvenOnTheFirstPatient)
     EXPECT_EQ(DenHelp::showRequests(), 0);
 }
 
+TEST_F(Card, SavingFromTheKeyboardLeavesTheFocusOnClose)
+{
+    // "Запиши" goes grey under the focus: the next Enter must close the
+    // card, not land on "Изтрий".
+    const QString egn = egnOf("750312654");
+    addPatient(egn, "Иван Петров Колев", "220001");
+    KartonAdd* card = open("Edit", egn);
+    card->activateWindow();
+    QApplication::setActiveWindow(card);
+    auto* save = box<QPushButton>("cmdUpdate");
+    save->setFocus();
+    ASSERT_TRUE(save->hasFocus());
+    QTest::keyClick(save, Qt::Key_Return);
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), box<QPushButton>("cmdClose"));
+}
+
 TEST_F(Card, CorrectionSavesClosesAndDeletes)
 {
     const QString egn = egnOf("750312654"), other = egnOf("880229123");
