@@ -295,6 +295,9 @@ void ReportPreview::keyPressEvent(QKeyEvent* e)
 QWidget* openPreview(std::unique_ptr<Report> report)
 {
     auto* w = new ReportPreview(std::move(report), mainWindow());
+    // Made for a large screen; on a small one the page's foot must stay on it.
+    makeOwnedWindow(w);
+    fitOnScreen(w);
     showOwnedWindow(w);
     return w;
 }

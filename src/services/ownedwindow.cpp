@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
+#include <QWindow>
 #include <QWidget>
 
 namespace tav {
@@ -80,6 +81,33 @@ void centreOnOwner(QWidget* w, QWidget* owner)
         topLeft.setY(qMax(avail.top(), qMin(topLeft.y(), avail.bottom() + 1 - size.height())));
     }
     w->move(topLeft);
+}
+
+void fitOnScreen(QWidget* w, QWidget* owner)
+{
+    if (!w)
+        return;
+    owner = ownerOf(w, owner);
+    QScreen* screen = owner ? owner->screen() : w->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect avail = screen->availableGeometry();
+    // The frame it will get: its own once shown, else the owner's.
+    QSize extra = w->frameGeometry().size() - w->size();
+    if (extra.isEmpty() && owner && owner->isVisible())
+        extra = owner->frameGeometry().size() - owner->size();
+    if (extra.isEmpty()) {
+        w->winId();   // a top-level window: its native window learns its frame
+        if (const QWindow* h = w->windowHandle()) {
+            const QMargins m = h->frameMargins();
+            extra = QSize(m.left() + m.right(), m.top() + m.bottom());
+        }
+    }
+    const QSize fitted = (avail.size() - extra).boundedTo(w->size()).expandedTo(w->minimumSize());
+    if (fitted != w->size())
+        w->resize(fitted);
 }
 
 void showOwnedWindow(QWidget* w, QWidget* owner)

@@ -20,6 +20,10 @@ void makeOwnedWindow(QWidget* w, QWidget* owner = nullptr);
 // owner is not shown), kept inside the available screen.
 void centreOnOwner(QWidget* w, QWidget* owner = nullptr);
 
+// Shrinks `w`, as far as its minimum size allows, so that it and its frame
+// fit on the available screen of its owner. Call it before the first showing.
+void fitOnScreen(QWidget* w, QWidget* owner = nullptr);
+
 // Shows a modeless window owned by `owner`: the first showing centred on it;
 // a window already open keeps its place and comes to the front. Activates it.
 void showOwnedWindow(QWidget* w, QWidget* owner = nullptr);

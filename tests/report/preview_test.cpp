@@ -7,7 +7,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -108,6 +110,19 @@ TEST(ReportPreview, OneSharedInstanceThatEndsWithItsWindow)
     again->preview()->close();
     deleteClosed();
     EXPECT_EQ(rprProba::instance(), nullptr);
+}
+
+TEST(ReportPreview, ItsWindowFitsOnASmallScreen)
+{
+    // The test screen is smaller than the preview's own size: the window
+    // and the foot of its page stay on it.
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+    rprProba* r = rprProba::showShared();
+    QWidget* w = r->preview();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(avail.contains(w->frameGeometry())) << w->width() << "x" << w->height();
+    w->close();
+    deleteClosed();
 }
 
 namespace {
