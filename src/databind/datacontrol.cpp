@@ -282,8 +282,18 @@ bool DataControl::isDirty() const
                 return true;
             continue;
         }
-        if (typedText(b.widget.data()).value_or(QString()) != fieldText(r.value(b.field), b.format))
-            return true;
+        const QString typed = typedText(b.widget.data()).value_or(QString());
+        if (typed == fieldText(r.value(b.field), b.format))
+            continue;
+        // "50" typed for a price stored as 50.00 is no edit once written.
+        if (b.format == Format::Money || b.format == Format::Date) {
+            try {
+                if (sameFieldValue(fieldValue(typed, b.format), r.value(b.field), b.format))
+                    continue;
+            } catch (const DbError&) {
+            }
+        }
+        return true;
     }
     return false;
 }

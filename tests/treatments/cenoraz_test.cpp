@@ -236,3 +236,18 @@ TEST_F(PriceList, WithoutACurrentRowNothingCanBeTypedToBeLost)
     ASSERT_FALSE(w->Data1->hasCurrent());
     EXPECT_EQ(editable(), none);
 }
+
+TEST_F(PriceList, ASavedRowIsShownAsStored)
+{
+    // After "Запиши" the row's selector no longer says it holds unstored
+    // edits, though the price stays as typed rather than as money.
+    addService("10", "Преглед", 20.0);
+    open();
+    w->txtPrice->setFocus();
+    w->txtPrice->setText("50");
+    EXPECT_EQ(w->DBGrid1->model()->headerData(0, Qt::Vertical).toString(), QString("✎"));
+    QTest::mouseClick(button("cmdUpdate"), Qt::LeftButton);
+    EXPECT_DOUBLE_EQ(stored()[0].value("CenaHelp").toDouble(), 50.0);
+    EXPECT_FALSE(w->Data1->isDirty());
+    EXPECT_EQ(w->DBGrid1->model()->headerData(0, Qt::Vertical).toString(), QString("►"));
+}
