@@ -396,6 +396,20 @@ void KartonAdd::Text11_LostFocus()
     if (!fault.isEmpty()) {
         say(fault, this);
         setMode(QStringLiteral(" "));
+        // Tab or Enter carried the focus on to a button: it comes back to
+        // the EGN to be corrected, once the box has finished its leave. A
+        // click elsewhere keeps its target.
+        if (entryLeftByKeys_) {
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (ui->Text11->isVisible()) {
+                        ui->Text11->setFocus(Qt::OtherFocusReason);
+                        ui->Text11->selectAll();
+                    }
+                },
+                Qt::QueuedConnection);
+        }
         return;
     }
     // The edits of the patient on the card are written before another row is
@@ -788,8 +802,12 @@ bool KartonAdd::eventFilter(QObject* watched, QEvent* e)
         return QWidget::eventFilter(watched, e);
     if (t != QEvent::FocusOut)
         return QWidget::eventFilter(watched, e);
-    if (watched == ui->Text11)
+    if (watched == ui->Text11) {
+        const Qt::FocusReason why = static_cast<QFocusEvent*>(e)->reason();
+        entryLeftByKeys_ = why == Qt::TabFocusReason || why == Qt::BacktabFocusReason;
         Text11_LostFocus();
+        entryLeftByKeys_ = false;
+    }
     else if (watched == ui->Text12)
         Text12_LostFocus();
     else if (watched == ui->Text2)

@@ -107,6 +107,7 @@ private:
     QString mode_;          // the CardMode of this card, whatever a caller sets
     QString handOverEgn_;   // the new patient this card saved, while it is on the card
     int focusedSwitch_ = 0; // the switch that got the focus and has not been left
+    bool entryLeftByKeys_ = false; // the EGN entry was left with Tab or Enter
     int busy_ = 0;          // chart routines running: their own focus moves are not the user's
     bool closeWritten_ = false;
     bool focusEgnOnShow_ = false;   // a new card gives the EGN box the focus when shown

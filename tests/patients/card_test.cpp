@@ -216,6 +216,27 @@ TEST_F(Card, EntryOfTheWrongLengthClosesTheCard)
     EXPECT_TRUE(KartonAdd::instance()->record().isBound());
 }
 
+TEST_F(Card, AWrongEgnLeftByTheKeyboardTakesTheFocusBackForCorrection)
+{
+    KartonAdd* card = open("New");
+    card->activateWindow();
+    QApplication::setActiveWindow(card);
+    QString sum = egnOf("750312654");
+    sum[9] = QChar(sum[9] == '9' ? '0' : sum[9].unicode() + 1);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Tab}) {
+        messages.clear();
+        card->cmdAdd_Click();
+        QLineEdit* entry = box("Text11");
+        ASSERT_TRUE(entry->hasFocus());
+        entry->setText(sum);
+        QTest::keyClick(entry, key);
+        QApplication::processEvents();
+        EXPECT_EQ(messages, QStringList{"Грешна контролна сума в ЕГН: \r   " + sum});
+        EXPECT_EQ(QApplication::focusWidget(), entry) << key;
+        EXPECT_EQ(entry->selectedText(), sum);
+    }
+}
+
 TEST_F(Card, FailedCheckKeepsTheEntryOpenAndAllowsNoSave)
 {
     KartonAdd* card = open("New");
