@@ -111,6 +111,7 @@ ReportPreview::ReportPreview(std::unique_ptr<Report> report, QWidget* parent)
     view_ = new PageView(this);
     scroll_->setWidget(view_);
     scroll_->installEventFilter(this);
+    pageBox_->installEventFilter(this);
 
     auto* lay = new QVBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);
@@ -277,19 +278,30 @@ bool ReportPreview::eventFilter(QObject* watched, QEvent* e)
     // The scroll area gets its new size after the window's own resize.
     if (watched == scroll_ && e->type() == QEvent::Resize && fit_ != Fit::None)
         applyZoom();
+    // The page number and the page would take the paging keys for
+    // themselves (a step of ten, a scroll): they turn the pages here.
+    if ((watched == scroll_ || watched == pageBox_) && e->type() == QEvent::KeyPress
+        && pageKey(static_cast<QKeyEvent*>(e)))
+        return true;
     return QWidget::eventFilter(watched, e);
+}
+
+bool ReportPreview::pageKey(QKeyEvent* e)
+{
+    switch (e->key()) {
+    case Qt::Key_PageDown: nextPage(); return true;
+    case Qt::Key_PageUp: previousPage(); return true;
+    case Qt::Key_Home: if (e->modifiers() & Qt::ControlModifier) { firstPage(); return true; } break;
+    case Qt::Key_End: if (e->modifiers() & Qt::ControlModifier) { lastPage(); return true; } break;
+    default: break;
+    }
+    return false;
 }
 
 void ReportPreview::keyPressEvent(QKeyEvent* e)
 {
-    switch (e->key()) {
-    case Qt::Key_PageDown: nextPage(); return;
-    case Qt::Key_PageUp: previousPage(); return;
-    case Qt::Key_Home: if (e->modifiers() & Qt::ControlModifier) { firstPage(); return; } break;
-    case Qt::Key_End: if (e->modifiers() & Qt::ControlModifier) { lastPage(); return; } break;
-    default: break;
-    }
-    QWidget::keyPressEvent(e);
+    if (!pageKey(e))
+        QWidget::keyPressEvent(e);
 }
 
 QWidget* openPreview(std::unique_ptr<Report> report)

@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
+#include <QScrollArea>
 #include <QSpinBox>
+#include <QTest>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -249,4 +251,33 @@ TEST(ReportPreview, ClosedByTheProgramTheNextShowFillsANewInstanceAtOnce)
     deleteClosed();
     EXPECT_EQ(g_log, QStringList({"Initialize", "Terminate", "Initialize", "Terminate"}));
     EXPECT_EQ(rprProba::instance(), nullptr);
+}
+
+TEST(ReportPreview, PageKeysTurnThePagesWhereverTheFocusIs)
+{
+    rprProba* r = rprProba::showShared();
+    auto* w = qobject_cast<ReportPreview*>(r->preview());
+    ASSERT_NE(w, nullptr);
+    // The window opens with the focus in the page number; the page itself may take it too.
+    for (QWidget* focus : {static_cast<QWidget*>(w->findChild<QSpinBox*>("txtPage")),
+                           static_cast<QWidget*>(w->findChild<QScrollArea*>())}) {
+        SCOPED_TRACE(focus->metaObject()->className());
+        w->firstPage();
+        struct Step {
+            Qt::Key key;
+            Qt::KeyboardModifiers mods;
+            int page;
+        };
+        const Step steps[] = {
+            {Qt::Key_PageDown, Qt::NoModifier, 2}, {Qt::Key_PageDown, Qt::NoModifier, 3},
+            {Qt::Key_PageDown, Qt::NoModifier, 3}, {Qt::Key_PageUp, Qt::NoModifier, 2},
+            {Qt::Key_Home, Qt::ControlModifier, 1}, {Qt::Key_End, Qt::ControlModifier, 3},
+        };
+        for (const Step& s : steps) {
+            QTest::keyClick(focus, s.key, s.mods);
+            EXPECT_EQ(w->currentPage(), s.page) << QKeySequence(s.key | s.mods).toString().toStdString();
+        }
+    }
+    rprProba::closeShared();
+    deleteClosed();
 }
