@@ -102,6 +102,11 @@ DataControl::~DataControl() = default;
 
 void DataControl::setRecordSource(const QString& table, const QString& clause, const QVariantList& params)
 {
+    // Another table has other fields: they are read again at the refresh.
+    if (table.compare(table_, Qt::CaseInsensitive) != 0) {
+        fieldNames_.clear();
+        newRowValues_.clear();
+    }
     table_ = table;
     clause_ = clause;
     params_ = params;

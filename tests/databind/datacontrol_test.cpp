@@ -418,3 +418,24 @@ TEST(DataControl, MovesFromANewRowThatValidateDropsLandWhereAsked)
     EXPECT_EQ(name.text(), QString("Б"));
     EXPECT_EQ(doctorCount(), 3);
 }
+
+TEST(DataControl, PointedAtAnotherTableItWritesThatTablesFields)
+{
+    TestFolder folder;
+    addDoctor("А", "1");
+    DataControl data;
+    QLineEdit text;
+    data.setRecordSource("Medic");
+    data.refresh();
+    data.setRecordSource("Ceny", "ORDER BY KodHelp");
+    data.bind(&text, "TextHelp");
+    data.refresh();
+    ASSERT_TRUE(data.addNew());
+    data.setField("KodHelp", "101");
+    text.setText("Преглед");
+    data.updateRecord();
+    const db::Row r = db::Connection::main().first("SELECT * FROM Ceny");
+    EXPECT_EQ(r.text("KodHelp"), QString("101"));
+    EXPECT_EQ(r.text("TextHelp"), QString("Преглед"));
+    EXPECT_EQ(doctorCount(), 1);
+}
