@@ -278,11 +278,24 @@ bool ReportPreview::eventFilter(QObject* watched, QEvent* e)
     // The scroll area gets its new size after the window's own resize.
     if (watched == scroll_ && e->type() == QEvent::Resize && fit_ != Fit::None)
         applyZoom();
-    // The page number and the page would take the paging keys for
-    // themselves (a step of ten, a scroll): they turn the pages here.
-    if ((watched == scroll_ || watched == pageBox_) && e->type() == QEvent::KeyPress
-        && pageKey(static_cast<QKeyEvent*>(e)))
-        return true;
+    // The page number would take the paging keys for a step of ten, the
+    // page for a scroll: they turn the pages here. A page taller than the
+    // window is first scrolled through to its end.
+    if ((watched == scroll_ || watched == pageBox_) && e->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        QScrollBar* bar = scroll_->verticalScrollBar();
+        if (watched == scroll_ && k->modifiers() == Qt::NoModifier
+            && ((k->key() == Qt::Key_PageDown && bar->value() < bar->maximum())
+                || (k->key() == Qt::Key_PageUp && bar->value() > bar->minimum())))
+            return QWidget::eventFilter(watched, e);
+        const int before = page_;
+        if (pageKey(k)) {
+            // Turned back a page: its end joins what was read.
+            if (watched == scroll_ && k->key() == Qt::Key_PageUp && page_ < before)
+                bar->setValue(bar->maximum());
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, e);
 }
 

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QPointer>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
 #include <QTemporaryDir>
@@ -262,6 +263,7 @@ TEST(ReportPreview, PageKeysTurnThePagesWhereverTheFocusIs)
     for (QWidget* focus : {static_cast<QWidget*>(w->findChild<QSpinBox*>("txtPage")),
                            static_cast<QWidget*>(w->findChild<QScrollArea*>())}) {
         SCOPED_TRACE(focus->metaObject()->className());
+        w->fitPage();   // the whole page in the window: nothing to scroll
         w->firstPage();
         struct Step {
             Qt::Key key;
@@ -278,6 +280,28 @@ TEST(ReportPreview, PageKeysTurnThePagesWhereverTheFocusIs)
             EXPECT_EQ(w->currentPage(), s.page) << QKeySequence(s.key | s.mods).toString().toStdString();
         }
     }
+    // A page taller than the window: Page Down reads it to its end first.
+    w->resize(900, 500);
+    w->fitWidth();
+    QApplication::processEvents();
+    w->firstPage();
+    auto* page = w->findChild<QScrollArea*>();
+    QScrollBar* bar = page->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    int presses = 0;
+    while (w->currentPage() == 1 && presses < 20) {
+        QTest::keyClick(page, Qt::Key_PageDown);
+        ++presses;
+        if (w->currentPage() == 1) {
+            EXPECT_GT(bar->value(), 0);
+        }
+    }
+    EXPECT_GT(presses, 1);
+    EXPECT_EQ(w->currentPage(), 2);
+    EXPECT_EQ(bar->value(), 0);
+    QTest::keyClick(page, Qt::Key_PageUp);   // back to the end of page 1
+    EXPECT_EQ(w->currentPage(), 1);
+    EXPECT_EQ(bar->value(), bar->maximum());
     rprProba::closeShared();
     deleteClosed();
 }
