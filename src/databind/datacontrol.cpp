@@ -102,6 +102,11 @@ DataControl::~DataControl() = default;
 
 void DataControl::setRecordSource(const QString& table, const QString& clause, const QVariantList& params)
 {
+    // Another table has other fields: they are read again at the refresh.
+    if (table.compare(table_, Qt::CaseInsensitive) != 0) {
+        fieldNames_.clear();
+        newRowValues_.clear();
+    }
     table_ = table;
     clause_ = clause;
     params_ = params;
@@ -423,9 +428,14 @@ bool DataControl::moveNext()
 
 bool DataControl::movePrevious()
 {
-    if (current_ <= 0 || rows_.isEmpty() || !leaveCurrent(Previous))
+    if (current_ <= 0 || rows_.isEmpty())
         return false;
-    setCurrent(std::min<int>(current_, int(rows_.size())) - 1);
+    // The row before the one left: an unstored new row given up on leaving
+    // is gone, and the row before it is now the last.
+    const int target = std::min<int>(current_, int(rows_.size())) - 1;
+    if (!leaveCurrent(Previous))
+        return false;
+    setCurrent(std::min<int>(target, int(rows_.size()) - 1));
     return true;
 }
 

@@ -111,6 +111,7 @@ ReportPreview::ReportPreview(std::unique_ptr<Report> report, QWidget* parent)
     view_ = new PageView(this);
     scroll_->setWidget(view_);
     scroll_->installEventFilter(this);
+    pageBox_->installEventFilter(this);
 
     auto* lay = new QVBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);
@@ -277,19 +278,43 @@ bool ReportPreview::eventFilter(QObject* watched, QEvent* e)
     // The scroll area gets its new size after the window's own resize.
     if (watched == scroll_ && e->type() == QEvent::Resize && fit_ != Fit::None)
         applyZoom();
+    // The page number would take the paging keys for a step of ten, the
+    // page for a scroll: they turn the pages here. A page taller than the
+    // window is first scrolled through to its end.
+    if ((watched == scroll_ || watched == pageBox_) && e->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        QScrollBar* bar = scroll_->verticalScrollBar();
+        if (watched == scroll_ && k->modifiers() == Qt::NoModifier
+            && ((k->key() == Qt::Key_PageDown && bar->value() < bar->maximum())
+                || (k->key() == Qt::Key_PageUp && bar->value() > bar->minimum())))
+            return QWidget::eventFilter(watched, e);
+        const int before = page_;
+        if (pageKey(k)) {
+            // Turned back a page: its end joins what was read.
+            if (watched == scroll_ && k->key() == Qt::Key_PageUp && page_ < before)
+                bar->setValue(bar->maximum());
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, e);
+}
+
+bool ReportPreview::pageKey(QKeyEvent* e)
+{
+    switch (e->key()) {
+    case Qt::Key_PageDown: nextPage(); return true;
+    case Qt::Key_PageUp: previousPage(); return true;
+    case Qt::Key_Home: if (e->modifiers() & Qt::ControlModifier) { firstPage(); return true; } break;
+    case Qt::Key_End: if (e->modifiers() & Qt::ControlModifier) { lastPage(); return true; } break;
+    default: break;
+    }
+    return false;
 }
 
 void ReportPreview::keyPressEvent(QKeyEvent* e)
 {
-    switch (e->key()) {
-    case Qt::Key_PageDown: nextPage(); return;
-    case Qt::Key_PageUp: previousPage(); return;
-    case Qt::Key_Home: if (e->modifiers() & Qt::ControlModifier) { firstPage(); return; } break;
-    case Qt::Key_End: if (e->modifiers() & Qt::ControlModifier) { lastPage(); return; } break;
-    default: break;
-    }
-    QWidget::keyPressEvent(e);
+    if (!pageKey(e))
+        QWidget::keyPressEvent(e);
 }
 
 QWidget* openPreview(std::unique_ptr<Report> report)

@@ -50,6 +50,7 @@ protected:
 
 private:
     enum class Fit { None, Width, Page };
+    bool pageKey(QKeyEvent* e);
     void applyZoom();
     void updateControls();
     void zoomChosen(int index);

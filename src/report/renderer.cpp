@@ -150,17 +150,16 @@ public:
         startPage();
         if (detail_) {
             for (int i = 0; i < rows_.size(); ++i) {
-                if (y_ + detail_->height > footerTop_ && placedBody_) {
+                if (y_ + detail_->height > footerTop_ && nextPageHasMoreRoom()) {
                     endPage();
                     startPage();
                 }
                 current_ = i;
                 place(*detail_, &rows_[i], i);
-                placedBody_ = true;
             }
         }
         if (reportFooter_) {
-            if (y_ + reportFooter_->height > footerTop_ && placedBody_) {
+            if (y_ + reportFooter_->height > footerTop_ && nextPageHasMoreRoom()) {
                 endPage();
                 startPage();
             }
@@ -172,6 +171,10 @@ public:
     }
 
 private:
+    // What does not fit moves on, unless a new page would give it no more
+    // room (its body starts where this one's does): then it prints here.
+    bool nextPageHasMoreRoom() const { return y_ > (pageHeader_ ? pageHeader_->height : 0); }
+
     const db::Row* currentRow() const { return current_ >= 0 && current_ < rows_.size() ? &rows_[current_] : nullptr; }
 
     void sums()
@@ -191,7 +194,6 @@ private:
         ++page_;
         r_.pageStart << int(r_.items.size());
         y_ = 0;
-        placedBody_ = false;
         if (page_ == 1 && reportHeader_)
             place(*reportHeader_, rows_.isEmpty() ? nullptr : &rows_[0], rows_.isEmpty() ? -1 : 0);
         if (pageHeader_) {
@@ -363,7 +365,6 @@ private:
     double y_ = 0;
     int page_ = 0;
     int current_ = -1;
-    bool placedBody_ = false;
     QHash<QString, Money> sums_;
     Rendered r_;
 };

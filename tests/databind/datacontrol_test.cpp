@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QLineEdit>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace tav;
@@ -365,4 +366,76 @@ TEST(DataControl, DeletingAnUnstoredNewRowOnlyDropsIt)
         EXPECT_EQ(doctorCount(), 1);
         EXPECT_EQ(data.absolutePosition(), after == DataControl::AfterDelete::StepBack ? 0 : -1);
     }
+}
+
+TEST(DataControl, MovesFromANewRowThatValidateDropsLandWhereAsked)
+{
+    // Three stored rows and a new one after them, which Validate gives up.
+    struct Case {
+        const char* move;
+        std::function<bool(DataControl&)> step;
+        QString lands;
+    };
+    const Case cases[] = {
+        {"first", [](DataControl& d) { return d.moveFirst(); }, "А"},
+        {"previous", [](DataControl& d) { return d.movePrevious(); }, "В"},
+        {"last", [](DataControl& d) { return d.moveLast(); }, "В"},
+        {"to the second", [](DataControl& d) { return d.moveTo(1); }, "Б"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.move);
+        TestFolder folder;
+        addDoctor("А", "1");
+        addDoctor("Б", "2");
+        addDoctor("В", "3");
+        DataControl data;
+        QLineEdit name;
+        data.setRecordSource("Medic");
+        data.bind(&name, "Names");
+        data.refresh();
+        QObject::connect(&data, &DataControl::validate, [](int&, bool& save) { save = false; });
+        ASSERT_TRUE(data.addNew());
+        ASSERT_TRUE(c.step(data));
+        EXPECT_FALSE(data.isNewRow());
+        EXPECT_EQ(data.recordCount(), 3);
+        EXPECT_EQ(name.text(), c.lands);
+        EXPECT_EQ(doctorCount(), 3);
+    }
+    // Stored on leaving, the new row stays and Previous goes to the row before it.
+    TestFolder folder;
+    addDoctor("А", "1");
+    addDoctor("Б", "2");
+    DataControl data;
+    QLineEdit name, code;
+    data.setRecordSource("Medic");
+    data.bind(&name, "Names");
+    data.bind(&code, "KodMedic");
+    data.refresh();
+    ASSERT_TRUE(data.addNew());
+    name.setText("В");
+    code.setText("3");
+    ASSERT_TRUE(data.movePrevious());
+    EXPECT_EQ(name.text(), QString("Б"));
+    EXPECT_EQ(doctorCount(), 3);
+}
+
+TEST(DataControl, PointedAtAnotherTableItWritesThatTablesFields)
+{
+    TestFolder folder;
+    addDoctor("А", "1");
+    DataControl data;
+    QLineEdit text;
+    data.setRecordSource("Medic");
+    data.refresh();
+    data.setRecordSource("Ceny", "ORDER BY KodHelp");
+    data.bind(&text, "TextHelp");
+    data.refresh();
+    ASSERT_TRUE(data.addNew());
+    data.setField("KodHelp", "101");
+    text.setText("Преглед");
+    data.updateRecord();
+    const db::Row r = db::Connection::main().first("SELECT * FROM Ceny");
+    EXPECT_EQ(r.text("KodHelp"), QString("101"));
+    EXPECT_EQ(r.text("TextHelp"), QString("Преглед"));
+    EXPECT_EQ(doctorCount(), 1);
 }

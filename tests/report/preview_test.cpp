@@ -10,7 +10,10 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
+#include <QTest>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -264,4 +267,56 @@ TEST(ReportPreview, ClosedByTheProgramTheNextShowFillsANewInstanceAtOnce)
     deleteClosed();
     EXPECT_EQ(g_log, QStringList({"Initialize", "Terminate", "Initialize", "Terminate"}));
     EXPECT_EQ(rprProba::instance(), nullptr);
+}
+
+TEST(ReportPreview, PageKeysTurnThePagesWhereverTheFocusIs)
+{
+    rprProba* r = rprProba::showShared();
+    auto* w = qobject_cast<ReportPreview*>(r->preview());
+    ASSERT_NE(w, nullptr);
+    // The window opens with the focus in the page number; the page itself may take it too.
+    for (QWidget* focus : {static_cast<QWidget*>(w->findChild<QSpinBox*>("txtPage")),
+                           static_cast<QWidget*>(w->findChild<QScrollArea*>())}) {
+        SCOPED_TRACE(focus->metaObject()->className());
+        w->fitPage();   // the whole page in the window: nothing to scroll
+        w->firstPage();
+        struct Step {
+            Qt::Key key;
+            Qt::KeyboardModifiers mods;
+            int page;
+        };
+        const Step steps[] = {
+            {Qt::Key_PageDown, Qt::NoModifier, 2}, {Qt::Key_PageDown, Qt::NoModifier, 3},
+            {Qt::Key_PageDown, Qt::NoModifier, 3}, {Qt::Key_PageUp, Qt::NoModifier, 2},
+            {Qt::Key_Home, Qt::ControlModifier, 1}, {Qt::Key_End, Qt::ControlModifier, 3},
+        };
+        for (const Step& s : steps) {
+            QTest::keyClick(focus, s.key, s.mods);
+            EXPECT_EQ(w->currentPage(), s.page) << QKeySequence(s.key | s.mods).toString().toStdString();
+        }
+    }
+    // A page taller than the window: Page Down reads it to its end first.
+    w->resize(900, 500);
+    w->fitWidth();
+    QApplication::processEvents();
+    w->firstPage();
+    auto* page = w->findChild<QScrollArea*>();
+    QScrollBar* bar = page->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    int presses = 0;
+    while (w->currentPage() == 1 && presses < 20) {
+        QTest::keyClick(page, Qt::Key_PageDown);
+        ++presses;
+        if (w->currentPage() == 1) {
+            EXPECT_GT(bar->value(), 0);
+        }
+    }
+    EXPECT_GT(presses, 1);
+    EXPECT_EQ(w->currentPage(), 2);
+    EXPECT_EQ(bar->value(), 0);
+    QTest::keyClick(page, Qt::Key_PageUp);   // back to the end of page 1
+    EXPECT_EQ(w->currentPage(), 1);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    rprProba::closeShared();
+    deleteClosed();
 }

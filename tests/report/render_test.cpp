@@ -126,6 +126,28 @@ TEST_F(ReportRender, EdgesOfPagination)
         EXPECT_EQ(r.pageStart.size(), 4);
         EXPECT_EQ(r.pageStart.back(), r.items.size());
     }
+    {   // a report header that leaves less room than a detail (or the report
+        // footer) needs: it starts the next page, under the page header
+        const Layout l = layout(R"(
+            {"name": "ReportHeader", "kind": "reportHeader", "height": 14000},
+            {"name": "PageHeader", "kind": "pageHeader", "height": 500, "controls": [
+                {"type": "label", "name": "Head", "rect": [0, 0, 3000, 255], "caption": "Име"}]},
+            {"name": "Detail", "kind": "detail", "height": 1000, "controls": [
+                {"type": "textBox", "name": "Text1", "rect": [0, 0, 3000, 255], "field": "Name"}]},
+            {"name": "ReportFooter", "kind": "reportFooter", "height": 1000, "controls": [
+                {"type": "label", "name": "End", "rect": [0, 0, 3000, 255], "caption": "Край"}]})");
+        for (int n : {0, 2}) {
+            SCOPED_TRACE(n);
+            const Rendered r = render(l, numberedRows(n));
+            EXPECT_EQ(r.pageCount, 2);
+            EXPECT_TRUE(detailRowsOnPage(r, 1).isEmpty());
+            EXPECT_EQ(detailRowsOnPage(r, 2).size(), n);
+            ASSERT_EQ(r.of("End").size(), 1);
+            EXPECT_EQ(r.of("End")[0].page, 2);
+            for (const DrawItem& i : r.items)
+                EXPECT_LE(i.rect.bottom(), kTop + 15000) << i.control.toStdString() << " on page " << i.page;
+        }
+    }
     {   // a detail taller than a page still prints, one to a page
         const Layout l = layout(R"({"name": "Detail", "kind": "detail", "height": 20000, "controls": [
             {"type": "textBox", "name": "Text1", "rect": [0, 0, 3000, 255], "field": "Name"}]})");
