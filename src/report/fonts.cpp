@@ -22,26 +22,27 @@ QString mappedFamily(const QString& layoutFamily)
     return QStringLiteral("Liberation Sans");
 }
 
-QFont reportFont(const FontDef& def)
+QFont reportFont(const FontDef& def, int stretch)
 {
     // Building a QFont resolves the family through fontconfig; the same few
     // fonts are asked for over and over, so keep them.
     struct Key {
         QString family;
         int size;
+        int stretch;
         bool bold, italic, underline;
         bool operator==(const Key&) const = default;
     };
     struct KeyHash {
         size_t operator()(const Key& k) const
         {
-            return qHash(k.family) ^ (size_t(k.size) << 3) ^ (k.bold ? 1 : 0) ^ (k.italic ? 2 : 0) ^ (k.underline ? 4 : 0);
+            return qHash(k.family) ^ (size_t(k.size) << 3) ^ (size_t(k.stretch) << 20) ^ (k.bold ? 1 : 0) ^ (k.italic ? 2 : 0) ^ (k.underline ? 4 : 0);
         }
     };
     static std::unordered_map<Key, QFont, KeyHash> cache;
 
     const int size = std::max(1, int(std::lround(def.pointSize * kTwipsPerPoint)));
-    const Key key{mappedFamily(def.family), size, def.bold, def.italic, def.underline};
+    const Key key{mappedFamily(def.family), size, stretch, def.bold, def.italic, def.underline};
     auto it = cache.find(key);
     if (it != cache.end())
         return it->second;
@@ -50,6 +51,8 @@ QFont reportFont(const FontDef& def)
     f.setBold(def.bold);
     f.setItalic(def.italic);
     f.setUnderline(def.underline);
+    if (stretch != 100)
+        f.setStretch(stretch);
     f.setKerning(false);
     f.setHintingPreference(QFont::PreferNoHinting);
     f.setStyleStrategy(QFont::StyleStrategy(QFont::PreferOutline | QFont::NoSubpixelAntialias));

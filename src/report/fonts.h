@@ -17,6 +17,7 @@ QString mappedFamily(const QString& layoutFamily);
 
 // A font whose pixel size is in twips: drawn through a painter scaled from
 // twips to the device, it keeps its size and metrics on every device.
-QFont reportFont(const FontDef& def);
+// `stretch` narrows (below 100) the letters' width, in percent.
+QFont reportFont(const FontDef& def, int stretch = 100);
 
 } // namespace tav::report

@@ -45,6 +45,7 @@ struct Control {
     Align align = Align::Left;
     Wrap wrap = Wrap::Auto;
     QString breakAfter;            // characters after which a wrapped line may also break
+    bool shrink = false;           // wrapped lines that overflow the box are drawn smaller
     int borderStyle = 0;           // 0 none, 1 single
     bool opaque = false;           // background filled with backColor
     QColor backColor = Qt::white;

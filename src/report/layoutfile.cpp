@@ -128,13 +128,13 @@ public:
             onlyKeys(o, {"type", "name", "rect", "shape", "foreColor", "backStyle", "backColor", "penWidth", "visible"}, where);
             break;
         case ControlKind::Label:
-            onlyKeys(o, {"type", "name", "rect", "caption", "font", "align", "wrap", "breakAfter", "border", "borderColor",
-                         "backStyle", "backColor", "foreColor", "visible"}, where);
+            onlyKeys(o, {"type", "name", "rect", "caption", "font", "align", "wrap", "breakAfter", "shrink", "border",
+                         "borderColor", "backStyle", "backColor", "foreColor", "visible"}, where);
             break;
         case ControlKind::TextBox:
         case ControlKind::Function:
             onlyKeys(o, {"type", "name", "rect", "field", "format", "function", "caption", "font", "align", "wrap",
-                         "breakAfter", "border", "borderColor", "backStyle", "backColor", "foreColor", "visible"}, where);
+                         "breakAfter", "shrink", "border", "borderColor", "backStyle", "backColor", "foreColor", "visible"}, where);
             c.dataField = text(o["field"], where);
             if (c.kind == ControlKind::TextBox && o.contains("function"))
                 fail(where, QStringLiteral("функция е само за контроли от вид function"));
@@ -169,6 +169,8 @@ public:
             c.wrap = flag(o["wrap"], where) ? Wrap::Yes : Wrap::No;
         if (o.contains("breakAfter"))
             c.breakAfter = text(o["breakAfter"], where);
+        if (o.contains("shrink"))
+            c.shrink = flag(o["shrink"], where);
         if (o.contains("border")) {
             c.borderStyle = integer(o["border"], where);
             if (c.borderStyle != 0 && c.borderStyle != 1)

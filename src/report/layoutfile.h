@@ -10,7 +10,7 @@
 //        "controls": [
 //          {"type": "label", "name": "Label1", "rect": [0, 0, 900, 255],
 //           "caption": "...", "font": "a9b", "align": "center", "wrap": false, "breakAfter": ",",
-//           "border": 1, "borderColor": "#000000", "backStyle": "opaque", "backColor": "#E0E0E0",
+//           "shrink": true, "border": 1, "borderColor": "#000000", "backStyle": "opaque", "backColor": "#E0E0E0",
 //           "foreColor": "#0000FF"},
 //          {"type": "textBox", "name": "Text1", "rect": [...], "field": "Data", "format": "dd.mm.yyyy"},
 //          {"type": "function", "name": "Sum1", "rect": [...], "field": "Cena", "format": "0.00"},

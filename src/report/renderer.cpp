@@ -45,6 +45,10 @@ QSizeF paperSize(const Layout& layout)
 
 namespace {
 
+// A text drawn narrower or smaller keeps at least this share of the layout's
+// width or size: below it the letters are hard to read, and it is cut instead.
+constexpr int kReadablePercent = 70;
+
 // Lines of a caption: a CR (alone or before LF) or an LF starts a new line.
 QStringList paragraphs(const QString& text)
 {
@@ -304,19 +308,25 @@ private:
     {
         if (c.caption.isEmpty())
             return;
-        const QFont font = reportFont(c.font);
-        const QFontMetricsF fm(font);
-        const double lineHeight = fm.height();
-        const bool wrap = c.wrap == Wrap::Yes || (c.wrap == Wrap::Auto && box.height() >= 2 * lineHeight);
+        FontDef def = c.font;
+        QFont font = reportFont(def);
+        QFontMetricsF fm(font);
+        const bool wrap = c.wrap == Wrap::Yes || (c.wrap == Wrap::Auto && box.height() >= 2 * fm.height());
+        const QStringList pars = paragraphs(c.caption);
 
         QStringList lines;
-        for (const QString& par : paragraphs(c.caption)) {
-            if (!wrap || par.isEmpty() || fm.horizontalAdvance(par) <= box.width()) {
-                lines << par;
-                continue;
+        if (!wrap) {
+            lines = pars;
+        } else {
+            lines = wrappedAll(pars, fm, box.width(), c.breakAfter);
+            if (c.shrink && linesShown(fm, box, int(lines.size())) < lines.size())
+                shrinkToFit(pars, c, box, def, lines);
+            if (def.pointSize != c.font.pointSize) {
+                font = reportFont(def);
+                fm = QFontMetricsF(font);
             }
-            lines << wrapped(par, fm, box.width(), c.breakAfter);
         }
+        const double lineHeight = fm.height();
 
         for (int i = 0; i < lines.size(); ++i) {
             const double top = box.top() + i * lineHeight;
@@ -329,7 +339,12 @@ private:
                 break;
             if (lines[i].isEmpty())
                 continue;
-            const double w = fm.horizontalAdvance(lines[i]);
+            QString line = lines[i];
+            int stretch = 100;
+            QFont drawn = font;
+            if (!wrap)
+                narrowToFit(line, c.align, box.width(), def, stretch, drawn);
+            const double w = stretch == 100 ? fm.horizontalAdvance(line) : QFontMetricsF(drawn).horizontalAdvance(line);
             double x = box.left();
             if (c.align == Align::Right)
                 x = box.right() - w;
@@ -339,17 +354,126 @@ private:
             d.kind = ItemKind::Text;
             d.rect = QRectF(x, top, w, lineHeight);
             d.clip = box;
-            d.text = lines[i];
-            d.font = font;
-            d.family = font.family();
+            d.text = line;
+            d.font = drawn;
+            d.family = drawn.family();
             d.layoutFamily = c.font.family;
-            d.pointSize = c.font.pointSize;
+            d.pointSize = def.pointSize;
+            d.stretch = stretch;
             d.bold = c.font.bold;
             d.italic = c.font.italic;
             d.baseline = top + fm.ascent();
             d.pen = c.foreColor;
             r_.items << d;
         }
+    }
+
+    static QStringList wrappedAll(const QStringList& pars, const QFontMetricsF& fm, double width, const QString& breakAfter)
+    {
+        QStringList lines;
+        for (const QString& par : pars) {
+            if (par.isEmpty() || fm.horizontalAdvance(par) <= width)
+                lines << par;
+            else
+                lines << wrapped(par, fm, width, breakAfter);
+        }
+        return lines;
+    }
+
+    // How many of `count` lines the box shows, by the rule of text(); `whole`:
+    // only lines that fit with their descent, as a text drawn smaller has them.
+    static int linesShown(const QFontMetricsF& fm, const QRectF& box, int count, bool whole = false)
+    {
+        int n = 0;
+        while (n < count) {
+            const double top = box.top() + n * fm.height();
+            const double foot = top + (whole ? fm.height() : fm.ascent());
+            if (top >= box.bottom() || (n > 0 && foot > box.bottom() + 0.5))
+                break;
+            ++n;
+        }
+        return n;
+    }
+
+    // The largest size, down to the readable one, at which every wrapped line
+    // is shown; at the readable size what still overflows is cut with "…".
+    static void shrinkToFit(const QStringList& pars, const Control& c, const QRectF& box, FontDef& def, QStringList& lines)
+    {
+        const int full = std::max(1, int(std::lround(c.font.pointSize * kTwipsPerPoint)));
+        const int least = std::max(1, int(std::ceil(full * kReadablePercent / 100.0)));
+        const auto at = [&](int size, QStringList& out) {
+            FontDef d = c.font;
+            d.pointSize = double(size) / kTwipsPerPoint;
+            const QFontMetricsF fm(reportFont(d));
+            out = wrappedAll(pars, fm, box.width(), c.breakAfter);
+            return linesShown(fm, box, int(out.size()), true) == out.size();
+        };
+        QStringList best;
+        int size = least;
+        if (at(least, best)) {
+            // Fits at the least size, not at the full one: the largest between.
+            int lo = least, hi = full;
+            while (hi - lo > 1) {
+                const int mid = (lo + hi) / 2;
+                QStringList trial;
+                if (at(mid, trial)) {
+                    lo = mid;
+                    best = trial;
+                } else {
+                    hi = mid;
+                }
+            }
+            size = lo;
+        }
+        def.pointSize = double(size) / kTwipsPerPoint;
+        const QFontMetricsF fm(reportFont(def));
+        const int shown = linesShown(fm, box, int(best.size()), true);
+        if (shown < best.size()) {
+            best = best.mid(0, shown);
+            best.last() = elided(best.last(), fm, box.width(), true);
+        }
+        lines = best;
+    }
+
+    // A line of a one-line box that is wider than the box: its letters drawn
+    // narrower until it fits, down to the readable width; narrower still, it
+    // is cut at its end with "…". Blanks after the text of a left-aligned
+    // line take no room; the other alignments place the line by them.
+    static void narrowToFit(QString& line, Align align, double width, const FontDef& def, int& stretch, QFont& font)
+    {
+        const auto needed = [&](const QFontMetricsF& fm) {
+            return fm.horizontalAdvance(align == Align::Left ? trimmedRight(line) : line);
+        };
+        const double natural = needed(QFontMetricsF(font));
+        if (natural <= width)
+            return;
+        stretch = std::max(kReadablePercent, int(std::floor(100.0 * width / natural)));
+        font = reportFont(def, stretch);
+        while (needed(QFontMetricsF(font)) > width && stretch > kReadablePercent)
+            font = reportFont(def, --stretch);
+        const QFontMetricsF fm(font);
+        if (needed(fm) > width)
+            line = elided(line, fm, width, false);
+    }
+
+    // The longest start of `line` that fits `width` with "…" after it;
+    // `always` puts the mark after a line that fits whole too.
+    static QString elided(const QString& line, const QFontMetricsF& fm, double width, bool always)
+    {
+        const QString mark = QStringLiteral("\u2026");
+        if (!always && fm.horizontalAdvance(trimmedRight(line)) <= width)
+            return trimmedRight(line);   // only blanks were too many
+        int k = int(line.size());
+        QString head = line;
+        while (k > 0) {
+            head = trimmedRight(line.left(k));
+            if (fm.horizontalAdvance(head + mark) <= width)
+                break;
+            --k;
+            if (k > 0 && line[k - 1].isHighSurrogate())
+                --k;
+        }
+        return (k > 0 ? head : QString()) + mark;
     }
 
     const Layout& layout_;

@@ -29,7 +29,8 @@ struct DrawItem {
     QString text;              // Text: one line as drawn
     QString family;            // the font drawn ("Liberation Sans")
     QString layoutFamily;      // the font the layout names ("Arial")
-    double pointSize = 0;
+    double pointSize = 0;      // as drawn: below the layout's in a box that shrinks its text
+    int stretch = 100;         // Text: the letters' width in percent, below 100 for a line drawn narrower
     bool bold = false;
     bool italic = false;
     QFont font;

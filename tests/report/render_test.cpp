@@ -262,12 +262,13 @@ TEST_F(ReportRender, CarriageReturnsWrappingAndClipping)
     ASSERT_EQ(crlf.size(), 2);
     EXPECT_EQ(crlf[1].text, "ред 2");
 
-    // A single-line box never wraps: one line, cut at the right edge.
+    // A single-line box never wraps: one line, too long even when narrowed,
+    // so cut at its end with a mark of the cut, within the box.
     const auto single = r.of("Single");
     ASSERT_EQ(single.size(), 1);
-    EXPECT_EQ(single[0].text, longText);
-    EXPECT_TRUE(single[0].clipped());
-    EXPECT_GT(single[0].rect.right(), single[0].clip.right());
+    EXPECT_TRUE(single[0].text.endsWith(QChar(0x2026))) << single[0].text.toStdString();
+    EXPECT_TRUE(longText.startsWith(single[0].text.chopped(1)));
+    EXPECT_FALSE(single[0].clipped());
     const auto forced = r.of("Forced");
     ASSERT_EQ(forced.size(), 1);
 
@@ -480,4 +481,163 @@ TEST_F(ReportRender, ABoxMayAlsoBreakRightAfterItsBreakCharacters)
     for (const DrawItem& i : r.of("Words"))
         EXPECT_FALSE(i.text.startsWith(' ')) << i.text.toStdString();
     expectBrokenAtBlanks("едно, две, три, четири, пет", r.of("Words"), 1500, "Words");
+}
+
+TEST_F(ReportRender, AOneLineTextTooWideIsDrawnNarrowerAndOnlyThenCut)
+{
+    // A monospace font: 144 twips a character at 12 pt, 50 to the 7200-twip box.
+    const QString name = "на Екатерина Николаева Хаджиниколова    ЕГН 8005151236";   // 54
+    const struct {
+        const char* control;
+        QString caption;
+        const char* align;
+        int stretch;        // as drawn
+        bool cut;
+    } cases[] = {
+        {"Fits", QString(49, QChar(0x0416)), "left", 100, false},
+        {"BlanksAfter", QString(48, QChar(0x0416)) + "    ", "left", 100, false},
+        {"Centred", name, "center", 92, false},
+        {"Right", QString(60, QChar(0x0416)), "right", 83, false},
+        {"AtTheLimit", QString(71, QChar(0x0416)), "left", 70, false},
+        {"TooLong", name + " " + name, "center", 70, true},
+        {"TooLongRight", name + " " + name, "right", 70, true},
+    };
+    QStringList controls;
+    int top = 0;
+    for (const auto& k : cases) {
+        controls << QStringLiteral(R"({"type": "label", "name": "%1", "rect": [1000, %2, 7200, 315], "caption": "%3",
+                                       "align": "%4", "font": {"family": "CourierCyr", "size": 12, "bold": true}})")
+                        .arg(k.control)
+                        .arg(top)
+                        .arg(k.caption, k.align);
+        top += 400;
+    }
+    const Layout l = layout(QStringLiteral(R"({"name": "Detail", "kind": "detail", "height": 4000, "controls": [%1]})")
+                                .arg(controls.join(',')));
+    const Rendered r = render(l, numberedRows(1));
+    const QFont layoutFont = reportFont(l.section("Detail").control("Fits").font);
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.control);
+        const auto items = r.of(k.control);
+        ASSERT_EQ(items.size(), 1);
+        const DrawItem& d = items[0];
+        EXPECT_EQ(d.stretch, k.stretch);
+        EXPECT_DOUBLE_EQ(d.pointSize, 12);
+        EXPECT_EQ(d.family, "Liberation Mono");
+        // Blanks after a left-aligned text may run past the box: they show nothing.
+        const QFontMetricsF fm(d.font);
+        EXPECT_LE(d.rect.left() + fm.horizontalAdvance(d.text.trimmed()), d.clip.right() + 0.01);
+        EXPECT_GE(d.rect.left(), d.clip.left() - 0.01);
+        if (k.stretch == 100) {
+            EXPECT_EQ(d.font, layoutFont);   // a text that fits is drawn as the layout has it
+        }
+        if (!k.cut) {
+            EXPECT_EQ(d.text, k.caption);
+            continue;
+        }
+        // Cut at its end: as much as fits at the readable width, then the mark.
+        ASSERT_TRUE(d.text.endsWith(QChar(0x2026)));
+        const QString kept = d.text.chopped(1);
+        EXPECT_TRUE(k.caption.startsWith(kept));
+        EXPECT_GT(fm.horizontalAdvance(k.caption.left(kept.size() + 1) + QChar(0x2026)), 7200);
+    }
+    EXPECT_NEAR(r.of("Centred")[0].rect.center().x(), kLeft + 1000 + 3600, 0.5);
+    EXPECT_NEAR(r.of("Right")[0].rect.right(), kLeft + 8200, 0.5);
+    EXPECT_NEAR(r.of("TooLongRight")[0].rect.right(), kLeft + 8200, 0.5);
+
+    // Painted, the narrowed line reaches the box's right edge and not beyond.
+    QImage img(int(r.paper.width() / 15), 120, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        p.scale(1 / 15.0, 1 / 15.0);
+        p.translate(0, -(kTop + 800));   // the third box, "Right", at the image's top
+        paintPage(p, r, 1);
+    }
+    auto inkIn = [&](int x0, int x1) {
+        int n = 0;
+        for (int y = 0; y < 21; ++y)
+            for (int x = x0; x < x1; ++x)
+                n += qGray(img.pixel(x, y)) < 160;
+        return n;
+    };
+    const int right = (kLeft + 8200) / 15;
+    EXPECT_GT(inkIn(right - 12, right), 0);
+    EXPECT_EQ(inkIn(right + 1, right + 60), 0);
+}
+
+TEST_F(ReportRender, EachLineOfAOneLineBoxIsNarrowedAlone)
+{
+    // A box of two lines that does not wrap: each part keeps its line.
+    const QString first = "1000 София, общ.Столична, обл.София-град";
+    const QString second = "ж.к.Младост 1ул.Александър Малинов 25, бл.45, вх.Б, ет.3, ап.12";
+    const Layout l = layout(QStringLiteral(R"({"name": "Detail", "kind": "detail", "height": 1000, "controls": [
+        {"type": "label", "name": "Address", "rect": [0, 0, 7095, 630], "caption": "%1\r%2", "wrap": false,
+         "font": {"family": "CourierCyr", "size": 12, "bold": true}}]})")
+                                .arg(first, second));
+    const Rendered r = render(l, numberedRows(1));
+    const auto lines = r.of("Address");
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0].text, first);
+    EXPECT_EQ(lines[0].stretch, 100);
+    EXPECT_EQ(lines[1].text, second);
+    EXPECT_LT(lines[1].stretch, 100);
+    EXPECT_GE(lines[1].stretch, 70);
+    EXPECT_DOUBLE_EQ(lines[1].rect.top() - lines[0].rect.top(), QFontMetricsF(lines[0].font).height());
+    for (const DrawItem& i : lines)
+        EXPECT_FALSE(i.clipped()) << i.text.toStdString();
+}
+
+TEST_F(ReportRender, AShrinkingBoxDrawsItsWrappedLinesSmallerUntilAllShow)
+{
+    // Fourteen codes do not fit two lines of 12 pt; forty do not fit even at
+    // the readable size. A box without the flag keeps its two lines as before.
+    const QString fourteen = "101,301,301А,301Б,302В,303A,304B,103,508,509,332,333,508,509";
+    QStringList many;
+    for (int i = 0; i < 40; ++i)
+        many << QString::number(301 + i);
+    const Layout l = layout(R"({"name": "Detail", "kind": "detail", "height": 2000, "controls": [
+        {"type": "textBox", "name": "Codes", "rect": [0, 0, 2910, 555], "field": "Name", "breakAfter": ",", "shrink": true,
+         "font": {"family": "Lucida Sans Unicode", "size": 12}},
+        {"type": "textBox", "name": "Plain", "rect": [3000, 0, 2910, 555], "field": "Name", "breakAfter": ",",
+         "font": {"family": "Lucida Sans Unicode", "size": 12}},
+        {"type": "textBox", "name": "Short", "rect": [6000, 0, 2910, 555], "field": "N", "breakAfter": ",", "shrink": true,
+         "font": {"family": "Lucida Sans Unicode", "size": 12}},
+        {"type": "textBox", "name": "Many", "rect": [0, 1000, 2910, 555], "field": "M", "breakAfter": ",", "shrink": true,
+         "font": {"family": "Lucida Sans Unicode", "size": 12}}]})");
+    const Rendered r = render(l, rows({"Name", "N", "M"}, {{fourteen, "101,301,508", many.join(',')}}));
+
+    const auto join = [](const QVector<DrawItem>& items) {
+        QString s;
+        for (const DrawItem& i : items)
+            s += i.text;
+        return s;
+    };
+    const auto codes = r.of("Codes");
+    EXPECT_EQ(join(codes), fourteen);
+    for (const DrawItem& i : codes) {
+        EXPECT_FALSE(i.clipped()) << i.text.toStdString();
+        EXPECT_LT(i.pointSize, 12);
+        EXPECT_GE(i.pointSize, 12 * 0.7);
+        EXPECT_EQ(i.font.pixelSize(), int(std::lround(i.pointSize * 20)));
+    }
+    const auto plain = r.of("Plain");
+    ASSERT_EQ(plain.size(), 2);
+    EXPECT_DOUBLE_EQ(plain[0].pointSize, 12);
+    EXPECT_NE(join(plain), fourteen);
+
+    const auto shortList = r.of("Short");
+    ASSERT_EQ(shortList.size(), 1);
+    EXPECT_DOUBLE_EQ(shortList[0].pointSize, 12);
+
+    // At the readable size the lines that show are kept, the last cut with the mark.
+    const auto cut = r.of("Many");
+    ASSERT_GE(cut.size(), 2);
+    EXPECT_DOUBLE_EQ(cut[0].pointSize, 8.4);
+    EXPECT_TRUE(cut.last().text.endsWith(QChar(0x2026)));
+    EXPECT_TRUE(many.join(',').startsWith(join(cut).chopped(1)));
+    for (const DrawItem& i : cut) {
+        EXPECT_FALSE(i.clipped()) << i.text.toStdString() << " " << i.rect.bottom() << " " << i.clip.bottom();
+        EXPECT_LE(i.rect.width(), 2910);
+    }
 }
