@@ -135,6 +135,40 @@ TEST_F(PeriodReports, WorkListPrintsItsLinesTheirSumAndTheirCount)
     EXPECT_EQ(unloads_, 1);
 }
 
+TEST_F(PeriodReports, WorkListShowsEveryCodeOfAVisitAndTheWholeName)
+{
+    // Fourteen codes overflow the cell's two lines at its size: drawn smaller,
+    // every code shows, as "Време" counts them all.
+    const QString egn = egnFor(QDate(1980, 5, 15));
+    const QString name = "Екатерина Николаева Хаджиниколова";
+    addPatient(egn, name);
+    const QStringList codes = {"101", "103", "301", "301А", "301Б", "302В", "303A", "304B",
+                               "332", "332", "333", "508", "508", "509"};
+    QVector<Treatment> rows;
+    for (const QString& code : codes)
+        rows.push_back({egn, QDate(2010, 3, 8), code});
+    addTreatments(rows);
+    CreateTempTable("TempWork");
+    FillTempWork(QDate(2010, 3, 1), QDate(2010, 3, 31), "D1");
+
+    rprWork r;
+    r.start();
+    keep(r, "rprWork-long");
+    QString shownCodes, shownName;
+    for (const DrawItem& i : r.rendered().items) {
+        if (i.kind != ItemKind::Text || i.row != 0)
+            continue;
+        if (i.control == "Text6" || i.control == "Text2") {
+            (i.control == "Text6" ? shownCodes : shownName) += (i.control == "Text2" && !shownName.isEmpty() ? " " : "") + i.text;
+            EXPECT_FALSE(i.clipped()) << i.text.toStdString();
+            EXPECT_GE(i.pointSize, 12 * 0.7) << i.text.toStdString();
+        }
+    }
+    EXPECT_EQ(shownCodes, codes.join(','));
+    EXPECT_EQ(shownName, name);
+    EXPECT_EQ(firstText(r, "Text3", 0).text, QString::number(15 + 26 * 6 + 39 * 2 + 141 + 17 * 2 + 22));
+}
+
 TEST_F(PeriodReports, AOneDayPeriodPrintsTheDayAloneAndAnEmptyListCountsZero)
 {
     periodVars() = {"15.03.2010", "15.03.2010", "03/15/2010", "03/15/2010"};
