@@ -44,13 +44,13 @@ constexpr Field kPracticeFields[] = {
 struct BoxRow {
     const char* field;
     const char* first;
-    int from;    // the labels after the first: Label<from>..
-    int boxes;
+    int from;             // boxes 2 to 9: Label<from>..Label<from + 7>
+    const char* tenth;
 };
 constexpr BoxRow kBoxRows[] = {
-    {"UserID", "Label45", 195, 10},
-    {"UserEGN", "Label7", 204, 10},
-    {"UserUIN", "Label52", 213, 9},
+    {"UserID", "Label45", 195, "Label203"},
+    {"UserEGN", "Label7", 204, "Label212"},
+    {"UserUIN", "Label52", 213, "LabelUIN10"},
 };
 
 // A priced row of the table: its count, its price, and its cells.
@@ -84,10 +84,11 @@ QHash<QString, QString> specificationCaptions(const db::Row& practice, const db:
     for (const Field& f : kPracticeFields)
         out.insert(QString::fromLatin1(f.label), practice.text(QString::fromLatin1(f.field)));
     for (const BoxRow& b : kBoxRows) {
-        const QStringList chars = boxCharacters(practice.text(QString::fromLatin1(b.field)), b.boxes);
+        const QStringList chars = boxCharacters(practice.text(QString::fromLatin1(b.field)), 10);
         out.insert(QString::fromLatin1(b.first), chars[0]);
-        for (int k = 1; k < b.boxes; ++k)
+        for (int k = 1; k < 9; ++k)
             out.insert(QStringLiteral("Label%1").arg(b.from + k - 1), chars[k]);
+        out.insert(QString::fromLatin1(b.tenth), chars[9]);
     }
     out.insert(QStringLiteral("Label42"), start + QStringLiteral(" г."));
     out.insert(QStringLiteral("Label50"), stop + QStringLiteral(" г."));

@@ -265,7 +265,7 @@ TEST_F(PeriodReports, SpecificationFillsTheFormFromThePracticeAndTheCounts)
     {
         db::Connection c = db::Connection::main();
         c.exec("UPDATE MedicUnit SET UserID = ?, UserName = ?, UserUIN = ?, UserEGN = ?, UserBl = NULL, UserMOL = ?",
-               {"1622123456", "АИППДП Д-р Иванова", "123456789", "7503121234", "Мария Иванова"});
+               {"1622123456", "АИППДП Д-р Иванова", "2300012345", "7503121234", "Мария Иванова"});
     }
     const QString adult = egnFor(QDate(1970, 5, 5)), child = egnFor(QDate(2005, 1, 1));
     addTreatments({{adult, QDate(2010, 3, 1), "101"}, {adult, QDate(2010, 3, 1), "101"}, {adult, QDate(2010, 3, 1), "101"},
@@ -284,7 +284,8 @@ TEST_F(PeriodReports, SpecificationFillsTheFormFromThePracticeAndTheCounts)
                  {"Label147", "68.93"},     {"Label99", "25.76"}, {"Label153", "68.93"}, {"Label159", "94.69"},
                  {"Label86", "0"},          {"Label87", "0"},     {"Label42", "01.03.2010 г."},
                  {"Label50", "31.03.2010 г."}, {"Label9", "АИППДП Д-р Иванова"}, {"Label45", "1"},
-                 {"Label203", "6"},         {"Label52", "1"},     {"Label220", "9"},    {"Label212", "4"},
+                 {"Label203", "6"},         {"Label52", "2"},     {"Label220", "4"},    {"LabelUIN10", "5"},
+                 {"Label212", "4"},
                  {"Label54", "Мария Иванова"}};
     for (const auto& k : cells)
         EXPECT_EQ(textsOf(r, k.label), QStringList{QString::fromUtf8(k.text)}) << k.label;

@@ -142,14 +142,32 @@ TEST(Specification, ThePracticeAsStoredAndThePeriod)
     EXPECT_EQ(got["Label203"], "2");
     EXPECT_EQ(got["Label7"], "7");
     EXPECT_EQ(got["Label212"], "4");
-    // A ten-character UIN in nine boxes: 1 to 8, then its tenth.
-    EXPECT_EQ(got["Label52"], "1");
-    EXPECT_EQ(got["Label219"], "8");
-    EXPECT_EQ(got["Label220"], "0");
+    // The UIN over ten boxes like the EGN: every digit of a ten-digit one;
+    // a shorter one has its last character again in the tenth.
+    const struct {
+        const char* uin;
+        QStringList boxes;
+    } uins[] = {
+        {"1234567890", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"}},
+        {"2300012345", {"2", "3", "0", "0", "0", "1", "2", "3", "4", "5"}},
+        {"123456789", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "9"}},
+        {"2300", {"2", "3", "0", "0", "", "", "", "", "", "0"}},
+    };
+    const QStringList uinLabels = {"Label52", "Label213", "Label214", "Label215", "Label216",
+                                   "Label217", "Label218", "Label219", "Label220", "LabelUIN10"};
+    for (const auto& k : uins) {
+        db::Row p = practice;
+        p.set("UserUIN", k.uin);
+        const auto boxes = fill({}, p);
+        QStringList shown;
+        for (const QString& label : uinLabels)
+            shown << boxes.value(label, "missing");
+        EXPECT_EQ(shown, k.boxes) << k.uin;
+    }
     EXPECT_FALSE(got.contains("Label221"));
 
     // No practice row at all: every box and cell of the practice is empty.
     const auto none = fill({});
-    for (const char* label : {"Label9", "Label45", "Label203", "Label7", "Label212", "Label52", "Label220", "Label54"})
+    for (const char* label : {"Label9", "Label45", "Label203", "Label7", "Label212", "Label52", "Label220", "LabelUIN10", "Label54"})
         EXPECT_EQ(none.value(label, "missing"), "") << label;
 }
