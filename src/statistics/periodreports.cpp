@@ -206,6 +206,7 @@ bool runPeriodReport(int kind, QWidget* dialog)
     }
     try {
         int rows = 0;
+        QVector<LeftOutRow> leftOut;
         {
             std::optional<ProgressWindow> window;
             const QString label = kind == 2 ? kWaitMaterials : kWaitActivities;
@@ -213,12 +214,14 @@ bool runPeriodReport(int kind, QWidget* dialog)
             switch (kind) {
             case 1: rows = FillTempWork(*first, *last, CurrentDoctorCode, progress); break;
             case 2: rows = SumMaterialConsumption(*first, *last, progress); break;
-            case 3: rows = FillTempZOKC(*first, *last, CurrentDoctorCode, progress); break;
-            default: rows = FillTempSpec(*first, *last, CurrentDoctorCode, progress); break;
+            case 3: rows = FillTempZOKC(*first, *last, CurrentDoctorCode, progress, &leftOut); break;
+            default: rows = FillTempSpec(*first, *last, CurrentDoctorCode, progress, &leftOut); break;
             }
         }
         if (kind == 2 && rows == 0)
             InfoMessage(kNoData, dialog);
+        if (!leftOut.isEmpty())
+            InfoMessage(leftOutMessage(leftOut), dialog);
         InfoMessage(kDone, dialog);
         switch (kind) {
         case 1: return preview<rprWork>();

@@ -67,24 +67,33 @@ struct Counts {
     int get(ActivityClass c, bool over18) const { return n[size_t(c)][over18 ? 1 : 0]; }
 };
 
+// Rows without an EGN have no age group: left out, and named when their
+// class is one the report counts (`with103`: the specification's 103 too).
 Counts countActivities(const QDate& first, const QDate& last, const QString& doctorCode, const Progress& progress,
-                       int* rowsRead)
+                       bool with103, QVector<LeftOutRow>* leftOut, int* rowsRead)
 {
     db::Rows rows;
     {
         db::Connection c = db::Connection::main();
-        rows = doctorsTreatments(c, first, last, doctorCode);
+        rows = doctorsTreatments(c, first, last, doctorCode, QStringLiteral(", h.ListID"));
     }
     Counts counts;
     const int n = int(rows.size());
     for (int i = 0; i < n; ++i) {
         report(progress, i + 1, n);
         const db::Row& r = rows[i];
-        const ActivityClass cls = activityClass(r.text(QStringLiteral("KodHelp")));
-        if (cls == ActivityClass::None)
+        const QString code = r.text(QStringLiteral("KodHelp"));
+        const ActivityClass cls = activityClass(code);
+        if (cls == ActivityClass::None || (cls == ActivityClass::C103 && !with103))
             continue;
-        const bool over18 = IsOver18ForCounts(r.text(QStringLiteral("EGN")), dateFromIso(r.value(QStringLiteral("Data"))));
-        ++counts.at(cls, over18);
+        const QString egn = r.text(QStringLiteral("EGN"));
+        const QDate visit = dateFromIso(r.value(QStringLiteral("Data")));
+        if (trimBlanks(egn).isEmpty()) {
+            if (leftOut)
+                leftOut->push_back({visit, code, r.text(QStringLiteral("ListID"))});
+            continue;
+        }
+        ++counts.at(cls, IsOver18ForCounts(egn, visit));
     }
     *rowsRead = n;
     return counts;
@@ -147,10 +156,11 @@ int FillTempWork(const QDate& first, const QDate& last, const QString& doctorCod
     return n;
 }
 
-int FillTempZOKC(const QDate& first, const QDate& last, const QString& doctorCode, const Progress& progress)
+int FillTempZOKC(const QDate& first, const QDate& last, const QString& doctorCode, const Progress& progress,
+                 QVector<LeftOutRow>* leftOut)
 {
     int n = 0;
-    const Counts counts = countActivities(first, last, doctorCode, progress, &n);
+    const Counts counts = countActivities(first, last, doctorCode, progress, false, leftOut, &n);
     static const ActivityClass columns[] = {ActivityClass::C101, ActivityClass::C301, ActivityClass::C332,
                                             ActivityClass::C333, ActivityClass::C508, ActivityClass::C509};
     db::Connection t = db::Connection::temp();
@@ -168,10 +178,11 @@ int FillTempZOKC(const QDate& first, const QDate& last, const QString& doctorCod
     return n;
 }
 
-int FillTempSpec(const QDate& first, const QDate& last, const QString& doctorCode, const Progress& progress)
+int FillTempSpec(const QDate& first, const QDate& last, const QString& doctorCode, const Progress& progress,
+                 QVector<LeftOutRow>* leftOut)
 {
     int n = 0;
-    const Counts counts = countActivities(first, last, doctorCode, progress, &n);
+    const Counts counts = countActivities(first, last, doctorCode, progress, true, leftOut, &n);
     using C = ActivityClass;
     const struct {
         const char* field;
@@ -195,6 +206,21 @@ int FillTempSpec(const QDate& first, const QDate& last, const QString& doctorCod
     Inserter(t, QStringLiteral("TempSpec"), names).add(values);
     tx.commit();
     return n;
+}
+
+QString leftOutMessage(const QVector<LeftOutRow>& rows)
+{
+    constexpr int kShown = 15;
+    QStringList lines{QStringLiteral("Не са включени в отчета:")};
+    for (int i = 0; i < rows.size() && i < kShown; ++i) {
+        const LeftOutRow& r = rows[i];
+        lines << QStringLiteral("ЕГН (без ЕГН), лист %1, %2, код %3")
+                     .arg(trimBlanks(r.listId).isEmpty() ? QStringLiteral("(без номер)") : r.listId,
+                          toDDMMYYYY(r.date), r.code);
+    }
+    if (rows.size() > kShown)
+        lines << QStringLiteral("... и още %1").arg(rows.size() - kShown);
+    return lines.join(QLatin1Char('\r'));
 }
 
 int RecodeFillingActivities()

@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QVector>
 #include <functional>
 
 namespace tav::statistics {
@@ -20,12 +21,28 @@ using Progress = std::function<void(int position, int rows)>;
 // treatment rows read.
 int FillTempWork(const QDate& first, const QDate& last, const QString& doctorCode, const Progress& progress = {});
 
-// Fund summary: two TempZOKC rows, "Под 18 години" and "Над 18 години", with
-// the doctor's activities counted by class and age group at the visit.
-int FillTempZOKC(const QDate& first, const QDate& last, const QString& doctorCode, const Progress& progress = {});
+// A treatment the counts leave out: without an EGN it has no age group.
+struct LeftOutRow {
+    QDate date;
+    QString code;
+    QString listId;
+};
 
-// Specification: one TempSpec row of the eleven counts.
-int FillTempSpec(const QDate& first, const QDate& last, const QString& doctorCode, const Progress& progress = {});
+// Fund summary: two TempZOKC rows, "Под 18 години" and "Над 18 години", with
+// the doctor's activities counted by class and age group at the visit. A row
+// whose EGN is empty or Null counts nowhere; those of a counted class are
+// added to `leftOut`, in query order.
+int FillTempZOKC(const QDate& first, const QDate& last, const QString& doctorCode, const Progress& progress = {},
+                 QVector<LeftOutRow>* leftOut = nullptr);
+
+// Specification: one TempSpec row of the eleven counts, rows without an EGN
+// left out as in the summary.
+int FillTempSpec(const QDate& first, const QDate& last, const QString& doctorCode, const Progress& progress = {},
+                 QVector<LeftOutRow>* leftOut = nullptr);
+
+// The message naming the rows left out, shown before the end message: the
+// first 15, then how many more, worded as the fund report names its own.
+QString leftOutMessage(const QVector<LeftOutRow>& rows);
 
 // Books every treatment of code "301" and every one not yet booked, of every
 // doctor, and gives the fillings whose treatment text is exactly

@@ -56,7 +56,7 @@ TEST(FundCounts, EachActivityCountsByItsClassAndTheAgeAtTheVisit)
     const QString turning = egnFor(QDate(1992, 3, 15));       // 18 on 15.03.2010
     const QString noBirth = "7513121234";                     // month 13 of 1975: an adult by its fields
     const struct {
-        QString egn;
+        QVariant egn;
         QDate visit;
         const char* code;
         const char* zokc;   // the TempZOKC field it adds to, with its group; "" nowhere
@@ -79,6 +79,12 @@ TEST(FundCounts, EachActivityCountsByItsClassAndTheAgeAtTheVisit)
         {child, QDate(2010, 5, 2), "509", "Под 18 години Kod_509", "F50911"},
         {adult, QDate(2010, 5, 2), "509", "Над 18 години Kod_509", "F50912"},
         {noBirth, QDate(2010, 6, 1), "509", "Над 18 години Kod_509", "F50912"},
+        {"12", QDate(2010, 6, 1), "101", "Над 18 години Kod_101", "F10112"},   // short: by its fields too
+        // Without an EGN there is no age group: counted nowhere.
+        {"", QDate(2010, 6, 1), "101", "", ""},
+        {kNull, QDate(2010, 6, 1), "509", "", ""},
+        {"   ", QDate(2010, 6, 1), "301", "", ""},
+        {kNull, QDate(2010, 6, 1), "103", "", ""},
         {adult, QDate(2010, 6, 2), "305", "", ""},
         {adult, QDate(2010, 6, 2), "301b", "", ""},
         {adult, QDate(2010, 6, 2), "", "", ""},
@@ -143,4 +149,48 @@ TEST(FundCounts, APeriodWithoutActivitiesGivesRowsOfZeros)
     EXPECT_EQ(counted.size(), 11);
     for (int v : counted)
         EXPECT_EQ(v, 0);
+}
+
+TEST(FundCounts, RowsWithoutAnEgnAreLeftOutAndNamed)
+{
+    TestFolder folder;
+    const QString adult = egnFor(QDate(1970, 5, 5));
+    addTreatments({{adult, QDate(2010, 3, 1), "101", "D1", {}, false, "000001"},
+                   {"", QDate(2010, 3, 2), "101", "D1", {}, false, "000002"},
+                   {kNull, QDate(2010, 3, 3), "509", "D1", {}, false, "000003"},
+                   {"  ", QDate(2010, 3, 4), "103", "D1", {}, false, kNull},
+                   {kNull, QDate(2010, 3, 5), "999", "D1", {}, false, "000005"},   // counted by no report
+                   {kNull, QDate(2010, 3, 6), "301", "D2", {}, false, "000006"}}); // another doctor's
+    const auto described = [](const QVector<LeftOutRow>& rows) {
+        QStringList out;
+        for (const LeftOutRow& r : rows)
+            out << r.date.toString("dd.MM") + " " + r.code + " " + r.listId;
+        return out;
+    };
+
+    CreateTempTable("TempZOKC");
+    QVector<LeftOutRow> leftOut;
+    FillTempZOKC(kFirst, kLast, "D1", {}, &leftOut);
+    EXPECT_EQ(described(leftOut), QStringList({"02.03 101 000002", "03.03 509 000003"}));
+    EXPECT_EQ(zokcCounts().value("Над 18 години Kod_101"), 1);
+    EXPECT_EQ(zokcCounts().value("Под 18 години Kod_509") + zokcCounts().value("Над 18 години Kod_509"), 0);
+
+    CreateTempTable("TempSpec");
+    leftOut.clear();
+    FillTempSpec(kFirst, kLast, "D1", {}, &leftOut);
+    EXPECT_EQ(described(leftOut), QStringList({"02.03 101 000002", "03.03 509 000003", "04.03 103 "}));
+    const QMap<QString, int> spec = specCounts();
+    for (const QString& f : kSpecFields)
+        EXPECT_EQ(spec.value(f), f == "F10112" ? 1 : 0) << f.toStdString();
+
+    EXPECT_EQ(leftOutMessage(leftOut), "Не са включени в отчета:\r"
+                                       "ЕГН (без ЕГН), лист 000002, 02.03.2010, код 101\r"
+                                       "ЕГН (без ЕГН), лист 000003, 03.03.2010, код 509\r"
+                                       "ЕГН (без ЕГН), лист (без номер), 04.03.2010, код 103");
+    // Fifteen named, then how many more.
+    const QVector<LeftOutRow> many(17, LeftOutRow{QDate(2010, 3, 2), "101", "000002"});
+    const QStringList lines = leftOutMessage(many).split('\r');
+    ASSERT_EQ(lines.size(), 17);
+    EXPECT_EQ(lines[15], "ЕГН (без ЕГН), лист 000002, 02.03.2010, код 101");
+    EXPECT_EQ(lines[16], "... и още 2");
 }

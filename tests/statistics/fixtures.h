@@ -38,14 +38,15 @@ struct Treatment {
     QString doctor = QStringLiteral("D1");
     QVariant text = {};
     bool booked = false;
+    QVariant listId = {};
 };
 inline void addTreatments(const QVector<Treatment>& rows)
 {
     tav::db::Connection c = tav::db::Connection::main();
     tav::db::Transaction t(c);
     for (const Treatment& r : rows)
-        c.insert("Help", {"EGN", "Data", "KodHelp", "KodMedic", "TextHelp", "Schet"},
-                 {r.egn, r.day, r.code, r.doctor, r.text, r.booked ? 1 : 0});
+        c.insert("Help", {"EGN", "Data", "KodHelp", "KodMedic", "TextHelp", "Schet", "ListID"},
+                 {r.egn, r.day, r.code, r.doctor, r.text, r.booked ? 1 : 0, r.listId});
     t.commit();
 }
 inline void addTreatment(const QVariant& egn, const QDate& day, const QVariant& code, const QString& doctor = "D1")

@@ -133,6 +133,30 @@ TEST_F(PeriodRunner, EachKindFillsItsTableAndShowsItsReport)
     EXPECT_EQ(unloads_, 3);
 }
 
+TEST_F(PeriodRunner, TheCountsNameTheRowsWithoutAnEgnBeforeTheyAreDone)
+{
+    addTreatments({{egnFor(QDate(1970, 1, 1)), QDate(2010, 3, 1), "101"},
+                   {kNull, QDate(2010, 3, 2), "101", "D1", {}, false, "000007"}});
+    for (const int kind : {3, 5}) {
+        SCOPED_TRACE(kind);
+        CreateTempTable(kind == 3 ? "TempZOKC" : "TempSpec");
+        QStringList seen;
+        ModalScript script;
+        script.then("InfDialog", [&](QWidget* w) {
+                  seen << normal(ModalScript::textOf(w));
+                  w->close();
+              })
+            .then("InfDialog", [&](QWidget* w) {
+                seen << normal(ModalScript::textOf(w));
+                w->close();
+            });
+        EXPECT_TRUE(runPeriodReport(kind, nullptr));
+        EXPECT_TRUE(script.finished());
+        EXPECT_EQ(seen, QStringList({"Не са включени в отчета:\rЕГН (без ЕГН), лист 000007, 02.03.2010, код 101", kDone}));
+        closePeriodReportPreview();
+    }
+}
+
 TEST_F(PeriodRunner, MaterialsOfAnEmptyPeriodSayThereIsNothingThenThatTheyAreDone)
 {
     CreateTempTable("TempMater");
