@@ -14,13 +14,14 @@ namespace tav::statistics {
 
 namespace {
 
-// The doctor's treatments of the period, in the order the reports take them.
+// The doctor's treatments of the period, in the order the reports take them:
+// the codes of a day without regard to case, as the old engine sorted them.
 db::Rows doctorsTreatments(db::Connection& c, const QDate& first, const QDate& last, const QString& doctorCode,
                            const QString& extra = {})
 {
     return c.query(QStringLiteral("SELECT h.EGN, h.Data, h.KodHelp%1 FROM Help h"
                                   " WHERE h.Data BETWEEN ? AND ? AND h.KodMedic = ?"
-                                  " ORDER BY h.Data, h.KodHelp, h.RecID")
+                                  " ORDER BY h.Data, h.KodHelp COLLATE UNOCASE, h.RecID")
                        .arg(extra),
                    {first, last, doctorCode});
 }
@@ -285,9 +286,10 @@ int SumMaterialConsumption(const QDate& first, const QDate& last, const Progress
             const int times = r.toInt(QStringLiteral("N"));
             const QVariant code = r.value(QStringLiteral("KodHelp"));
             position += times;
+            // "301а" finds the norms of "301А", as in the old engine.
             const db::Row norm = code.isNull() ? db::Row()
                                                : ref.first(QStringLiteral("SELECT * FROM RazhNorm WHERE KodHelp = ?"
-                                                                          " ORDER BY RecID LIMIT 1"),
+                                                                          " COLLATE UNOCASE ORDER BY RecID LIMIT 1"),
                                                            {code});
             if (!norm.names().isEmpty()) {
                 for (int i = 0; i < kol.size(); ++i) {

@@ -6,6 +6,7 @@
 #include "support/program_folder.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace tav;
 using namespace tav::statistics;
@@ -157,4 +158,25 @@ TEST(Materials, APeriodWithoutTreatmentsLeavesTheCatalogueQuantities)
     EXPECT_EQ(SumMaterialConsumption(QDate(2010, 3, 1), QDate(2010, 3, 31), [&](int, int) { ++calls; }), 0);
     EXPECT_EQ(calls, 0);
     EXPECT_DOUBLE_EQ(tempRows("TempMater")[1].value("Kol").toDouble(), 5.5);
+}
+
+TEST(Materials, ACodeFindsItsNormsWithoutRegardToCase)
+{
+    TestFolder folder;
+    catalogue();
+    const QString egn = egnFor(QDate(1970, 1, 1));
+    // "301А" takes 0.6 of material 1 and one pair of gloves (material 8, 1000
+    // in the catalogue); the Latin "301a" is another code, without norms.
+    const std::tuple<const char*, double, double> cases[] = {
+        {"301А", 0.6, 1001}, {"301а", 0.6, 1001}, {"301a", 0, 1000}, {"508", 0, 1001}};
+    for (const auto& [code, amalgam, gloves] : cases) {
+        SCOPED_TRACE(code);
+        db::Connection::main().exec("DELETE FROM Help");
+        addTreatment(egn, QDate(2010, 3, 1), code);
+        CreateTempTable("TempMater");
+        FillTempMater();
+        SumMaterialConsumption(QDate(2010, 3, 1), QDate(2010, 3, 31));
+        EXPECT_NEAR(tempRows("TempMater")[0].value("Kol").toDouble(), amalgam, 1e-9);
+        EXPECT_NEAR(tempRows("TempMater")[7].value("Kol").toDouble(), gloves, 1e-9);
+    }
 }

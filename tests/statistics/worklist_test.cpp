@@ -93,6 +93,23 @@ TEST(WorkList, OneLinePerPatientInTheOrderEachFirstComes)
     EXPECT_EQ(lines[2].age, "35");
 }
 
+TEST(WorkList, TheCodesOfADayGoWithoutRegardToCase)
+{
+    // Latin letters before Cyrillic ones, a capital with its small letter;
+    // a code that differs only in case keeps the order of entry.
+    TestFolder folder;
+    CreateTempTable("TempWork");
+    const QString egn = egnFor(QDate(1970, 1, 1));
+    QVector<Treatment> rows;
+    for (const char* code : {"301в", "301Б", "301а", "301b", "301B", "301a"})
+        rows.push_back({egn, QDate(2010, 3, 8), code});
+    addTreatments(rows);
+    FillTempWork(kFirst, kLast, "D1");
+    const QVector<Line> lines = workLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines[0].codes, "301a,301b,301B,301а,301Б,301в");
+}
+
 TEST(WorkList, LongListsAndNamesAreKeptWholeAndGapsLeaveCellsEmpty)
 {
     TestFolder folder;
