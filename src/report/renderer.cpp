@@ -342,9 +342,9 @@ private:
             QString line = lines[i];
             int stretch = 100;
             QFont drawn = font;
-            if (!wrap)
-                narrowToFit(line, c.align, box.width(), def, stretch, drawn);
-            const double w = stretch == 100 ? fm.horizontalAdvance(line) : QFontMetricsF(drawn).horizontalAdvance(line);
+            double w = fm.horizontalAdvance(line);
+            if (!wrap && w > box.width())
+                w = narrowToFit(line, c.align, box.width(), fm, def, stretch, drawn);
             double x = box.left();
             if (c.align == Align::Right)
                 x = box.right() - w;
@@ -439,21 +439,24 @@ private:
     // narrower until it fits, down to the readable width; narrower still, it
     // is cut at its end with "…". Blanks after the text of a left-aligned
     // line take no room; the other alignments place the line by them.
-    static void narrowToFit(QString& line, Align align, double width, const FontDef& def, int& stretch, QFont& font)
+    // Returns the width of the line as drawn.
+    static double narrowToFit(QString& line, Align align, double width, const QFontMetricsF& fm, const FontDef& def,
+                              int& stretch, QFont& font)
     {
-        const auto needed = [&](const QFontMetricsF& fm) {
-            return fm.horizontalAdvance(align == Align::Left ? trimmedRight(line) : line);
+        const auto needed = [&](const QFontMetricsF& m) {
+            return m.horizontalAdvance(align == Align::Left ? trimmedRight(line) : line);
         };
-        const double natural = needed(QFontMetricsF(font));
+        const double natural = needed(fm);
         if (natural <= width)
-            return;
+            return fm.horizontalAdvance(line);
         stretch = std::max(kReadablePercent, int(std::floor(100.0 * width / natural)));
         font = reportFont(def, stretch);
         while (needed(QFontMetricsF(font)) > width && stretch > kReadablePercent)
             font = reportFont(def, --stretch);
-        const QFontMetricsF fm(font);
-        if (needed(fm) > width)
-            line = elided(line, fm, width, false);
+        const QFontMetricsF narrow(font);
+        if (needed(narrow) > width)
+            line = elided(line, narrow, width, false);
+        return narrow.horizontalAdvance(line);
     }
 
     // The longest start of `line` that fits `width` with "…" after it;
