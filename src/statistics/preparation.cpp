@@ -8,21 +8,23 @@
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 #include <array>
 
 namespace tav::statistics {
 
 namespace {
 
-// The doctor's treatments of the period, in the order the reports take them:
-// the codes of a day without regard to case, as the old engine sorted them.
+// The doctor's treatments of the period, by date, code and entry. The work
+// list orders the codes of a day without regard to case, as the old engine
+// did; the counts, which do not depend on the order, keep the quicker binary one.
 db::Rows doctorsTreatments(db::Connection& c, const QDate& first, const QDate& last, const QString& doctorCode,
-                           const QString& extra = {})
+                           const QString& extra, bool caseless)
 {
     return c.query(QStringLiteral("SELECT h.EGN, h.Data, h.KodHelp%1 FROM Help h"
                                   " WHERE h.Data BETWEEN ? AND ? AND h.KodMedic = ?"
-                                  " ORDER BY h.Data, h.KodHelp COLLATE UNOCASE, h.RecID")
-                       .arg(extra),
+                                  " ORDER BY h.Data, h.KodHelp%2, h.RecID")
+                       .arg(extra, caseless ? QStringLiteral(" COLLATE UNOCASE") : QString()),
                    {first, last, doctorCode});
 }
 
@@ -68,33 +70,49 @@ struct Counts {
     int get(ActivityClass c, bool over18) const { return n[size_t(c)][over18 ? 1 : 0]; }
 };
 
+bool isBlank(const QString& s)
+{
+    return std::all_of(s.begin(), s.end(), [](QChar c) { return c == QLatin1Char(' '); });
+}
+
 // Rows without an EGN have no age group: left out, and named when their
 // class is one the report counts (`with103`: the specification's 103 too).
 Counts countActivities(const QDate& first, const QDate& last, const QString& doctorCode, const Progress& progress,
                        bool with103, QVector<LeftOutRow>* leftOut, int* rowsRead)
 {
-    db::Rows rows;
-    {
-        db::Connection c = db::Connection::main();
-        rows = doctorsTreatments(c, first, last, doctorCode, QStringLiteral(", h.ListID"));
-    }
+    const auto counted = [with103](ActivityClass cls) {
+        return cls != ActivityClass::None && (with103 || cls != ActivityClass::C103);
+    };
+    db::Connection c = db::Connection::main();
+    const db::Rows rows = doctorsTreatments(c, first, last, doctorCode, QString(), false);
     Counts counts;
+    bool withoutEgn = false;
     const int n = int(rows.size());
     for (int i = 0; i < n; ++i) {
         report(progress, i + 1, n);
         const db::Row& r = rows[i];
-        const QString code = r.text(QStringLiteral("KodHelp"));
-        const ActivityClass cls = activityClass(code);
-        if (cls == ActivityClass::None || (cls == ActivityClass::C103 && !with103))
+        const ActivityClass cls = activityClass(r.text(QStringLiteral("KodHelp")));
+        if (!counted(cls))
             continue;
         const QString egn = r.text(QStringLiteral("EGN"));
-        const QDate visit = dateFromIso(r.value(QStringLiteral("Data")));
-        if (trimBlanks(egn).isEmpty()) {
-            if (leftOut)
-                leftOut->push_back({visit, code, r.text(QStringLiteral("ListID"))});
+        if (isBlank(egn)) {
+            withoutEgn = true;
             continue;
         }
-        ++counts.at(cls, IsOver18ForCounts(egn, visit));
+        ++counts.at(cls, IsOver18ForCounts(egn, dateFromIso(r.value(QStringLiteral("Data")))));
+    }
+    // Rare: their sheet numbers are read only when there are such rows.
+    if (withoutEgn && leftOut) {
+        const db::Rows without = c.query(QStringLiteral("SELECT Data, KodHelp, ListID FROM Help"
+                                                        " WHERE Data BETWEEN ? AND ? AND KodMedic = ?"
+                                                        " AND trim(ifnull(EGN, ''), ' ') = ''"
+                                                        " ORDER BY Data, KodHelp, RecID"),
+                                         {first, last, doctorCode});
+        for (const db::Row& r : without) {
+            const QString code = r.text(QStringLiteral("KodHelp"));
+            if (counted(activityClass(code)))
+                leftOut->push_back({dateFromIso(r.value(QStringLiteral("Data"))), code, r.text(QStringLiteral("ListID"))});
+        }
     }
     *rowsRead = n;
     return counts;
@@ -109,7 +127,8 @@ int FillTempWork(const QDate& first, const QDate& last, const QString& doctorCod
         db::Connection c = db::Connection::main();
         rows = doctorsTreatments(c, first, last, doctorCode,
                                  QStringLiteral(", (SELECT p.Names FROM Pacients p WHERE p.EGN = h.EGN"
-                                                " ORDER BY p.RecID LIMIT 1) AS Names"));
+                                                " ORDER BY p.RecID LIMIT 1) AS Names"),
+                                 true);
     }
     struct Line {
         QVariant data;
