@@ -430,7 +430,8 @@ private:
         const int shown = linesShown(fm, box, int(best.size()), true);
         if (shown < best.size()) {
             best = best.mid(0, shown);
-            best.last() = elided(best.last(), fm, box.width(), true);
+            if (!best.isEmpty())   // a box of no height shows nothing
+                best.last() = elided(best.last(), fm, box.width(), true);
         }
         lines = best;
     }

@@ -604,7 +604,9 @@ TEST_F(ReportRender, AShrinkingBoxDrawsItsWrappedLinesSmallerUntilAllShow)
         {"type": "textBox", "name": "Short", "rect": [6000, 0, 2910, 555], "field": "N", "breakAfter": ",", "shrink": true,
          "font": {"family": "Lucida Sans Unicode", "size": 12}},
         {"type": "textBox", "name": "Many", "rect": [0, 1000, 2910, 555], "field": "M", "breakAfter": ",", "shrink": true,
-         "font": {"family": "Lucida Sans Unicode", "size": 12}}]})");
+         "font": {"family": "Lucida Sans Unicode", "size": 12}},
+        {"type": "textBox", "name": "Flat", "rect": [3000, 1000, 2910, 0], "field": "M", "breakAfter": ",", "shrink": true,
+         "wrap": true}]})");
     const Rendered r = render(l, rows({"Name", "N", "M"}, {{fourteen, "101,301,508", many.join(',')}}));
 
     const auto join = [](const QVector<DrawItem>& items) {
@@ -640,4 +642,5 @@ TEST_F(ReportRender, AShrinkingBoxDrawsItsWrappedLinesSmallerUntilAllShow)
         EXPECT_FALSE(i.clipped()) << i.text.toStdString() << " " << i.rect.bottom() << " " << i.clip.bottom();
         EXPECT_LE(i.rect.width(), 2910);
     }
+    EXPECT_TRUE(r.of("Flat").isEmpty());   // a box of no height shows nothing
 }
