@@ -8,6 +8,7 @@
 #include "printing/dentalcard.h"
 #include "printing/outpatientsheet.h"
 #include "printing/patientcard.h"
+#include "printing/spacing.h"
 #include "report/dataenvironment.h"
 #include "services/globals.h"
 #include "support/program_folder.h"
@@ -46,8 +47,10 @@ protected:
         for (const QString& code : kCodes)
             addTreatment(kEgn, QDate(2025, 3, 3), code, "Caries media", "36", "Обт.хим.композ.");
         doctor_ = addDoctor(kDoctor, "6001014321", "2200001");
-        for (int i = 0; i < 3; ++i)
-            addSheetLine(QDate(2025, 3, 3), "Caries media", "3  0  1", "Обт.хим.композ.", "3  6");
+        // The sheet's rows as its preparation leaves them: three characters, spread.
+        for (const QString& code : kCodes)
+            addSheetLine(QDate(2025, 3, 3), "Caries media", SpreadTextWide(code.left(3)).trimmed(), "Обт.хим.композ.",
+                         "3  6");
     }
     static void TearDownTestSuite()
     {
@@ -155,7 +158,14 @@ TEST_F(LongTexts, TheSheetPrintsTheWholeNameAndDoctorLine)
 {
     rprKarton sheet;
     const Rendered r = print(sheet, "long-rprKarton.pdf");
-    expectWholeLines(r, "Label4", {kName});
-    expectWholeLines(r, "Label8", {"д-р " + kDoctor});
+    ASSERT_EQ(r.pageCount, 3);   // five rows on the first page, six on the next
+    const auto everyPage = [&](const QString& line) { return QStringList(QList<QString>(r.pageCount, line)); };
+    expectWholeLines(r, "Label4", everyPage(kName));
+    expectWholeLines(r, "Label8", everyPage("д-р " + kDoctor));
     EXPECT_LT(textItems(r, "Label8").value(0).stretch, 100);
+    expectWholeLines(r, "Label1", {"8 0 0 5 1 5 1 2 3 6"});
+    QStringList codes;
+    for (const QString& code : kCodes)
+        codes << SpreadTextWide(code.left(3)).trimmed();
+    expectWholeLines(r, "Text4", codes);
 }
