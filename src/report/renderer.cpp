@@ -372,10 +372,10 @@ private:
     {
         QStringList lines;
         for (const QString& par : pars) {
-            if (par.isEmpty() || fm.horizontalAdvance(par) <= width)
+            if (par.isEmpty())
                 lines << par;
             else
-                lines << wrapped(par, fm, width, breakAfter);
+                lines << wrapped(par, fm, width, breakAfter);   // measures it whole first
         }
         return lines;
     }
