@@ -142,7 +142,10 @@ void Cenoraz::cmdDelete_Click()
         Data1->deleteCurrent(DataControl::AfterDelete::NoStepBack);
     } catch (const db::DbError& e) {
         InfoMessage(e.userText(), this);
+        return;
     }
+    // Left on the button, a further Enter would delete the next row unasked.
+    DBGrid1->setFocus(Qt::OtherFocusReason);
 }
 
 void Cenoraz::cmdUpdate_Click()

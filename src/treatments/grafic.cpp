@@ -152,7 +152,10 @@ void Grafic::cmdDelete_Click()
         Data1->deleteCurrent(DataControl::AfterDelete::NoStepBack);
     } catch (const db::DbError& e) {
         InfoMessage(e.userText(), this);
+        return;
     }
+    // Left on the button, a further Enter would delete the next day unasked.
+    txtData->setFocus(Qt::OtherFocusReason);
 }
 
 void Grafic::cmdRefresh_Click()
