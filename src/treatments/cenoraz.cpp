@@ -47,7 +47,7 @@ Cenoraz::Cenoraz(QWidget* parent) : QDialog(parent), ui(new Ui::Cenoraz)
     using Format = DataControl::Format;
     Data1 = new DataControl(this);
     Data1->setObjectName(QStringLiteral("Data1"));
-    Data1->setRecordSource(QStringLiteral("Ceny"), QStringLiteral("ORDER BY KodHelp, RecID"));
+    Data1->setRecordSource(QStringLiteral("Ceny"), QStringLiteral("ORDER BY KodHelp COLLATE UNOCASE, RecID"));
     Data1->bind(ui->Label2, QStringLiteral("KodHelp"));
     Data1->bind(ui->Text1_0, QStringLiteral("KodHelp"));
     Data1->bind(Text2, QStringLiteral("TextHelp"));

@@ -269,3 +269,15 @@ TEST_F(PriceList, OneClickOnDeleteAndTwoEntersDeleteOneRow)
     EXPECT_EQ(codes, (QStringList{"10", "30", "40"}));
     EXPECT_EQ(w->Label2->text(), QString("30"));
 }
+
+TEST_F(PriceList, CodesAreListedWithoutRegardToCaseLatinAndCyrillic)
+{
+    for (const char* kod : {"Г4", "в3", "B2", "a1"})
+        addService(kod, "Услуга", 10.0);
+    open();
+    QStringList codes;
+    for (int r = 0; r < w->Data1->recordCount(); ++r)
+        codes << w->DBGrid1->model()->index(r, 0).data().toString();
+    EXPECT_EQ(codes, (QStringList{"a1", "B2", "в3", "Г4"}));
+    EXPECT_EQ(w->Label2->text(), QString("a1"));   // the first in that order is current
+}
