@@ -81,7 +81,9 @@ Grafic::Grafic(QWidget* parent) : QDialog(parent), ui(new Ui::Grafic)
         previous = box;
     }
 
-    connect(Data1, &DataControl::validate, this, [this](int&, bool&) {
+    connect(Data1, &DataControl::validate, this, [this](int&, bool& save) {
+        if (discarding_)
+            save = false;
         if (!wait_)
             wait_.emplace();
     });
@@ -213,10 +215,14 @@ bool Grafic::eventFilter(QObject* watched, QEvent* e)
 
 void Grafic::done(int r)
 {
-    // Edits not yet written are stored as the window closes; a failed write
-    // keeps the window open with the edits on screen.
-    if (Data1->hasCurrent() && (Data1->isDirty() || Data1->isNewRow()) && !writeCurrent())
-        return;
+    // Edits not yet written are stored as the window closes. One that cannot
+    // be written must not hold the modal window, and the program, open: the
+    // dentist chooses between correcting it and going without it.
+    if (Data1->hasCurrent() && (Data1->isDirty() || Data1->isNewRow()) && !writeCurrent()) {
+        if (!YesNoQuestion(kCloseUnwrittenQuestion, this))
+            return;
+        discarding_ = true;
+    }
     Data1->close();
     wait_.reset();
     QDialog::done(r);

@@ -288,18 +288,20 @@ TEST_F(Schedule, FailedWritesAreReportedAndKeepWhatWasTyped)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);   // no hourglass left behind
 }
 
-TEST_F(Schedule, ClosingWritesTheEditsOrStaysOpenWhenTheyCannotBe)
+TEST_F(Schedule, ClosingWritesTheEditsOrStaysOpenWhenTheyCannotBeAndTheDentistKeepsThem)
 {
     addDay(kDoctor, QDate(2026, 3, 1));
     open();
     w->Text1[4]->setText("Елена");
     w->txtData->setText("31.04.2026");
-    QString seen;
+    QString seen, question;
     ModalScript script;
-    script.click("InfDialog", "OKButton", &seen);
+    script.click("InfDialog", "OKButton", &seen).click("QuesDialog", "CancelButton", &question);
     w->reject();
     EXPECT_TRUE(w->isVisible());
     EXPECT_TRUE(seen.startsWith("Невалидна дата"));
+    EXPECT_EQ(question, QString("Данните не са записани.\nЗатваряте ли без запис?"));
+    EXPECT_TRUE(script.unexpected().isEmpty());
     w->txtData->setText("01.03.2026");
     button("cmdClose")->click();
     EXPECT_FALSE(w->isVisible());
