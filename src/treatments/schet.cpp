@@ -173,7 +173,9 @@ bool Schet::writeCurrent()
         Data1->updateRecord();
     } catch (const db::DbError& e) {
         wait_.reset();
-        InfoMessage(e.userText(), this);
+        // Said once, by the error event, as a failed move says it.
+        if (!Data1->reportError(e))
+            InfoMessage(e.userText(), this);
         return false;
     }
     showSums();
