@@ -7,6 +7,7 @@
 #include "db/database.h"
 #include "db/values.h"
 #include "services/dialogs.h"
+#include "services/plaintext.h"
 #include "services/sharedwindow.h"
 #include "services/globals.h"
 #include "treatments/dataerror.h"
@@ -53,7 +54,7 @@ Grafic::Grafic(QWidget* parent) : QDialog(parent), ui(new Ui::Grafic)
 {
     ui->setupUi(this);
     g_instance.set(this);
-    setWindowTitle(QStringLiteral("График за прегледите на д-р ") + CurrentDoctorName);
+    setWindowTitle(titleText(QStringLiteral("График за прегледите на д-р ") + CurrentDoctorName));
     txtData = ui->txtData;
     lblWeekday = ui->lblLabels_2;
 
