@@ -2,6 +2,7 @@
 
 #include "db/paths.h"
 #include "db/values.h"
+#include "services/plaintext.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -163,6 +164,8 @@ void DataControl::refresh()
 
 void DataControl::bind(QWidget* w, const QString& field, Format format)
 {
+    if (auto* l = qobject_cast<QLabel*>(w))
+        l->setTextFormat(Qt::PlainText);
     bindings_.push_back({w, field, format});
     if (hasCurrent())
         showValue(bindings_.back(), rows_[current_].value(field));
@@ -242,7 +245,7 @@ void DataControl::showValue(const Binding& b, const QVariant& v)
     else if (auto* ch = qobject_cast<QCheckBox*>(w))
         ch->setChecked(v.toLongLong() != 0);
     else if (auto* l = qobject_cast<QLabel*>(w))
-        l->setText(text);
+        setPlainText(l, text);   // a stored "<b>" or "&lt;" is no markup
 }
 
 void DataControl::pushToWidgets()

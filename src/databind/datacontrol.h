@@ -144,6 +144,9 @@ public:
     // True when the buffer holds unstored edits or a widget (or a grid's open
     // cell) shows something else than the buffer holds.
     bool isDirty() const;
+    // Raises Error for a failure of the window's own write; true when the
+    // handler reported it (response = 0), so nothing more is to be said.
+    bool reportError(const db::DbError& e);
     const db::Row& currentRow() const;
     const db::Rows& rows() const { return rows_; }
 
@@ -171,8 +174,6 @@ private:
     bool leaveCurrent(int action);
     void flushPendingEdits();
     void removeRow(int pos);
-    // Raises Error; true when the handler reported it (response = 0).
-    bool reportError(const db::DbError& e);
     void afterDelete(int pos, AfterDelete after);
     void writeRow(db::Connection& c, db::Row& row, bool isNew);
     db::Connection connect() const;

@@ -3,6 +3,7 @@
 #include "services/dialogs.h"
 #include "services/hourglass.h"
 #include "services/ownedwindow.h"
+#include "services/plaintext.h"
 #include "services/program.h"
 
 #include <QAction>
@@ -66,7 +67,7 @@ ReportPreview::ReportPreview(std::unique_ptr<Report> report, QWidget* parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("ReportPreview"));
-    setWindowTitle(report_->caption());
+    setWindowTitle(titleText(report_->caption()));
     report_->setPreview(this);
 
     auto* bar = new QToolBar(this);

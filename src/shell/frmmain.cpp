@@ -14,6 +14,7 @@
 #include "services/globals.h"
 #include "services/hourglass.h"
 #include "services/ownedwindow.h"
+#include "services/plaintext.h"
 #include "services/program.h"
 #include "shell/about.h"
 #include "shell/backup.h"
@@ -223,7 +224,7 @@ bool frmMain::load(const LoginStep& login)
         endProgram();
         return false;
     }
-    setWindowTitle(captionFor(CurrentDoctorName));
+    setWindowTitle(titleText(captionFor(CurrentDoctorName)));
     return true;
 }
 

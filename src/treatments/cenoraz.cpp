@@ -47,7 +47,7 @@ Cenoraz::Cenoraz(QWidget* parent) : QDialog(parent), ui(new Ui::Cenoraz)
     using Format = DataControl::Format;
     Data1 = new DataControl(this);
     Data1->setObjectName(QStringLiteral("Data1"));
-    Data1->setRecordSource(QStringLiteral("Ceny"), QStringLiteral("ORDER BY KodHelp, RecID"));
+    Data1->setRecordSource(QStringLiteral("Ceny"), QStringLiteral("ORDER BY KodHelp COLLATE UNOCASE, RecID"));
     Data1->bind(ui->Label2, QStringLiteral("KodHelp"));
     Data1->bind(ui->Text1_0, QStringLiteral("KodHelp"));
     Data1->bind(Text2, QStringLiteral("TextHelp"));
@@ -63,7 +63,7 @@ Cenoraz::Cenoraz(QWidget* parent) : QDialog(parent), ui(new Ui::Cenoraz)
 
     // A new row left untouched is no row: it is dropped, not stored empty.
     connect(Data1, &DataControl::validate, this, [this](int&, bool& save) {
-        if (Data1->isNewRow() && !Data1->isDirty())
+        if (discarding_ || (Data1->isNewRow() && !Data1->isDirty()))
             save = false;
         // The arrows leave the focus in the name box: the name is cut here too.
         if (save)
@@ -142,7 +142,10 @@ void Cenoraz::cmdDelete_Click()
         Data1->deleteCurrent(DataControl::AfterDelete::NoStepBack);
     } catch (const db::DbError& e) {
         InfoMessage(e.userText(), this);
+        return;
     }
+    // Left on the button, a further Enter would delete the next row unasked.
+    DBGrid1->setFocus(Qt::OtherFocusReason);
 }
 
 void Cenoraz::cmdUpdate_Click()
@@ -156,11 +159,15 @@ void Cenoraz::cmdUpdate_Click()
 
 void Cenoraz::done(int r)
 {
-    // Edits not yet written are stored as the window closes; a failed write
-    // keeps the window open with the edits on screen. An untouched new row
-    // is dropped.
-    if (Data1->hasCurrent() && Data1->isDirty() && !writeCurrent())
-        return;
+    // Edits not yet written are stored as the window closes. One that cannot
+    // be written must not hold the modal window, and the program, open: the
+    // dentist chooses between correcting it and going without it. An
+    // untouched new row is dropped.
+    if (Data1->hasCurrent() && Data1->isDirty() && !writeCurrent()) {
+        if (!YesNoQuestion(kCloseUnwrittenQuestion, this))
+            return;
+        discarding_ = true;
+    }
     Data1->close();
     QDialog::done(r);
 }

@@ -51,6 +51,8 @@ protected:
 private:
     bool writeCurrent();
     std::unique_ptr<Ui::Cenoraz> ui;
+    // Closing without the edits that could not be written.
+    bool discarding_ = false;
 };
 
 inline const QString kCenorazNoRow = QStringLiteral("Няма избран ред от ценоразписа.");

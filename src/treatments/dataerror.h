@@ -9,6 +9,9 @@ namespace tav::db { class DbError; }
 
 namespace tav {
 
+// Closing with an edit that could not be written.
+inline const QString kCloseUnwrittenQuestion = QStringLiteral("Данните не са записани.\rЗатваряте ли без запис?");
+
 // The data control's error event: a standard message box with
 // "Data error event hit err:" and the error's text.
 void showDataError(QWidget* owner, const QString& text);

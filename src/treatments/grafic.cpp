@@ -7,6 +7,7 @@
 #include "db/database.h"
 #include "db/values.h"
 #include "services/dialogs.h"
+#include "services/plaintext.h"
 #include "services/sharedwindow.h"
 #include "services/globals.h"
 #include "treatments/dataerror.h"
@@ -53,7 +54,7 @@ Grafic::Grafic(QWidget* parent) : QDialog(parent), ui(new Ui::Grafic)
 {
     ui->setupUi(this);
     g_instance.set(this);
-    setWindowTitle(QStringLiteral("График за прегледите на д-р ") + CurrentDoctorName);
+    setWindowTitle(titleText(QStringLiteral("График за прегледите на д-р ") + CurrentDoctorName));
     txtData = ui->txtData;
     lblWeekday = ui->lblLabels_2;
 
@@ -81,7 +82,9 @@ Grafic::Grafic(QWidget* parent) : QDialog(parent), ui(new Ui::Grafic)
         previous = box;
     }
 
-    connect(Data1, &DataControl::validate, this, [this](int&, bool&) {
+    connect(Data1, &DataControl::validate, this, [this](int&, bool& save) {
+        if (discarding_)
+            save = false;
         if (!wait_)
             wait_.emplace();
     });
@@ -152,7 +155,10 @@ void Grafic::cmdDelete_Click()
         Data1->deleteCurrent(DataControl::AfterDelete::NoStepBack);
     } catch (const db::DbError& e) {
         InfoMessage(e.userText(), this);
+        return;
     }
+    // Left on the button, a further Enter would delete the next day unasked.
+    txtData->setFocus(Qt::OtherFocusReason);
 }
 
 void Grafic::cmdRefresh_Click()
@@ -210,10 +216,14 @@ bool Grafic::eventFilter(QObject* watched, QEvent* e)
 
 void Grafic::done(int r)
 {
-    // Edits not yet written are stored as the window closes; a failed write
-    // keeps the window open with the edits on screen.
-    if (Data1->hasCurrent() && (Data1->isDirty() || Data1->isNewRow()) && !writeCurrent())
-        return;
+    // Edits not yet written are stored as the window closes. One that cannot
+    // be written must not hold the modal window, and the program, open: the
+    // dentist chooses between correcting it and going without it.
+    if (Data1->hasCurrent() && (Data1->isDirty() || Data1->isNewRow()) && !writeCurrent()) {
+        if (!YesNoQuestion(kCloseUnwrittenQuestion, this))
+            return;
+        discarding_ = true;
+    }
     Data1->close();
     wait_.reset();
     QDialog::done(r);

@@ -64,6 +64,8 @@ private:
 
     std::unique_ptr<Ui::Grafic> ui;
     std::optional<Hourglass> wait_;
+    // Closing without the edits that could not be written.
+    bool discarding_ = false;
 };
 
 inline const QString kGraficNoDay = QStringLiteral("Няма избран ден от графика.");

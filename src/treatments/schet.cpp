@@ -6,6 +6,7 @@
 #include "databind/datagrid.h"
 #include "databind/datanavigator.h"
 #include "services/dialogs.h"
+#include "services/plaintext.h"
 #include "services/sharedwindow.h"
 #include "statistics/period.h"
 #include "treatments/dataerror.h"
@@ -161,10 +162,15 @@ void Schet::Data1_Reposition()
     wait_.reset();
     if (vars().nExit != 0 || !Data1->hasCurrent())
         return;
-    Label1[1]->setText(Data1->text(QStringLiteral("KodHelp")) + QLatin1Char(' ') + Data1->text(QStringLiteral("TextHelp")));
+    showService();
     Data1->setCaption(QStringLiteral("Record: ") + QString::number(Data1->absolutePosition() + 1));
     // The row just left may have been written.
     showSums();
+}
+
+void Schet::showService()
+{
+    setPlainText(Label1[1], Data1->text(QStringLiteral("KodHelp")) + QLatin1Char(' ') + Data1->text(QStringLiteral("TextHelp")));
 }
 
 bool Schet::writeCurrent()
@@ -173,7 +179,9 @@ bool Schet::writeCurrent()
         Data1->updateRecord();
     } catch (const db::DbError& e) {
         wait_.reset();
-        InfoMessage(e.userText(), this);
+        // Said once, by the error event, as a failed move says it.
+        if (!Data1->reportError(e))
+            InfoMessage(e.userText(), this);
         return false;
     }
     showSums();
@@ -189,7 +197,7 @@ void Schet::cmdUpdate_Click()
         return;
     }
     if (writeCurrent())
-        Label1[1]->setText(Data1->text(QStringLiteral("KodHelp")) + QLatin1Char(' ') + Data1->text(QStringLiteral("TextHelp")));
+        showService();
 }
 
 void Schet::done(int r)

@@ -69,6 +69,8 @@ private:
     void Data1_Reposition();
     // The three sums of the listed rows, into vars() and the labels.
     void showSums();
+    // The "Услуга" line: the row's code and treatment as stored.
+    void showService();
     bool writeCurrent();
 
     std::unique_ptr<Ui::Schet> ui;

@@ -1,5 +1,6 @@
 #include "databind/datacontrol.h"
 #include "db/database.h"
+#include "support/plain_texts.h"
 #include "support/program_folder.h"
 
 #include <QCheckBox>
@@ -438,4 +439,23 @@ TEST(DataControl, PointedAtAnotherTableItWritesThatTablesFields)
     EXPECT_EQ(r.text("KodHelp"), QString("101"));
     EXPECT_EQ(r.text("TextHelp"), QString("Преглед"));
     EXPECT_EQ(doctorCount(), 1);
+}
+
+TEST(DataControl, ABoundLabelShowsTheStoredTextAsItStands)
+{
+    TestFolder folder;
+    for (const auto& t : testing_support::markedUpTexts())
+        db::Connection::main().insert("Ceny", {"KodHelp", "FullHelp"}, {t.what, t.stored});
+    DataControl data;
+    QLabel full;   // as a window's designer makes it: text read as markup when it looks so
+    full.setWordWrap(true);
+    full.resize(320, 60);
+    data.setRecordSource("Ceny");
+    data.bind(&full, "FullHelp");
+    data.refresh();
+    for (const auto& t : testing_support::markedUpTexts()) {
+        SCOPED_TRACE(t.what);
+        ASSERT_TRUE(data.findFirst("KodHelp", QString(t.what)));
+        EXPECT_TRUE(testing_support::drawsAsPlain(&full, t.shown));
+    }
 }

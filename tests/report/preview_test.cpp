@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
+#include <QWindow>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -113,6 +114,46 @@ TEST(ReportPreview, OneSharedInstanceThatEndsWithItsWindow)
     again->preview()->close();
     deleteClosed();
     EXPECT_EQ(rprProba::instance(), nullptr);
+}
+
+namespace {
+
+// A report captioned from stored text, as a patient's name.
+class rprCaptioned : public SharedReport<rprCaptioned> {
+public:
+    rprCaptioned()
+        : SharedReport(report_fixtures::layout(R"({"name": "Detail", "kind": "detail", "height": 300, "controls": [
+              {"type": "textBox", "name": "Text1", "rect": [0, 0, 3000, 255], "field": "Name"}]})"))
+    {
+    }
+    static inline QString caption;
+
+protected:
+    void initialize() override
+    {
+        layout().caption = caption;
+        setRows(numberedRows(1));
+    }
+};
+
+} // namespace
+
+TEST(ReportPreview, ItsTitleShowsAStoredCaptionAsItStands)
+{
+    // A single "[*]" is where Qt puts its modified-mark; a caption keeps it.
+    const QList<QPair<QString, QString>> captions = {
+        {"Картон на Иван [*] Петров", "Картон на Иван [*] Петров"}, {"[*]", "[*]"}, {"А[*][*]", "А[*][*]"}};
+    for (const auto& [caption, seen] : captions) {
+        SCOPED_TRACE(caption.toStdString());
+        rprCaptioned::caption = caption;
+        rprCaptioned* r = rprCaptioned::showShared();
+        ASSERT_NE(r, nullptr);
+        QWidget* w = r->preview();
+        ASSERT_TRUE(w && w->windowHandle());
+        EXPECT_EQ(w->windowHandle()->title(), seen);
+        w->close();
+        deleteClosed();
+    }
 }
 
 TEST(ReportPreview, ItsWindowFitsOnASmallScreen)

@@ -32,6 +32,7 @@
 #include "treatments/timeday.h"
 
 #include <QAction>
+#include <QWindow>
 #include <QDialog>
 #include <QScreen>
 #include <QMdiArea>
@@ -234,6 +235,22 @@ TEST_F(MainWindowTest, LoadSetsTheMenuStatesAndTheCaption)
     EXPECT_TRUE(w->menuItem("mnuSlgClean")->isEnabled());
     EXPECT_TRUE(w->menuItem("mnuSlgClean")->isVisible());
     EXPECT_FALSE(w->menuItem("mnuSlgMed")->isEnabled());
+}
+
+TEST_F(MainWindowTest, TheCaptionShowsTheDoctorsNameAsStored)
+{
+    // A single "[*]" is where Qt puts its modified-mark; the name keeps it.
+    const QList<QPair<QString, QString>> names = {
+        {"Мария [*] Иванова", "Мария [*] Иванова"}, {"[*]", "[*]"}, {"Д[*][*]", "Д[*][*]"}};
+    for (const auto& [name, seen] : names) {
+        SCOPED_TRACE(name.toStdString());
+        tav::frmMain* w = loaded(name);
+        w->show();
+        ASSERT_TRUE(w->windowHandle());
+        EXPECT_EQ(w->windowHandle()->title().toStdString(), ("Тавлинора 3.0.5 - д-р " + seen).toStdString());
+        w->hide();
+        window_.reset();
+    }
 }
 
 TEST_F(MainWindowTest, RefusedLoginEndsTheProgramWithoutACaption)

@@ -251,3 +251,33 @@ TEST_F(PriceList, ASavedRowIsShownAsStored)
     EXPECT_FALSE(w->Data1->isDirty());
     EXPECT_EQ(w->DBGrid1->model()->headerData(0, Qt::Vertical).toString(), QString("►"));
 }
+
+TEST_F(PriceList, OneClickOnDeleteAndTwoEntersDeleteOneRow)
+{
+    for (const char* kod : {"10", "20", "30", "40"})
+        addService(kod, QString("Услуга ") + kod, 20.0);
+    open();
+    w->Data1->moveTo(1);
+    QTest::mouseClick(button("cmdDelete"), Qt::LeftButton);
+    // the focus is where the next choice begins, not on the button
+    EXPECT_EQ(QApplication::focusWidget(), w->DBGrid1);
+    for (int i = 0; i < 2; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QStringList codes;
+    for (const db::Row& r : stored())
+        codes << r.text("KodHelp");
+    EXPECT_EQ(codes, (QStringList{"10", "30", "40"}));
+    EXPECT_EQ(w->Label2->text(), QString("30"));
+}
+
+TEST_F(PriceList, CodesAreListedWithoutRegardToCaseLatinAndCyrillic)
+{
+    for (const char* kod : {"Г4", "в3", "B2", "a1"})
+        addService(kod, "Услуга", 10.0);
+    open();
+    QStringList codes;
+    for (int r = 0; r < w->Data1->recordCount(); ++r)
+        codes << w->DBGrid1->model()->index(r, 0).data().toString();
+    EXPECT_EQ(codes, (QStringList{"a1", "B2", "в3", "Г4"}));
+    EXPECT_EQ(w->Label2->text(), QString("a1"));   // the first in that order is current
+}

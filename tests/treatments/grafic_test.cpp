@@ -288,18 +288,20 @@ TEST_F(Schedule, FailedWritesAreReportedAndKeepWhatWasTyped)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);   // no hourglass left behind
 }
 
-TEST_F(Schedule, ClosingWritesTheEditsOrStaysOpenWhenTheyCannotBe)
+TEST_F(Schedule, ClosingWritesTheEditsOrStaysOpenWhenTheyCannotBeAndTheDentistKeepsThem)
 {
     addDay(kDoctor, QDate(2026, 3, 1));
     open();
     w->Text1[4]->setText("Елена");
     w->txtData->setText("31.04.2026");
-    QString seen;
+    QString seen, question;
     ModalScript script;
-    script.click("InfDialog", "OKButton", &seen);
+    script.click("InfDialog", "OKButton", &seen).click("QuesDialog", "CancelButton", &question);
     w->reject();
     EXPECT_TRUE(w->isVisible());
     EXPECT_TRUE(seen.startsWith("Невалидна дата"));
+    EXPECT_EQ(question, QString("Данните не са записани.\nЗатваряте ли без запис?"));
+    EXPECT_TRUE(script.unexpected().isEmpty());
     w->txtData->setText("01.03.2026");
     button("cmdClose")->click();
     EXPECT_FALSE(w->isVisible());
@@ -374,4 +376,61 @@ TEST_F(Schedule, WithoutACurrentDayNothingCanBeTypedToBeLost)
     db::Connection::main().exec("DELETE FROM Grafic");
     open();
     EXPECT_EQ(editable(), none);
+}
+
+TEST_F(Schedule, OneClickOnDeleteAndTwoEntersDeleteOneDay)
+{
+    for (int day : {1, 2, 3, 4})
+        addDay(kDoctor, QDate(2026, 3, day));
+    open();
+    w->Data1->moveTo(1);
+    QTest::mouseClick(button("cmdDelete"), Qt::LeftButton);
+    // the focus is where the next day's entry begins, not on the button
+    EXPECT_EQ(QApplication::focusWidget(), w->txtData);
+    for (int i = 0; i < 2; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QStringList days;
+    for (const db::Row& r : stored())
+        days << r.text("Data");
+    EXPECT_EQ(days, (QStringList{"2026-03-01", "2026-03-03", "2026-03-04"}));
+    EXPECT_EQ(w->txtData->text(), QString("03.03.2026"));
+}
+
+TEST_F(Schedule, AfterAddingADayDeleteRemovesTheDayEachNavigationButtonShows)
+{
+    enum Nav { First, Previous, Next, Last };
+    struct Case {
+        const char* what;
+        QList<Nav> clicks;   // after "Добави", on the added day
+        QString shown;       // the day they leave on screen
+    };
+    const Case cases[] = {
+        {"first", {First}, "01.03.2026"},
+        {"previous", {Previous}, "07.03.2026"},
+        {"next", {First, Next}, "07.03.2026"},
+        {"last", {First, Last}, "10.03.2026"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        db::Connection::main().exec("DELETE FROM Grafic");
+        addDay(kDoctor, QDate(2026, 3, 1));
+        addDay(kDoctor, QDate(2026, 3, 7));
+        open();
+        QTest::mouseClick(button("cmdAdd"), Qt::LeftButton);   // today, 10.03.2026, the last day
+        ASSERT_EQ(w->txtData->text(), QString("10.03.2026"));
+        auto* nav = w->findChild<DataNavigator*>();
+        QToolButton* const buttons[] = {nav->firstButton(), nav->previousButton(), nav->nextButton(),
+                                        nav->lastButton()};
+        for (Nav n : c.clicks)
+            QTest::mouseClick(buttons[n], Qt::LeftButton);
+        ASSERT_EQ(w->txtData->text(), c.shown);
+        QTest::mouseClick(button("cmdDelete"), Qt::LeftButton);
+        QStringList left;
+        for (const db::Row& r : stored())
+            left << toDDMMYYYY(dateFromIso(r.value("Data")));
+        EXPECT_EQ(left.size(), 2);
+        EXPECT_FALSE(left.contains(c.shown)) << left.join(",").toStdString();
+        w->reject();
+        w.reset();
+    }
 }

@@ -220,3 +220,46 @@ TEST_F(FeeBooking, ClosingUnloadsThePeriodDialog)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(Schet::instance(), nullptr);
 }
+
+TEST_F(FeeBooking, AFailedWriteShowsOneMessageTheErrorEvents)
+{
+    struct Case {
+        const char* what;
+        std::function<void(Schet*)> write;
+    };
+    const Case cases[] = {
+        {"Запиши", [](Schet* s) { QTest::mouseClick(s->cmdUpdate, Qt::LeftButton); }},
+        {"Затвори", [](Schet* s) { QTest::mouseClick(s->findChild<QPushButton*>("cmdClose"), Qt::LeftButton); }},
+        {"the next row", [](Schet* s) { s->findChild<DataNavigator*>()->nextButton()->click(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestFolder each;
+        addRow(QDate(2026, 3, 2), "301", 21.13, 0);
+        addRow(QDate(2026, 3, 3), "101", 6.44, 0);
+        open();
+        db::Connection::main().exec(
+            "CREATE TRIGGER refuse BEFORE UPDATE ON Help BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        w->chkFields->click();
+        QStringList seen;
+        ModalScript script;
+        script.then("QMessageBox", [&](QWidget* box) {
+            seen << ModalScript::textOf(box);
+            box->close();
+        });
+        c.write(w.get());
+        QTest::qWait(50);
+        EXPECT_TRUE(script.finished());
+        EXPECT_TRUE(script.unexpected().isEmpty()) << script.unexpected().join(",").toStdString();
+        ASSERT_EQ(seen.size(), 1);
+        EXPECT_TRUE(seen[0].startsWith("Data error event hit err:")) << seen[0].toStdString();
+        EXPECT_TRUE(seen[0].contains("refused")) << seen[0].toStdString();
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(w->Data1->absolutePosition(), 0);
+        EXPECT_TRUE(w->chkFields->isChecked());   // the tick stays to be saved again
+        EXPECT_EQ(sums(), (QStringList{"0 лв.", lev("27.57"), lev("27.57")}));
+        db::Connection::main().exec("DROP TRIGGER refuse");
+        w->reject();
+        w.reset();
+    }
+}
