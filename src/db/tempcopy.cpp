@@ -166,25 +166,38 @@ bool TempCopy::placeIfAbsent(const QString& target)
     return true;
 }
 
-QStringList removeStaleCopies(const QString& folder)
+QStringList removeStalePartCopies(const QString& folder)
 {
     const QDir dir(folder);
     QStringList removed;
-    const QStringList copies = dir.entryList({QStringLiteral(".*") + kPart + QStringLiteral("??????"),
-                                              QStringLiteral("*.mdb.new"), QStringLiteral(".tavlinora.mdb.??????")},
-                                             QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : copies)
+    const QString part = QStringLiteral(".*") + kPart + QStringLiteral("??????");
+    for (const QString& name : dir.entryList({part}, QDir::Files | QDir::Hidden | QDir::System))
         if (removeIfStale(dir.filePath(name)))
             removed << name;
     // Journals of copies that are gone.
-    const QStringList journals = dir.entryList({QStringLiteral(".*") + kPart + QStringLiteral("??????") + QStringLiteral("-journal"),
-                                                QStringLiteral("*.mdb.new-journal")},
-                                               QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : journals) {
+    for (const QString& name : dir.entryList({part + QStringLiteral("-journal")}, QDir::Files | QDir::Hidden | QDir::System)) {
         const QString base = name.chopped(int(QStringLiteral("-journal").size()));
         if (!QFileInfo::exists(dir.filePath(base)) && QFile::remove(dir.filePath(name)))
             removed << name;
     }
+    return removed;
+}
+
+QStringList removeStaleCopies(const QString& folder)
+{
+    const QDir dir(folder);
+    QStringList removed;
+    const QStringList copies = dir.entryList({QStringLiteral("*.mdb.new"), QStringLiteral(".tavlinora.mdb.??????")},
+                                             QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : copies)
+        if (removeIfStale(dir.filePath(name)))
+            removed << name;
+    for (const QString& name : dir.entryList({QStringLiteral("*.mdb.new-journal")}, QDir::Files | QDir::Hidden | QDir::System)) {
+        const QString base = name.chopped(int(QStringLiteral("-journal").size()));
+        if (!QFileInfo::exists(dir.filePath(base)) && QFile::remove(dir.filePath(name)))
+            removed << name;
+    }
+    removed << removeStalePartCopies(folder);
     return removed;
 }
 

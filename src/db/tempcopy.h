@@ -41,10 +41,12 @@ private:
     bool placed_ = false;
 };
 
-// Removes from the folder the temporary copies of the program's naming that
-// no running copy holds, with their journals, and those left by earlier
-// versions ("tavlinora.mdb.new", ".tavlinora.mdb.XXXXXX"). Returns the names
-// removed.
+// Removes from the folder the temporary copies (".NAME.part-XXXXXX") that no
+// running copy holds, with their journals. Returns the names removed.
+QStringList removeStalePartCopies(const QString& folder);
+
+// The same, and the copies left by earlier versions ("tavlinora.mdb.new",
+// ".tavlinora.mdb.XXXXXX"): for the program folder.
 QStringList removeStaleCopies(const QString& folder);
 
 } // namespace tav::db
