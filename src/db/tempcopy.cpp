@@ -68,6 +68,19 @@ bool removeIfStale(const QString& path)
     return removed;
 }
 
+// The same for a folder of a copy that is gone, with what it holds.
+bool removeFolderIfStale(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    bool removed = false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && sameFile(fd, path))
+        removed = QDir(path).removeRecursively();
+    ::close(fd);
+    return removed;
+}
+
 } // namespace
 
 TempCopy::TempCopy(const QString& finalPath)
@@ -198,6 +211,53 @@ QStringList removeStaleCopies(const QString& folder)
             removed << name;
     }
     removed << removeStalePartCopies(folder);
+    return removed;
+}
+
+// ---------------------------------------------------------------- HeldFolder
+
+HeldFolder::HeldFolder(const QString& parent, const QString& name) : parent_(QDir(parent).absolutePath())
+{
+    const QString failure = QStringLiteral("Работната папка на програмата не може да бъде създадена");
+    const QByteArray pattern = QFile::encodeName(QDir(parent_).filePath(QStringLiteral(".%1-XXXXXX").arg(name)));
+    // As with the copies: a start-up of another copy may take the folder for
+    // stale between its making and its lock; then another one is made.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        QByteArray made = pattern;
+        if (!::mkdtemp(made.data()))   // mode 0700
+            throw fileError(failure, parent_, errno);
+        const QString path = QFile::decodeName(made);
+        const int fd = ::open(made.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        // Where the file system has no such locks (a network folder) the
+        // folder goes unheld; nobody can take it for stale there either.
+        const bool held = fd >= 0 && (::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK);
+        if (held && sameFile(fd, path)) {
+            fd_ = fd;
+            path_ = path;
+            return;
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+    throw DbError(failure, native(parent_));
+}
+
+HeldFolder::~HeldFolder()
+{
+    // Removed while still held, so that nobody takes it meanwhile.
+    QDir(path_).removeRecursively();
+    ::close(fd_);
+}
+
+QStringList removeStaleFolders(const QString& parent, const QString& name)
+{
+    const QDir dir(parent);
+    QStringList removed;
+    const QStringList folders = dir.entryList({QStringLiteral(".%1-??????").arg(name)},
+                                              QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    for (const QString& folder : folders)
+        if (removeFolderIfStale(dir.filePath(folder)))
+            removed << folder;
     return removed;
 }
 

@@ -5,6 +5,8 @@
 // being made, so that another copy of the program starting on the same
 // folder removes only copies nobody is making any more: those of a run that
 // was killed.
+// The same holds for the other things of one copy's run that a kill may
+// leave: its work folder.
 
 #include <QString>
 #include <QStringList>
@@ -48,5 +50,30 @@ QStringList removeStalePartCopies(const QString& folder);
 // The same, and the copies left by earlier versions ("tavlinora.mdb.new",
 // ".tavlinora.mdb.XXXXXX"): for the program folder.
 QStringList removeStaleCopies(const QString& folder);
+
+// A folder of this copy's own, ".NAME-XXXXXX" in `parent`, open to its owner
+// alone and held (a file lock on the folder) while the object lives, so that
+// another copy's start-up removes only the folders of copies that are gone.
+class HeldFolder {
+public:
+    // Throws DbError.
+    HeldFolder(const QString& parent, const QString& name);
+    // Removes the folder with what it holds.
+    ~HeldFolder();
+    HeldFolder(const HeldFolder&) = delete;
+    HeldFolder& operator=(const HeldFolder&) = delete;
+
+    QString path() const { return path_; }
+    QString parent() const { return parent_; }
+
+private:
+    QString parent_;
+    QString path_;
+    int fd_ = -1;
+};
+
+// Removes the folders ".NAME-XXXXXX" of `parent` that no running copy holds.
+// Returns the names removed.
+QStringList removeStaleFolders(const QString& parent, const QString& name);
 
 } // namespace tav::db

@@ -14,6 +14,7 @@
 #include "shell/frmmain.h"
 #include "shell/splash.h"
 #include "shell/startup.h"
+#include "statistics/tempdb.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -174,6 +175,55 @@ TEST_F(StartupCopiesTest, CopiesAKilledRunLeftAreRemovedThoseInTheMakingStay)
     EXPECT_EQ(left, QStringList({".notes", making, "data.mdb", "tavlinora-2026-01-05.arh", "tavlinora.mdb"}));
     inTheMaking.reset();
     EXPECT_FALSE(QFile::exists(folder.file(making)));
+}
+
+// work FOLDER: a copy on the folder that has made its report work table;
+// says "holding" and the work database, then runs until its input ends.
+const RegisterHelper kWork("work", [](const QStringList& args) {
+    try {
+        tav::setProgramFolder(args.value(0));
+        tav::statistics::CreateTempTable("TempWork");
+        say("holding " + tav::TempDatabasePath);
+        testing_support::readCommand();
+        return 0;
+    } catch (const tav::db::DbError& e) {
+        say("failed " + e.userText().replace('\r', ' '));
+        return 1;
+    }
+});
+
+TEST_F(StartupCopiesTest, WorkFoldersOfCopiesThatAreGoneAreRemovedThoseOfRunningCopiesStay)
+{
+    TestFolder folder;
+    SecondCopy running("work", {folder.path()});
+    const QString runningDb = running.waitFor("holding ").mid(8);
+    ASSERT_FALSE(runningDb.isEmpty()) << running.lines().join('\n').toStdString() << running.errorOutput().toStdString();
+    QString killedDb;
+    {
+        SecondCopy killed("work", {folder.path()});
+        killedDb = killed.waitFor("holding ").mid(8);
+        ASSERT_FALSE(killedDb.isEmpty()) << killed.lines().join('\n').toStdString();
+    }   // killed here: nothing of its own removal ran
+    ASSERT_NE(killedDb, runningDb);
+    ASSERT_TRUE(QFile::exists(killedDb));
+
+    std::unique_ptr<tav::frmMain> main = tav::loadProgram(folder.path(), quiet());
+    ASSERT_NE(main, nullptr);
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(killedDb).absolutePath()));
+    EXPECT_TRUE(QFile::exists(runningDb));
+    // This copy's own, made at the start, is a third one.
+    const QString mine = QFileInfo(tav::TempDatabasePath).absolutePath();
+    EXPECT_TRUE(QFileInfo(mine).isDir());
+    EXPECT_NE(mine, QFileInfo(runningDb).absolutePath());
+    EXPECT_EQ(QFileInfo(mine).permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                 | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+
+    // A copy that ends takes its folder with it.
+    EXPECT_EQ(running.finish(), 0);
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(runningDb).absolutePath()));
+    main->show();
+    EXPECT_TRUE(main->close());
+    EXPECT_FALSE(QFileInfo::exists(mine));
 }
 
 TEST_F(StartupCopiesTest, TheUpgradeAfterAnUpdateShowsTheSplashSayingSoFirst)
