@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <cerrno>
 #include <cstdio>
@@ -258,6 +259,72 @@ QStringList removeStaleFolders(const QString& parent, const QString& name)
     for (const QString& folder : folders)
         if (removeFolderIfStale(dir.filePath(folder)))
             removed << folder;
+    return removed;
+}
+
+// ---------------------------------------------------------------- WholeFile
+
+WholeFile::WholeFile(const QString& path, const QString& failure) : file_(path), path_(path), failure_(failure)
+{
+    if (!file_.open(QIODevice::WriteOnly))
+        fail(errno);
+    // Patients' names and EGNs: for the owner's eyes, whatever the old
+    // file's modes were; a file system without modes refuses, and that is all.
+    (void)::fchmod(file_.handle(), S_IRUSR | S_IWUSR);
+    (void)::flock(file_.handle(), LOCK_EX | LOCK_NB);
+}
+
+void WholeFile::fail(int error)
+{
+    const bool full = file_.error() == QFileDevice::ResourceError || error == ENOSPC || error == EDQUOT;
+    if (full)
+        throw DbError(failure_, kMsgDiskFull + QStringLiteral(": ") + native(path_));
+    const QString reason = file_.error() != QFileDevice::NoError || error == 0 ? file_.errorString() : systemError(error);
+    throw DbError(failure_, native(path_) + QStringLiteral(": ") + reason);
+}
+
+void WholeFile::write(const QByteArray& bytes)
+{
+    // A full disk may take part of a write without a word: the rest is
+    // written again, which then says why it cannot be.
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        errno = 0;
+        const qint64 n = file_.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            fail(errno);
+        done += n;
+    }
+}
+
+void WholeFile::flush()
+{
+    errno = 0;
+    if (!file_.flush() || file_.error() != QFileDevice::NoError)
+        fail(errno);
+}
+
+void WholeFile::commit()
+{
+    // QSaveFile would put in place a file whose last bytes the disk refused
+    // at its closing: they are written out and checked first.
+    flush();
+    errno = 0;
+    if (!file_.commit())
+        fail(errno);
+}
+
+QStringList removeStaleSaveFiles(const QString& folder, const QStringList& names)
+{
+    const QDir dir(folder);
+    QStringList removed;
+    for (const QString& name : names) {
+        const QRegularExpression own(QStringLiteral("^") + QRegularExpression::escape(name)
+                                     + QStringLiteral("\\.[A-Za-z0-9]{6}$"));
+        for (const QString& file : dir.entryList({name + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden | QDir::System))
+            if (own.match(file).hasMatch() && removeIfStale(dir.filePath(file)))
+                removed << file;
+    }
     return removed;
 }
 

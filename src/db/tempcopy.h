@@ -6,8 +6,9 @@
 // folder removes only copies nobody is making any more: those of a run that
 // was killed.
 // The same holds for the other things of one copy's run that a kill may
-// leave: its work folder.
+// leave: its work folder, and the temporary file of a file written whole.
 
+#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -75,5 +76,33 @@ private:
 // Removes the folders ".NAME-XXXXXX" of `parent` that no running copy holds.
 // Returns the names removed.
 QStringList removeStaleFolders(const QString& parent, const QString& name);
+
+// A file written whole or not at all (QSaveFile) and readable by its owner
+// alone: made 0600, and 0600 also where it replaces a file of wider modes (a
+// file system that keeps no modes keeps none, and the write goes on). Its
+// temporary file, "NAME.XXXXXX" where the file system gives no unnamed one,
+// is held while written, so that another copy's start-up leaves it. Every
+// failure is a DbError of `failure`, a full disk named as such; the old file
+// then stays as it was.
+class WholeFile {
+public:
+    WholeFile(const QString& path, const QString& failure);
+    void write(const QByteArray& bytes);
+    // Every byte written so far out to the file system.
+    void flush();
+    // Every byte on the disk, then in place of the old file.
+    void commit();
+
+private:
+    [[noreturn]] void fail(int error);
+    QSaveFile file_;
+    QString path_;
+    QString failure_;
+};
+
+// Removes the temporary files of WholeFile ("NAME.XXXXXX") of `names` in the
+// folder that nobody holds: those of a run that was killed. Returns the names
+// removed.
+QStringList removeStaleSaveFiles(const QString& folder, const QStringList& names);
 
 } // namespace tav::db

@@ -5,7 +5,10 @@
 
 namespace tav {
 
-// Temporary copies and work folders nobody holds are removed.
+// Temporary copies and work folders nobody holds are removed, so are the
+// report's temporary files of a cut-off export; a Report_UTF8.xml older than
+// Report.xml is written anew from it. Never throws: what cannot be done now
+// is done, or said, by the report that needs it.
 void tidyProgramFolder();
 
 // This copy's work folder, once the databases are there; a start that fails

@@ -19,11 +19,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 
 using testing_support::RegisterHelper;
 using testing_support::SecondCopy;
@@ -224,6 +226,48 @@ TEST_F(StartupCopiesTest, WorkFoldersOfCopiesThatAreGoneAreRemovedThoseOfRunning
     main->show();
     EXPECT_TRUE(main->close());
     EXPECT_FALSE(QFileInfo::exists(mine));
+}
+
+// An export cut off by a kill: its temporary files, and a new Report.xml
+// beside the last run's Report_UTF8.xml.
+TEST_F(StartupCopiesTest, WhatAKilledExportLeftIsTidiedAndReportXmlKept)
+{
+    TestFolder folder;
+    const auto write = [&](const QString& name, const QByteArray& bytes, int secondsAgo) {
+        QFile f(folder.file(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.flush();
+        f.setFileTime(QDateTime::currentDateTime().addSecs(-secondsAgo), QFileDevice::FileModificationTime);
+    };
+    const QByteArray report = QByteArray("<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<name>")
+        + QByteArray("\xC8\xE2\xE0\xED") + "</name>\r\n";   // "Иван" in Windows-1251
+    write("Report.xml", report, 60);
+    write("Report_UTF8.xml", "\xEF\xBB\xBFlast month", 3600);
+    write("Report.xml.Xq3bKt", "cut off", 60);
+    write("Report_UTF8.xml.pR7sDw", "cut off", 60);
+    // One another copy is writing now.
+    write("Report.xml.HoLd9n", "being written", 0);
+    QFile held(folder.file("Report.xml.HoLd9n"));
+    ASSERT_TRUE(held.open(QIODevice::ReadWrite));
+    ASSERT_EQ(::flock(held.handle(), LOCK_EX | LOCK_NB), 0);
+
+    std::unique_ptr<tav::frmMain> main = tav::loadProgram(folder.path(), quiet());
+    ASSERT_NE(main, nullptr);
+    QStringList left = QDir(folder.path()).entryList({"Report*"}, QDir::Files | QDir::Hidden);
+    EXPECT_EQ(left, QStringList({"Report.xml", "Report.xml.HoLd9n", "Report_UTF8.xml"}));
+    QFile r(folder.file("Report.xml")), u(folder.file("Report_UTF8.xml"));
+    ASSERT_TRUE(r.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(u.open(QIODevice::ReadOnly));
+    EXPECT_EQ(r.readAll(), report);
+    EXPECT_EQ(u.readAll().toStdString(),
+              ("\xEF\xBB\xBF" + QStringLiteral("<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<name>Иван</name>\r\n").toUtf8())
+                  .toStdString());
+    // A pair that matches is left as it is.
+    const QDateTime mended = QFileInfo(folder.file("Report_UTF8.xml")).lastModified();
+    main.reset();
+    main = tav::loadProgram(folder.path(), quiet());
+    EXPECT_EQ(QFileInfo(folder.file("Report_UTF8.xml")).lastModified(), mended);
 }
 
 TEST_F(StartupCopiesTest, TheUpgradeAfterAnUpdateShowsTheSplashSayingSoFirst)
