@@ -118,8 +118,8 @@ void makeExports(const bench::Practice& p)
 
 void placeExport(const QString& file)
 {
-    QFile::remove(TempDatabasePath);
-    QFile::copy(file, TempDatabasePath);
+    QFile::remove(FundExportPath);
+    QFile::copy(file, FundExportPath);
 }
 
 // Each run starts from the same register, with no message yet.

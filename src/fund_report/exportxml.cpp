@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "db/paths.h"
+#include "db/tempcopy.h"
 #include "db/values.h"
 #include "fund_report/reportdocument.h"
 #include "services/dialogs.h"
@@ -12,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -49,21 +49,17 @@ QString fileError(const QString& path, const QString& error)
     return QDir::toNativeSeparators(path) + QStringLiteral(": ") + error;
 }
 
-[[noreturn]] void throwWriteError(const QFileDevice& f, const QString& path)
-{
-    throw db::DbError(QStringLiteral("Файлът на отчета не може да бъде записан"), fileError(path, f.errorString()));
-}
+const QString kNotWritten = QStringLiteral("Файлът на отчета не може да бъде записан");
 
 // Writes the lines and keeps their bytes: the UTF-8 copy is made from them
 // before either file replaces its old one.
-void write(QSaveFile& f, const QString& path, const QStringList& lines, QByteArray& written)
+void write(db::WholeFile& f, const QStringList& lines, QByteArray& written)
 {
     QString text;
     for (const QString& l : lines)
         text += l + QStringLiteral("\r\n");
     const QByteArray bytes = encodeWindows1251(text);
-    if (f.write(bytes) != bytes.size())
-        throwWriteError(f, path);
+    f.write(bytes);
     written += bytes;
 }
 
@@ -73,13 +69,6 @@ QByteArray utf8Of(const QByteArray& windows1251)
     QStringDecoder decoder(kCodePage, QStringConverter::Flag::Stateless);
     const QString text = decoder.decode(windows1251);
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
-}
-
-// Opens `f` on `path` and writes `bytes` into it, not yet committed.
-void prepare(QSaveFile& f, const QString& path, const QByteArray& bytes)
-{
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        throwWriteError(f, path);
 }
 
 struct Sheet {
@@ -121,10 +110,25 @@ void ConvertFileToUtf8(const QString& source, const QString& target)
         throw db::DbError(QStringLiteral("Файлът на отчета не може да бъде прочетен"), fileError(from, in.errorString()));
     const QByteArray bytes = in.readAll();
     in.close();
-    QSaveFile out(to);
-    prepare(out, to, utf8Of(bytes));
-    if (!out.commit())
-        throwWriteError(out, to);
+    db::WholeFile out(to, kNotWritten);
+    out.write(utf8Of(bytes));
+    out.commit();
+}
+
+void mendReportPair(const QString& folder)
+{
+    const QDir dir(folder);
+    const QFileInfo report(dir.filePath(kReportFileName));
+    const QFileInfo utf8(dir.filePath(kReportUtf8FileName));
+    if (!report.isFile() || (utf8.exists() && utf8.lastModified() >= report.lastModified()))
+        return;
+    ConvertFileToUtf8(report.filePath(), utf8.filePath());
+}
+
+void tidyReportFiles(const QString& folder)
+{
+    db::removeStaleSaveFiles(folder, {kReportFileName, kReportUtf8FileName});
+    mendReportPair(folder);
 }
 
 ExportResult ExportReportXml(const QString& start, const QString& stop, const ExportProgress& progress)
@@ -135,6 +139,9 @@ ExportResult ExportReportXml(const QString& start, const QString& stop, const Ex
         throw db::DbError(QStringLiteral("Невалиден период"), start + QStringLiteral(" - ") + stop);
     const QDir folder(ProgramFolder);
     const QString reportPath = folder.filePath(kReportFileName);
+    // A pair a cut-off run left is made whole first, so that a failure of
+    // this run leaves a matching pair too.
+    mendReportPair(ProgramFolder);
 
     ExportResult result;
     ReportHeader header;
@@ -224,11 +231,9 @@ ExportResult ExportReportXml(const QString& start, const QString& stop, const Ex
     std::stable_sort(result.skipped.begin(), result.skipped.end(),
                      [](const SkippedSheet& a, const SkippedSheet& b) { return a.date < b.date; });
 
-    QSaveFile file(reportPath);
-    if (!file.open(QIODevice::WriteOnly))
-        throwWriteError(file, reportPath);
+    db::WholeFile file(reportPath, kNotWritten);
     QByteArray bytes;
-    write(file, reportPath, reportHead(header), bytes);
+    write(file, reportHead(header), bytes);
     const int n = int(written.size());
     for (int i = 0; i < n; ++i) {
         if (progress)
@@ -243,20 +248,21 @@ ExportResult ExportReportXml(const QString& start, const QString& stop, const Ex
         e.pathway = firstOf(pathways, sheetKey);
         e.investigation = firstOf(investigations, sheetKey);
         e.specialists = specialists.value(sheetKey);
-        write(file, reportPath, entryLines(e), bytes);
+        write(file, entryLines(e), bytes);
     }
-    write(file, reportPath, reportTail(), bytes);
+    write(file, reportTail(), bytes);
     reading.commit();
+    // Out before the UTF-8 copy is written, which is then never the older.
+    file.flush();
 
     // Report_UTF8.xml is Report.xml converted; both are written out before
     // either replaces its old file, so a failure keeps the last run's pair.
     const QString utf8Path = QFileInfo(folder.filePath(kReportUtf8FileName)).absoluteFilePath();
-    QSaveFile utf8(utf8Path);
-    prepare(utf8, utf8Path, utf8Of(bytes));
-    if (!file.commit())
-        throwWriteError(file, reportPath);
-    if (!utf8.commit())
-        throwWriteError(utf8, utf8Path);
+    db::WholeFile utf8(utf8Path, kNotWritten);
+    utf8.write(utf8Of(bytes));
+    utf8.flush();
+    file.commit();
+    utf8.commit();
     result.entries = n;
     if (header.practice)
         CurrentUserUIN = trimBlanks(header.practice->text(QStringLiteral("UserUIN")));

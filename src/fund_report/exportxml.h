@@ -1,7 +1,7 @@
 #pragma once
 // Writing the fund's monthly report: Report.xml in Windows-1251 and its
-// UTF-8 copy Report_UTF8.xml, both in the program folder. Each file is
-// replaced whole or left as it was.
+// UTF-8 copy Report_UTF8.xml, both in the program folder, readable by the
+// user alone. Each file is replaced whole or left as it was.
 
 #include <QByteArray>
 #include <QDate>
@@ -40,6 +40,15 @@ ExportResult ExportReportXml(const QString& start, const QString& stop, const Ex
 // `target` = UTF-8 byte-order mark + `source` read as Windows-1251, in
 // UTF-8. The target is replaced only once complete. Throws db::DbError.
 void ConvertFileToUtf8(const QString& source, const QString& target);
+
+// A run cut off between the two replaces leaves a new Report.xml beside the
+// old Report_UTF8.xml: when Report_UTF8.xml is missing or older than
+// Report.xml in the folder, it is written anew from it. Throws db::DbError.
+void mendReportPair(const QString& folder);
+
+// At start-up: the temporary files of a cut-off export that nobody holds are
+// removed, and the pair mended. Report.xml itself is never removed.
+void tidyReportFiles(const QString& folder);
 
 // Windows-1251 bytes of `text`; a character the code page lacks, and a
 // control other than TAB, CR and LF, becomes "?".

@@ -411,6 +411,7 @@ void ImportZOKCPatients(QWidget* owner)
         say(e.userText() + QStringLiteral("\rНищо не е добавено."), owner);
         return;
     }
+    markExportImported(data.path);
     say(zokcDoneMessage(result), owner);
 }
 

@@ -194,6 +194,8 @@ void backupDatabase(const QString& target)
     if (sameFileKey(place.absoluteFilePath()) == sameFileKey(DatabasePath))
         throw db::DbError(failure, native(target) + QStringLiteral(": това е самата база данни"));
     try {
+        // What a killed backup left there, unless another copy is making it.
+        db::removeStalePartCopies(place.absolutePath());
         db::TempCopy copy(place.absoluteFilePath());
         {
             // Writable only so that the engine can roll back a write another
@@ -221,6 +223,10 @@ void checkRestoreSource(const QString& source)
 {
     if (!QFileInfo(source).isFile())
         throw db::DbError(QStringLiteral("Файлът за зареждане не е намерен"), native(source));
+    // A file the user may not read is not judged by its content.
+    if (QFile f(source); !f.open(QIODevice::ReadOnly))
+        throw db::DbError(QStringLiteral("Избраният файл не може да бъде прочетен. Данните не са заредени"),
+                          native(source) + QStringLiteral(": ") + f.errorString());
     if (!db::isProgramDatabase(source, db::DatabaseKind::Main))
         throw db::DbError(kNotOurs, native(source));
     // An older one is taken: it is upgraded when it is next opened.

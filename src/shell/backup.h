@@ -36,11 +36,13 @@ QString chooseFile(QWidget* owner, const FileRequest& request);
 void setFileChooser(FileChooser chooser);   // empty: the real dialog
 
 // Copies tavlinora.mdb to `target`, replacing it (through a link, its
-// target). Throws db::DbError.
+// target); first removes the temporary copies a killed backup left in that
+// folder that no running copy is making. Throws db::DbError.
 void backupDatabase(const QString& target);
 
-// Refuses (throws db::DbError) a restore source that is missing, is not a
-// main database of this program, or was written by a newer version of it.
+// Refuses (throws db::DbError) a restore source that is missing, cannot be
+// read (with the system's reason), is not a main database of this program, or
+// was written by a newer version of it.
 void checkRestoreSource(const QString& source);
 
 // Copies `source` into tavlinora.mdb. Refuses, before anything is written, a

@@ -261,11 +261,11 @@ bool frmMain::event(QEvent* e)
 
 void frmMain::unloadSteps()
 {
-    try {
-        statistics::RemoveTempDatabase();
-    } catch (const db::DbError&) {
-        // The window closes all the same; the next report re-creates the file.
-    }
+    // This copy's work tables go; the fund's export only when this copy
+    // imported it, so that it is not imported again on a later day and an
+    // export placed for another copy stays.
+    statistics::RemoveTempDatabase();
+    removeImportedExport();
 
     if (!isMinimized()) {
         const QRect r = frameGeometry();

@@ -31,7 +31,8 @@ public:
     void showFirstRunItems();
     // What runs each time the window becomes active.
     void activate();
-    // The closing steps: temporary database removed, position kept.
+    // The closing steps: this copy's work folder removed (and the fund's
+    // export, when this copy imported it), position kept.
     void unloadSteps();
 
     // The toolbar's click handler, by button key; errors are ignored.

@@ -13,6 +13,7 @@
 #include "services/program.h"
 #include "shell/frmmain.h"
 #include "shell/helpwindow.h"
+#include "shell/leftovers.h"
 #include "shell/medicadd.h"
 #include "shell/pictures.h"
 #include "shell/registry.h"
@@ -49,13 +50,14 @@ void openProgramFolder(const QString& folder)
                           QDir::toNativeSeparators(ProgramFolder));
     // Copies left by a run that was killed (a restore, a first start); those
     // another copy of the program is still making stay.
-    db::removeStaleCopies(ProgramFolder);
+    tidyProgramFolder();
     db::ensureDatabases();
     // The help file is delivered into the program folder like the databases.
     const QString helpFile = QDir(ProgramFolder).filePath(kHelpFileName);
     if (!QFileInfo::exists(helpFile) && QFile::copy(help::builtInFile(), helpFile))
         QFile::setPermissions(helpFile, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     registry::loadFile(registry::defaultFile());
+    makeWorkFolder();
 }
 
 void showSplashUntilNextSecond(const std::function<int()>& clockSecond)

@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "db/paths.h"
+#include "db/tempcopy.h"
 #include "db/values.h"
 #include "services/dialogs.h"
 #include "services/globals.h"
@@ -107,11 +108,9 @@ void copyReportTo(const QString& target)
     if (!in.open(QIODevice::ReadOnly))
         throw failed(in.errorString());
     const QByteArray bytes = in.readAll();
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        throw failed(out.errorString());
-    if (out.write(bytes) != bytes.size() || !out.commit())
-        throw failed(out.errorString());
+    db::WholeFile out(target, QStringLiteral("XML-файлът не е записан"));
+    out.write(bytes);
+    out.commit();
 }
 
 } // namespace tav::statistics

@@ -7,6 +7,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tav::statistics {
 
@@ -37,6 +42,30 @@ const TempTable* findTable(const QString& name)
     return nullptr;
 }
 
+// The work database and its journal, whatever a run cut off left of them.
+void removeWorkDatabase()
+{
+    for (const QString& file : {TempDatabasePath, TempDatabasePath + QStringLiteral("-journal")}) {
+        QFile f(file);
+        if (QFileInfo(file).exists() || QFileInfo(file).isSymLink()) {
+            if (!f.remove())
+                throw db::DbError(QStringLiteral("Временната база данни не може да бъде изтрита"),
+                                  QDir::toNativeSeparators(file) + QStringLiteral(": ") + f.errorString());
+        }
+    }
+}
+
+// An empty file of the user's alone, which the engine then fills: its
+// journal takes the same modes.
+void createOwnerOnly(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd < 0)
+        throw db::DbError(QStringLiteral("Временната база данни не може да бъде създадена"),
+                          QDir::toNativeSeparators(path) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)));
+    ::close(fd);
+}
+
 } // namespace
 
 QStringList tempTableNames()
@@ -49,19 +78,7 @@ QStringList tempTableNames()
 
 void RemoveTempDatabase()
 {
-    const QDir folder(ProgramFolder);
-    const QString journal = kTempFileName + QStringLiteral("-journal");
-    const QStringList files = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& file : files) {
-        if (file.compare(kTempFileName, Qt::CaseInsensitive) != 0
-            && file.compare(journal, Qt::CaseInsensitive) != 0)
-            continue;
-        QFile f(folder.filePath(file));
-        if (!f.remove())
-            throw db::DbError(QStringLiteral("Временната база данни не може да бъде изтрита"),
-                              QDir::toNativeSeparators(f.fileName()) + QStringLiteral(": ")
-                                  + f.errorString());
-    }
+    closeWorkFolder();
 }
 
 void CreateTempTable(const QString& name)
@@ -70,7 +87,9 @@ void CreateTempTable(const QString& name)
     if (!table)
         throw db::DbError(QStringLiteral("Няма такава временна таблица"), name);
     Hourglass hourglass;
-    RemoveTempDatabase();
+    openWorkFolder();
+    removeWorkDatabase();
+    createOwnerOnly(TempDatabasePath);
     db::Connection c(TempDatabasePath, db::OpenMode::Create);
     c.exec(QStringLiteral("CREATE TABLE %1 (%2) STRICT")
                .arg(db::quoteName(name), QLatin1String(table->columns)));
@@ -78,7 +97,7 @@ void CreateTempTable(const QString& name)
 
 void ClearTempTable(const QString& name)
 {
-    if (!QFileInfo::exists(TempDatabasePath))
+    if (TempDatabasePath.isEmpty() || !QFileInfo::exists(TempDatabasePath))
         return;
     db::Connection c(TempDatabasePath, db::OpenMode::ReadWrite);
     const bool present = c.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"

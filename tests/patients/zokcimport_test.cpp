@@ -295,7 +295,7 @@ TEST_F(ZokcRefusal, MissingFileTablesFieldsAndRowsAreNamed)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.edit);
-        writeSqliteExport(TempDatabasePath, QString::fromLatin1(c.edit));
+        writeSqliteExport(FundExportPath, QString::fromLatin1(c.edit));
         const QString text = runOnce();
         EXPECT_TRUE(text.startsWith("Файлът temp.mdb не съдържа данните от ЗОКС")) << text.toStdString();
         for (const QString& n : c.named)
@@ -303,20 +303,20 @@ TEST_F(ZokcRefusal, MissingFileTablesFieldsAndRowsAreNamed)
         EXPECT_TRUE(text.endsWith("Нищо не е добавено."));
     }
 
-    writeSqliteExport(TempDatabasePath, "DELETE FROM Patients");
+    writeSqliteExport(FundExportPath, "DELETE FROM Patients");
     EXPECT_EQ(runOnce(), QString("Във файла temp.mdb няма нито един пациент (таблица Patients е празна).\r"
                                  "Нищо не е добавено."));
 
     // A Jet file of another program: none of the five tables.
-    QFile::remove(TempDatabasePath);
-    ASSERT_TRUE(testing_support::unpackEngineWrittenJet(TempDatabasePath)) << testing_support::kEngineWrittenJetMissing;
+    QFile::remove(FundExportPath);
+    ASSERT_TRUE(testing_support::unpackEngineWrittenJet(FundExportPath)) << testing_support::kEngineWrittenJetMissing;
     const QString other = runOnce();
     for (const char* t : {"patients", "address", "eknm", "s_code", "st_code"})
         EXPECT_TRUE(other.contains(QStringLiteral("таблица %1").arg(t))) << other.toStdString();
 
-    QFile::remove(TempDatabasePath);
+    QFile::remove(FundExportPath);
     {
-        QFile f(TempDatabasePath);
+        QFile f(FundExportPath);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("IDNUMBER;NAME1\n8503051241;Иван\n");
     }
@@ -327,7 +327,7 @@ TEST_F(ZokcRefusal, MissingFileTablesFieldsAndRowsAreNamed)
 TEST_F(ZokcRefusal, QuotesInKeysAreOrdinaryText)
 {
     {
-        db::Connection c(TempDatabasePath, db::OpenMode::Create);
+        db::Connection c(FundExportPath, db::OpenMode::Create);
         c.execScript(fileText(testDataFile("fund_export.sql")));
         c.exec("DELETE FROM Patients");
         c.exec("DELETE FROM address");

@@ -7,6 +7,8 @@
 
 #include "db/database.h"
 #include "db/paths.h"
+#include "db/schema.h"
+#include "db/tempcopy.h"
 #include "shell/backup.h"
 
 #include <QDir>
@@ -16,7 +18,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <grp.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
 using testing_support::contentOf;
 using testing_support::RegisterHelper;
@@ -244,6 +248,78 @@ TEST(BackupBesideAnotherCopy, BackupAndRestoreThroughALinkWorkOnItsTarget)
     tav::backup::backupDatabase(linked);
     EXPECT_TRUE(QFileInfo(linked).isSymLink());
     EXPECT_EQ(contentOf(target).toStdString(), contentOf(real).toStdString());
+}
+
+TEST(BackupBesideAnotherCopy, ABackupRemovesWhatAKilledBackupLeftThereNotWhatAnotherCopyIsMaking)
+{
+    TestFolder folder;
+    QTemporaryDir stick;
+    const auto make = [&](const QString& name, int size) {
+        QFile f(QDir(stick.path()).filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(size, 'x'));
+    };
+    // Yesterday's backup, killed while it copied.
+    make(".tavlinora-2026-01-05.arh.part-Q1w2E3", 300000);
+    // Files of other names stay, earlier versions' names too: this is no program folder.
+    make(".notes", 10);
+    make("photo.part-123456", 10);
+    make("tavlinora.mdb.new", 10);
+    // The backup another copy is making there now.
+    auto inTheMaking = std::make_unique<tav::db::TempCopy>(QDir(stick.path()).filePath("other.arh"));
+    const QString making = QFileInfo(inTheMaking->path()).fileName();
+
+    tav::backup::backupDatabase(QDir(stick.path()).filePath("tavlinora-2026-01-06.arh"));
+    EXPECT_EQ(QDir(stick.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              QStringList({".notes", making, "photo.part-123456", "tavlinora-2026-01-06.arh", "tavlinora.mdb.new"}));
+    inTheMaking.reset();
+}
+
+// unreadable: as a user that is not root (root reads every file), makes a
+// practice and its archive, takes the right to read it away, and says what
+// checking and restoring it say.
+const RegisterHelper kUnreadable("unreadable", [](const QStringList&) {
+    if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+        say("no other user");
+        return 0;
+    }
+    QTemporaryDir place;
+    if (!place.isValid()) {
+        say("no folder");
+        return 0;
+    }
+    tav::setProgramFolder(place.path());
+    tav::db::ensureDatabases();
+    const QString archive = QDir(place.path()).filePath("practice.arh");
+    tav::backup::backupDatabase(archive);
+    QFile::setPermissions(archive, QFile::WriteOwner);
+    for (const char* step : {"check", "restore"}) {
+        try {
+            if (QByteArray(step) == "check")
+                tav::backup::checkRestoreSource(archive);
+            else
+                tav::backup::restoreDatabase(archive);
+            say(QString::fromLatin1(step) + " passed");
+        } catch (const tav::db::DbError& e) {
+            say(QString::fromLatin1(step) + " " + e.userText().replace('\r', '|'));
+        }
+    }
+    return 0;
+});
+
+TEST(BackupBesideAnotherCopy, AnArchiveTheUserMayNotReadIsSaidToBeUnreadableWithTheSystemsReason)
+{
+    SecondCopy copy("unreadable", {});
+    ASSERT_TRUE(copy.started());
+    const QString check = copy.waitFor("check");
+    if (check.isEmpty() && (copy.lines().contains("no other user") || copy.lines().contains("no folder")))
+        GTEST_SKIP() << copy.lines().join('\n').toStdString();
+    for (const QString& said : {check, copy.waitFor("restore")}) {
+        EXPECT_TRUE(said.contains("не може да бъде прочетен")) << said.toStdString() << copy.errorOutput().toStdString();
+        EXPECT_TRUE(said.contains("practice.arh: Permission denied")) << said.toStdString();
+        EXPECT_FALSE(said.contains("не е архив")) << said.toStdString();
+    }
+    EXPECT_EQ(copy.finish(), 0);
 }
 
 // fulldisk FOLDER SPACE: the practice in FOLDER, an old archive on a

@@ -3,6 +3,7 @@
 #include "support/modal_script.h"
 #include "support/program_folder.h"
 #include "support/shown_texts.h"
+#include "support/test_data.h"
 
 #include "db/database.h"
 #include "db/paths.h"
@@ -23,8 +24,10 @@
 #include "patients/prompts.h"
 #include "patients/seekname.h"
 #include "services/dialogs.h"
+#include "statistics/periodreports.h"
 #include "statistics/reportitems.h"
 #include "statistics/seekdate.h"
+#include "statistics/tempdb.h"
 #include "treatments/denhelp.h"
 #include "treatments/grafic.h"
 #include "treatments/pathway.h"
@@ -46,6 +49,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
@@ -418,16 +422,19 @@ TEST_F(MainWindowTest, ActivationRecomputesTheMinutesAndSetsTheHelpFile)
     EXPECT_EQ(tav::help::helpFile(), QDir(tav::ProgramFolder).filePath(tav::kHelpFileName));
 }
 
-TEST_F(MainWindowTest, ClosingDeletesTheTempDatabaseAndKeepsThePositionInTwips)
+TEST_F(MainWindowTest, ClosingRemovesThisCopysWorkFolderAndKeepsThePositionInTwips)
 {
     tav::frmMain* w = loaded();
-    QFile(folder_.file("Temp.MDB")).open(QIODevice::WriteOnly);
-    ASSERT_TRUE(QFile::exists(folder_.file("Temp.MDB")));
+    tav::statistics::periodDialogOpener() = [](QWidget*) {};
+    w->menuItem("mnuOtchetWork")->trigger();
+    tav::statistics::periodDialogOpener() = {};
+    const QString workFolder = QFileInfo(tav::TempDatabasePath).absolutePath();
+    ASSERT_TRUE(QFile::exists(tav::TempDatabasePath));
     w->setGeometry(40, 50, 900, 600);
     w->show();
     const QRect r = w->frameGeometry();
     EXPECT_TRUE(w->close());
-    EXPECT_FALSE(QFile::exists(folder_.file("Temp.MDB")));
+    EXPECT_FALSE(QFileInfo::exists(workFolder));
     QSettings s(QStringLiteral("Tavlinora"));
     s.beginGroup(QStringLiteral("Settings"));
     EXPECT_EQ(s.value("MainLeft").toString(), QString::number(r.left() * 15));
@@ -438,21 +445,65 @@ TEST_F(MainWindowTest, ClosingDeletesTheTempDatabaseAndKeepsThePositionInTwips)
     EXPECT_TRUE(QFile::exists(tav::DatabasePath));
 }
 
-TEST_F(MainWindowTest, ClosingWhileMinimisedDeletesTheTempDatabaseButWritesNoSettings)
+TEST_F(MainWindowTest, ClosingWhileMinimisedRemovesTheWorkFolderButWritesNoSettings)
 {
     tav::frmMain* w = loaded();
-    QFile(tav::TempDatabasePath).open(QIODevice::WriteOnly);
+    tav::statistics::CreateTempTable("TempSpec");
+    const QString workFolder = QFileInfo(tav::TempDatabasePath).absolutePath();
     w->showMinimized();
     ASSERT_TRUE(w->isMinimized());
     EXPECT_TRUE(w->close());
-    EXPECT_FALSE(QFile::exists(tav::TempDatabasePath));
+    EXPECT_FALSE(QFileInfo::exists(workFolder));
     EXPECT_TRUE(settingsKeys().isEmpty());
+}
+
+// The fund's export goes with the closing only once this copy has imported
+// it: else it would be imported again on a later day, re-adding the patients
+// deleted since, and an export placed for another copy would be lost.
+TEST_F(MainWindowTest, ClosingRemovesTheFundsExportOnlyWhenThisCopyImportedIt)
+{
+    const struct {
+        const char* what;
+        bool imported;
+        bool placedAgain;   // a new export in its place after the import
+        bool removed;
+    } cases[] = {
+        {"placed, not imported", false, false, false},
+        {"imported", true, false, true},
+        {"imported, then a new one placed", true, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        tav::frmMain* w = loaded();
+        const QString placed = folder_.file("Temp.MDB");   // any case of the name
+        ASSERT_TRUE(QFile::copy(testing_support::testDataFile("fund_export.mdb"), placed));
+        if (c.imported) {
+            QStringList said;
+            tav::patients::prompts().info = [&said](const QString& text, QWidget*) { said << text; };
+            w->menuItem("mnuPacZOKC")->trigger();
+            tav::patients::prompts() = {};
+            ASSERT_EQ(said.size(), 1);
+            EXPECT_TRUE(said[0].startsWith("Завърших обработката на данните!")) << said[0].toStdString();
+        }
+        if (c.placedAgain) {
+            ASSERT_TRUE(QFile::remove(placed));
+            QFile again(placed);
+            ASSERT_TRUE(again.open(QIODevice::WriteOnly));
+            again.write("the next month's export");
+        }
+        w->show();
+        EXPECT_TRUE(w->close());
+        EXPECT_EQ(QFile::exists(placed), !c.removed);
+        window_.reset();
+        QFile::remove(placed);
+    }
 }
 
 TEST_F(MainWindowTest, ExitWithYesDeletesNothingAndWritesNothing)
 {
     tav::frmMain* w = loaded();
-    QFile(tav::TempDatabasePath).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::copy(testing_support::testDataFile("fund_export.mdb"), tav::FundExportPath));
+    tav::markExportImported(tav::FundExportPath);
     w->show();
     ModalScript script;
     script.click("ExitDialog", "OKButton");
@@ -462,7 +513,7 @@ TEST_F(MainWindowTest, ExitWithYesDeletesNothingAndWritesNothing)
     // Whatever closes the window afterwards, its closing steps do not run.
     w->close();
     window_.reset();
-    EXPECT_TRUE(QFile::exists(tav::TempDatabasePath));
+    EXPECT_TRUE(QFile::exists(tav::FundExportPath));
     EXPECT_TRUE(settingsKeys().isEmpty());
 }
 
@@ -535,6 +586,8 @@ TEST_F(MainWindowTest, AFailingMenuActionIsReportedAndTheWindowStays)
 
     // A folder where the temporary database belongs: "Дейности към ЗОК"
     // cannot make its work table. The menu says so ...
+    tav::openWorkFolder();
+    ASSERT_FALSE(tav::TempDatabasePath.isEmpty());
     ASSERT_TRUE(QDir().mkpath(tav::TempDatabasePath + "/inside"));
     {
         ModalScript script;
@@ -978,10 +1031,11 @@ TEST_F(MainWindowTest, FundReportItemsOpenThePeriodDialogForKindFour)
     tav::frmMain* w = loaded();
     using tav::statistics::SeekDate;
     {
-        // A patient export waiting in the temporary database.
-        tav::db::Connection c(tav::TempDatabasePath, tav::db::OpenMode::Create);
+        // A patient export waiting beside: no report touches it.
+        tav::db::Connection c(tav::FundExportPath, tav::db::OpenMode::Create);
         c.exec("CREATE TABLE patients (IDNUMBER TEXT)");
     }
+    const QString exported = testing_support::contentOf(tav::FundExportPath);
     w->menuItem("mnuOtchetExportXML")->trigger();
     EXPECT_EQ(tav::ReportKind, QString("4"));
     ASSERT_NE(SeekDate::instance(), nullptr);
@@ -989,6 +1043,7 @@ TEST_F(MainWindowTest, FundReportItemsOpenThePeriodDialogForKindFour)
     EXPECT_FALSE(SeekDate::instance()->isModal());
     EXPECT_EQ(tav::db::Connection::temp().query("SELECT name FROM sqlite_master WHERE type = 'table'").size(), 1);
     EXPECT_TRUE(tav::db::Connection::temp().scalar("SELECT count(*) FROM sqlite_master WHERE name = 'TempWork'").toInt() == 1);
+    EXPECT_EQ(testing_support::contentOf(tav::FundExportPath).toStdString(), exported.toStdString());
     SeekDate::unloadShared();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
@@ -1000,6 +1055,41 @@ TEST_F(MainWindowTest, FundReportItemsOpenThePeriodDialogForKindFour)
     EXPECT_FALSE(QFile::exists(tav::TempDatabasePath));
     SeekDate::unloadShared();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Every report item, its preparation and preview, and the closing of the
+// main window, with the fund's export waiting as temp.mdb in the program folder.
+TEST_F(MainWindowTest, ReportsRunWithTheFundsExportInPlaceLeaveItByteForByte)
+{
+    fund_fixture::fillSmallPractice();
+    tav::frmMain* w = loaded();
+    tav::CurrentDoctorCode = fund_fixture::kDoctor;
+    ASSERT_TRUE(QFile::copy(testing_support::testDataFile("fund_export.mdb"), tav::FundExportPath));
+    const auto bytes = [] {
+        QFile f(tav::FundExportPath);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(gone)");
+    };
+    const QByteArray placed = bytes();
+    tav::statistics::periodDialogOpener() = [](QWidget*) {};
+    tav::statistics::periodVars() = {"01.03.2010", "31.03.2010", "03/01/2010", "03/31/2010"};
+    const struct {
+        const char* item;
+        int kind;
+    } cases[] = {{"mnuOtchetWork", 1}, {"mnuOtMat", 2}, {"mnuOtchetWorkGod", 3}, {"mnuOtSpecif", 5}, {"mnuOtchetExportXML", 4}};
+    for (const auto& c : cases) {
+        w->menuItem(c.item)->trigger();
+        if (c.kind != 4) {
+            ModalScript script;
+            script.click("InfDialog", "OKButton");
+            EXPECT_TRUE(tav::statistics::runPeriodReport(c.kind, nullptr)) << c.item;
+            tav::statistics::closePeriodReportPreview();
+        }
+        EXPECT_EQ(bytes(), placed) << c.item;
+    }
+    tav::statistics::periodDialogOpener() = {};
+    w->show();
+    EXPECT_TRUE(w->close());
+    EXPECT_EQ(bytes(), placed);
 }
 
 TEST_F(MainWindowTest, FundReportFromTheMenuToTheSavedFile)

@@ -32,7 +32,7 @@ TEST(MaintenanceMenu, ImportRepairRemovalAndCorrectionRunFromTheMenu)
         tav::CurrentDoctorCode = QStringLiteral("2200001");
         return true;
     }));
-    ASSERT_TRUE(QFile::copy(testing_support::testDataFile("fund_export.mdb"), tav::TempDatabasePath));
+    ASSERT_TRUE(QFile::copy(testing_support::testDataFile("fund_export.mdb"), tav::FundExportPath));
 
     w.menuItem("mnuPacZOKC")->trigger();
     ASSERT_EQ(messages.size(), 1);

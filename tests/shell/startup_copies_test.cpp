@@ -14,15 +14,18 @@
 #include "shell/frmmain.h"
 #include "shell/splash.h"
 #include "shell/startup.h"
+#include "statistics/tempdb.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 
 using testing_support::RegisterHelper;
 using testing_support::SecondCopy;
@@ -174,6 +177,97 @@ TEST_F(StartupCopiesTest, CopiesAKilledRunLeftAreRemovedThoseInTheMakingStay)
     EXPECT_EQ(left, QStringList({".notes", making, "data.mdb", "tavlinora-2026-01-05.arh", "tavlinora.mdb"}));
     inTheMaking.reset();
     EXPECT_FALSE(QFile::exists(folder.file(making)));
+}
+
+// work FOLDER: a copy on the folder that has made its report work table;
+// says "holding" and the work database, then runs until its input ends.
+const RegisterHelper kWork("work", [](const QStringList& args) {
+    try {
+        tav::setProgramFolder(args.value(0));
+        tav::statistics::CreateTempTable("TempWork");
+        say("holding " + tav::TempDatabasePath);
+        testing_support::readCommand();
+        return 0;
+    } catch (const tav::db::DbError& e) {
+        say("failed " + e.userText().replace('\r', ' '));
+        return 1;
+    }
+});
+
+TEST_F(StartupCopiesTest, WorkFoldersOfCopiesThatAreGoneAreRemovedThoseOfRunningCopiesStay)
+{
+    TestFolder folder;
+    SecondCopy running("work", {folder.path()});
+    const QString runningDb = running.waitFor("holding ").mid(8);
+    ASSERT_FALSE(runningDb.isEmpty()) << running.lines().join('\n').toStdString() << running.errorOutput().toStdString();
+    QString killedDb;
+    {
+        SecondCopy killed("work", {folder.path()});
+        killedDb = killed.waitFor("holding ").mid(8);
+        ASSERT_FALSE(killedDb.isEmpty()) << killed.lines().join('\n').toStdString();
+    }   // killed here: nothing of its own removal ran
+    ASSERT_NE(killedDb, runningDb);
+    ASSERT_TRUE(QFile::exists(killedDb));
+
+    std::unique_ptr<tav::frmMain> main = tav::loadProgram(folder.path(), quiet());
+    ASSERT_NE(main, nullptr);
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(killedDb).absolutePath()));
+    EXPECT_TRUE(QFile::exists(runningDb));
+    // This copy's own, made at the start, is a third one.
+    const QString mine = QFileInfo(tav::TempDatabasePath).absolutePath();
+    EXPECT_TRUE(QFileInfo(mine).isDir());
+    EXPECT_NE(mine, QFileInfo(runningDb).absolutePath());
+    EXPECT_EQ(QFileInfo(mine).permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                 | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+
+    // A copy that ends takes its folder with it.
+    EXPECT_EQ(running.finish(), 0);
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(runningDb).absolutePath()));
+    main->show();
+    EXPECT_TRUE(main->close());
+    EXPECT_FALSE(QFileInfo::exists(mine));
+}
+
+// An export cut off by a kill: its temporary files, and a new Report.xml
+// beside the last run's Report_UTF8.xml.
+TEST_F(StartupCopiesTest, WhatAKilledExportLeftIsTidiedAndReportXmlKept)
+{
+    TestFolder folder;
+    const auto write = [&](const QString& name, const QByteArray& bytes, int secondsAgo) {
+        QFile f(folder.file(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.flush();
+        f.setFileTime(QDateTime::currentDateTime().addSecs(-secondsAgo), QFileDevice::FileModificationTime);
+    };
+    const QByteArray report = QByteArray("<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<name>")
+        + QByteArray("\xC8\xE2\xE0\xED") + "</name>\r\n";   // "Иван" in Windows-1251
+    write("Report.xml", report, 60);
+    write("Report_UTF8.xml", "\xEF\xBB\xBFlast month", 3600);
+    write("Report.xml.Xq3bKt", "cut off", 60);
+    write("Report_UTF8.xml.pR7sDw", "cut off", 60);
+    // One another copy is writing now.
+    write("Report.xml.HoLd9n", "being written", 0);
+    QFile held(folder.file("Report.xml.HoLd9n"));
+    ASSERT_TRUE(held.open(QIODevice::ReadWrite));
+    ASSERT_EQ(::flock(held.handle(), LOCK_EX | LOCK_NB), 0);
+
+    std::unique_ptr<tav::frmMain> main = tav::loadProgram(folder.path(), quiet());
+    ASSERT_NE(main, nullptr);
+    QStringList left = QDir(folder.path()).entryList({"Report*"}, QDir::Files | QDir::Hidden);
+    EXPECT_EQ(left, QStringList({"Report.xml", "Report.xml.HoLd9n", "Report_UTF8.xml"}));
+    QFile r(folder.file("Report.xml")), u(folder.file("Report_UTF8.xml"));
+    ASSERT_TRUE(r.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(u.open(QIODevice::ReadOnly));
+    EXPECT_EQ(r.readAll(), report);
+    EXPECT_EQ(u.readAll().toStdString(),
+              ("\xEF\xBB\xBF" + QStringLiteral("<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<name>Иван</name>\r\n").toUtf8())
+                  .toStdString());
+    // A pair that matches is left as it is.
+    const QDateTime mended = QFileInfo(folder.file("Report_UTF8.xml")).lastModified();
+    main.reset();
+    main = tav::loadProgram(folder.path(), quiet());
+    EXPECT_EQ(QFileInfo(folder.file("Report_UTF8.xml")).lastModified(), mended);
 }
 
 TEST_F(StartupCopiesTest, TheUpgradeAfterAnUpdateShowsTheSplashSayingSoFirst)

@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -94,7 +95,13 @@ TEST_F(StartupTest, AFreshFolderGetsItsDatabasesAndPathsWhereverTheCurrentDirect
     QDir::setCurrent(cwd);
     EXPECT_EQ(tav::DatabasePath, QDir(folder).filePath("tavlinora.mdb"));
     EXPECT_EQ(tav::ReferenceDatabasePath, QDir(folder).filePath("data.mdb"));
-    EXPECT_EQ(tav::TempDatabasePath, QDir(folder).filePath("temp.mdb"));
+    // This copy's work database in a folder of its own there; temp.mdb of
+    // the program folder is the fund's export.
+    EXPECT_EQ(QFileInfo(QFileInfo(tav::TempDatabasePath).absolutePath()).absolutePath(), QDir(folder).absolutePath());
+    EXPECT_TRUE(QFileInfo(tav::TempDatabasePath).absolutePath().startsWith(QDir(folder).filePath(".tavlinora-work-")));
+    EXPECT_EQ(tav::TempConnectionString,
+              QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.3.51;Data Source=") + tav::TempDatabasePath + ";");
+    EXPECT_EQ(tav::FundExportPath, QDir(folder).filePath("temp.mdb"));
     EXPECT_EQ(tav::ConnectionString,
               QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.3.51;Data Source=") + tav::DatabasePath + ";");
     EXPECT_TRUE(QFile::exists(tav::DatabasePath));

@@ -1,17 +1,42 @@
 #include "db/database.h"
 #include "db/paths.h"
+#include "statistics/preparation.h"
 #include "statistics/tempdb.h"
+#include "fixtures.h"
 #include "support/program_folder.h"
+#include "support/second_copy.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace tav;
 using namespace tav::statistics;
+using testing_support::SecondCopy;
 using testing_support::TestFolder;
 
 namespace {
+int modeOf(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return -1;
+    return int(st.st_mode & 07777);
+}
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
+}
+QStringList egnsOfWorkList()
+{
+    QStringList egns;
+    for (const db::Row& r : statistics_test::tempRows("TempWork"))
+        egns << r.text("EGN");
+    return egns;
+}
 QStringList tablesOfTemp()
 {
     db::Connection c = db::Connection::temp();
@@ -48,24 +73,113 @@ TEST(TempDb, EachReportTableIsCreatedAloneWithItsFieldsInOrder)
     }
 }
 
-TEST(TempDb, ANewTableReplacesTheFileWhateverItHeldAndWhateverTheCaseOfItsName)
+TEST(TempDb, ANewTableReplacesTheWorkDatabaseAndLeavesTheFundsExportAlone)
 {
     TestFolder folder;
-    // The patient export placed by the user under another case of the name.
-    const QString upper = QDir(ProgramFolder).filePath("TEMP.MDB");
-    {
-        db::Connection c(upper, db::OpenMode::Create);
-        c.exec("CREATE TABLE patients (IDNUMBER TEXT)");
+    // The patient export placed by the user, under either case of its name.
+    QMap<QString, QByteArray> exports;
+    for (const char* name : {"temp.mdb", "TEMP.MDB"}) {
+        const QString path = QDir(ProgramFolder).filePath(name);
+        {
+            db::Connection c(path, db::OpenMode::Create);
+            c.exec("CREATE TABLE patients (IDNUMBER TEXT)");
+        }
+        exports.insert(path, bytesOf(path));
     }
+    CreateTempTable("TempWork");
+    // What a run cut off in the middle of a write left.
     QFile journal(TempDatabasePath + "-journal");
     ASSERT_TRUE(journal.open(QIODevice::WriteOnly));
     journal.write("stale");
     journal.close();
 
     CreateTempTable("TempZOKC");
-    EXPECT_FALSE(QFile::exists(upper));
     EXPECT_FALSE(QFile::exists(TempDatabasePath + "-journal"));
     EXPECT_EQ(tablesOfTemp(), QStringList{"TempZOKC"});
+    for (auto it = exports.begin(); it != exports.end(); ++it)
+        EXPECT_EQ(bytesOf(it.key()), it.value()) << it.key().toStdString();
+    RemoveTempDatabase();
+    for (auto it = exports.begin(); it != exports.end(); ++it)
+        EXPECT_EQ(bytesOf(it.key()), it.value()) << it.key().toStdString();
+}
+
+TEST(TempDb, TheWorkDatabaseIsTheUsersAloneInAFolderOfItsOwnThatGoesWithIt)
+{
+    TestFolder folder;
+    const mode_t umask = ::umask(022);
+    CreateTempTable("TempWork");
+    ::umask(umask);
+    const QString workFolder = QFileInfo(TempDatabasePath).absolutePath();
+    EXPECT_NE(workFolder, ProgramFolder);
+    EXPECT_EQ(QFileInfo(workFolder).absolutePath(), ProgramFolder);
+    EXPECT_EQ(modeOf(workFolder), 0700);
+    EXPECT_EQ(modeOf(TempDatabasePath), 0600);
+    {
+        // The journal of a write under way takes the database's modes.
+        db::Connection c = db::Connection::temp();
+        db::Transaction t(c);
+        c.exec("INSERT INTO TempWork (EGN) VALUES ('7501010010')");
+        EXPECT_EQ(modeOf(TempDatabasePath + "-journal"), 0600);
+    }
+    RemoveTempDatabase();
+    EXPECT_FALSE(QFileInfo::exists(workFolder));
+    EXPECT_EQ(QDir(ProgramFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"data.mdb", "tavlinora.mdb"}));
+}
+
+// prepare FOLDER DOCTOR: another copy on the folder, preparing the work list
+// of its doctor step by step as told: "create", "fill", "read".
+const testing_support::RegisterHelper kPrepare("prepare", [](const QStringList& args) {
+    setProgramFolder(args.value(0));
+    testing_support::say("ready");
+    for (QString command = testing_support::readCommand(); !command.isEmpty(); command = testing_support::readCommand()) {
+        try {
+            if (command == "create")
+                CreateTempTable("TempWork");
+            else if (command == "fill")
+                FillTempWork(QDate(2010, 3, 1), QDate(2010, 3, 31), args.value(1));
+            else if (command == "read")
+                testing_support::say("rows " + egnsOfWorkList().join(' '));
+            testing_support::say("done " + command);
+        } catch (const db::DbError& e) {
+            testing_support::say("failed " + e.userText().replace('\r', ' '));
+        }
+    }
+    return 0;
+});
+
+TEST(TempDb, TwoCopiesPreparingAtOnceOnOneFolderEachGetTheirOwnRows)
+{
+    TestFolder folder;
+    using statistics_test::addTreatment;
+    const QString mine1 = statistics_test::egnFor(QDate(1975, 1, 1), 11);
+    const QString mine2 = statistics_test::egnFor(QDate(1980, 2, 2), 22);
+    const QString theirs = statistics_test::egnFor(QDate(1990, 3, 3), 33);
+    for (const QString& egn : {mine1, mine2, theirs})
+        statistics_test::addPatient(egn, "Пациент " + egn);
+    addTreatment(mine1, QDate(2010, 3, 2), "101", "D1");
+    addTreatment(mine2, QDate(2010, 3, 3), "301", "D1");
+    addTreatment(theirs, QDate(2010, 3, 4), "508", "D2");
+
+    SecondCopy other("prepare", {folder.path(), "D2"});
+    ASSERT_FALSE(other.waitFor("ready").isEmpty()) << other.errorOutput().toStdString();
+    const auto step = [&](const QString& command) {
+        other.send(command);
+        return other.waitFor("done " + command);
+    };
+    // Each step of one copy falls between two steps of the other.
+    CreateTempTable("TempWork");
+    ASSERT_FALSE(step("create").isEmpty()) << other.lines().join('\n').toStdString();
+    FillTempWork(QDate(2010, 3, 1), QDate(2010, 3, 31), "D1");
+    ASSERT_FALSE(step("fill").isEmpty()) << other.lines().join('\n').toStdString();
+    EXPECT_EQ(egnsOfWorkList(), QStringList({mine1, mine2}));
+    other.send("read");
+    EXPECT_EQ(other.waitFor("rows").toStdString(), ("rows " + theirs).toStdString());
+    EXPECT_EQ(other.finish(), 0);
+    // Its work folder went with it; this copy's stays until its own end.
+    EXPECT_EQ(egnsOfWorkList(), QStringList({mine1, mine2}));
+    const QStringList folders = QDir(ProgramFolder).entryList({".*-??????"}, QDir::Dirs | QDir::Hidden);
+    EXPECT_EQ(folders, QStringList{QFileInfo(QFileInfo(TempDatabasePath).absolutePath()).fileName()});
 }
 
 TEST(TempDb, AnUnknownNameIsAnErrorAndLeavesTheFileAlone)

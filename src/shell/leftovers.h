@@ -1,0 +1,19 @@
+#pragma once
+// The start-up's tidying of the program folder: what a killed run of this or
+// another copy left is removed or mended, what a running copy holds stays,
+// and this copy's own work folder is made.
+
+namespace tav {
+
+// Temporary copies and work folders nobody holds are removed, so are the
+// report's temporary files of a cut-off export; a Report_UTF8.xml older than
+// Report.xml is written anew from it. Never throws: what cannot be done now
+// is done, or said, by the report that needs it.
+void tidyProgramFolder();
+
+// This copy's work folder, once the databases are there; a start that fails
+// before leaves none. Never throws: the first report item tries again and
+// says why it cannot.
+void makeWorkFolder();
+
+} // namespace tav
