@@ -128,7 +128,8 @@ void SeekName::OKButton_Click()
         say(kMsgNoPatients, this);
         return;
     }
-    ui->Combo1->addItems(QStringList(found.items.begin(), found.items.end()));
+    for (const FoundPatient& p : found.items)
+        ui->Combo1->addItem(p.item, p.egn);
     // Nothing chosen yet: the first Down in the list chooses the first patient.
     ui->Combo1->setCurrentIndex(-1);
     say(kMsgSearchDone, this);
@@ -143,7 +144,7 @@ void SeekName::Combo1_Click()
         return;
     }
     vars().sFindName = findNameOf(item);
-    vars().sFindEGN = findEgnOf(item);
+    vars().sFindEGN = ui->Combo1->currentData().toString();
     switch (PatientSearchMode) {
     case 1:
         CardMode = QStringLiteral("Edit");
