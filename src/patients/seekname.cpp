@@ -12,6 +12,7 @@
 #include "treatments/denhelp.h"
 
 #include <QAbstractItemView>
+#include <QStandardItemModel>
 
 namespace tav {
 
@@ -128,8 +129,16 @@ void SeekName::OKButton_Click()
         say(kMsgNoPatients, this);
         return;
     }
-    for (const FoundPatient& p : found.items)
-        ui->Combo1->addItem(p.item, p.egn);
+    // One insertion for the whole list, each entry with its EGN whole.
+    QList<QStandardItem*> entries;
+    entries.reserve(found.items.size());
+    for (const FoundPatient& p : found.items) {
+        auto* entry = new QStandardItem(p.item);
+        entry->setData(p.egn, Qt::UserRole);
+        entries << entry;
+    }
+    if (auto* model = qobject_cast<QStandardItemModel*>(ui->Combo1->model()))
+        model->invisibleRootItem()->appendRows(entries);
     // Nothing chosen yet: the first Down in the list chooses the first patient.
     ui->Combo1->setCurrentIndex(-1);
     say(kMsgSearchDone, this);
