@@ -387,8 +387,18 @@ void KartonAdd::Text11_LostFocus()
     if (ui->Text11->isHidden())
         return;
     const QString egn = trimBlanks(ui->Text11->text());
+    // A new patient not yet stored is the one whose EGN is being corrected:
+    // nothing of it is stored under the EGN it had.
+    const bool unstored = record_.state() == PatientRecord::State::NewRow;
     if (!IsTenDigits(egn)) {
         say(kMsgEgnInvalid, this);
+        if (unstored && hasUnsavedEdits()) {
+            if (!ask(kCloseUnsavedQuestion, this, QString())) {
+                selectEntryLater();
+                return;
+            }
+            closeWritten_ = true;
+        }
         close();
         return;
     }
@@ -397,24 +407,14 @@ void KartonAdd::Text11_LostFocus()
         say(fault, this);
         setMode(QStringLiteral(" "));
         // Tab or Enter carried the focus on to a button: it comes back to
-        // the EGN to be corrected, once the box has finished its leave. A
-        // click elsewhere keeps its target.
-        if (entryLeftByKeys_) {
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    if (ui->Text11->isVisible()) {
-                        ui->Text11->setFocus(Qt::OtherFocusReason);
-                        ui->Text11->selectAll();
-                    }
-                },
-                Qt::QueuedConnection);
-        }
+        // the EGN to be corrected. A click elsewhere keeps its target.
+        if (entryLeftByKeys_)
+            selectEntryLater();
         return;
     }
-    // The edits of the patient on the card are written before another row is
-    // shown, or given up by the doctor.
-    if (!writePendingEdits() && !ask(kGiveUpForEntryQuestion, this, QString()))
+    // The edits of a stored patient on the card are written before another
+    // row is shown, or given up by the doctor.
+    if (!unstored && !writePendingEdits() && !ask(kGiveUpForEntryQuestion, this, QString()))
         return;
     std::optional<QString> names;
     try {
@@ -422,6 +422,11 @@ void KartonAdd::Text11_LostFocus()
         names = PatientRecord::findNames(egn);
     } catch (const db::DbError& e) {
         say(e.userText(), this);
+        return;
+    }
+    if (names && unstored && hasUnsavedEdits() && !ask(kGiveUpForEntryQuestion, this, QString())) {
+        setMode(QStringLiteral("New"));
+        selectEntryLater();
         return;
     }
     if (names) {
@@ -446,6 +451,10 @@ void KartonAdd::Text11_LostFocus()
         setChartFromRow(true);
         if (ViewHelp* list = ViewHelp::instance())
             list->Form_Load();
+    } else if (unstored) {
+        // What was typed stays, chart and switches too, and goes with this
+        // EGN; a chart stored under it is not read over it.
+        setMode(QStringLiteral("New"));
     } else {
         try {
             Hourglass wait;
@@ -471,6 +480,20 @@ void KartonAdd::Text11_LostFocus()
     const bool inBox = std::any_of(bindings_.begin(), bindings_.end(), [f](const Binding& b) { return b.widget == f; });
     if (!inBox && isActiveWindow())
         ui->Text2->setFocus(Qt::OtherFocusReason);
+}
+
+void KartonAdd::selectEntryLater()
+{
+    // Once the box has finished its leave, which drops the selection.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (ui->Text11->isVisible()) {
+                ui->Text11->setFocus(Qt::OtherFocusReason);
+                ui->Text11->selectAll();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void KartonAdd::beginRow(const QString& egn)

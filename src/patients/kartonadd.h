@@ -78,6 +78,8 @@ private:
     void Form_Unload();
     void bindWidgets();
     void beginRow(const QString& egn);
+    // The EGN entry stays open, its text selected for correction.
+    void selectEntryLater();
     void pushToWidgets();
     void pullFromWidgets();
     void takeSnapshot();

@@ -36,11 +36,6 @@ QString findNameOf(const QString& item)
     return item.left(std::max<qsizetype>(0, item.size() - 50));
 }
 
-QString findEgnOf(const QString& item)
-{
-    return item.right(10);
-}
-
 SearchResult SearchByFirstName(const QString& key, const QString& doctorCode,
                                const std::function<void(int, int)>& progress)
 {
@@ -53,8 +48,10 @@ SearchResult SearchByFirstName(const QString& key, const QString& doctorCode,
         if (progress)
             progress(i + 1, result.rows);
         const QString names = rows[i].text("Names");
-        if (firstWord(names) == key)
-            result.items << listItem(names, rows[i].text("EGN"));
+        if (firstWord(names) == key) {
+            const QString egn = rows[i].text("EGN");
+            result.items.push_back({listItem(names, egn), egn});
+        }
     }
     return result;
 }

@@ -14,14 +14,21 @@ QString firstWord(const QString& names);
 
 // A list entry: the names as stored, 50 blanks, the EGN.
 QString listItem(const QString& names, const QString& egn);
-// The entry less its last 50 characters: the names and 10 blanks.
+// The entry less its last 50 characters: the names and as many blanks as
+// the EGN has characters (10 for a valid one).
 QString findNameOf(const QString& item);
-// The last 10 characters: the EGN.
-QString findEgnOf(const QString& item);
+
+// A patient found: the list entry, and the EGN it hands on, whole. The
+// import stores the fund's numbers unchecked, so the entry's last 10
+// characters need not be the EGN.
+struct FoundPatient {
+    QString item;
+    QString egn;
+};
 
 struct SearchResult {
-    int rows = 0;                // the doctor's patients read
-    QVector<QString> items;      // list entries, in table order
+    int rows = 0;                  // the doctor's patients read
+    QVector<FoundPatient> items;   // in table order
 };
 
 // Reads every patient of the doctor in table order and keeps those whose

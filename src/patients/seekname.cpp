@@ -12,6 +12,7 @@
 #include "treatments/denhelp.h"
 
 #include <QAbstractItemView>
+#include <QStandardItemModel>
 
 namespace tav {
 
@@ -128,7 +129,16 @@ void SeekName::OKButton_Click()
         say(kMsgNoPatients, this);
         return;
     }
-    ui->Combo1->addItems(QStringList(found.items.begin(), found.items.end()));
+    // One insertion for the whole list, each entry with its EGN whole.
+    QList<QStandardItem*> entries;
+    entries.reserve(found.items.size());
+    for (const FoundPatient& p : found.items) {
+        auto* entry = new QStandardItem(p.item);
+        entry->setData(p.egn, Qt::UserRole);
+        entries << entry;
+    }
+    if (auto* model = qobject_cast<QStandardItemModel*>(ui->Combo1->model()))
+        model->invisibleRootItem()->appendRows(entries);
     // Nothing chosen yet: the first Down in the list chooses the first patient.
     ui->Combo1->setCurrentIndex(-1);
     say(kMsgSearchDone, this);
@@ -143,7 +153,7 @@ void SeekName::Combo1_Click()
         return;
     }
     vars().sFindName = findNameOf(item);
-    vars().sFindEGN = findEgnOf(item);
+    vars().sFindEGN = ui->Combo1->currentData().toString();
     switch (PatientSearchMode) {
     case 1:
         CardMode = QStringLiteral("Edit");

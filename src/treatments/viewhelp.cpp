@@ -10,36 +10,46 @@
 
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
 #include <QVBoxLayout>
 
 namespace tav {
 
-// Right of the window when the screen has room there (narrowed to the room
-// if need be), else below it, else over its lower right part.
+// Right of the window where the list, at least its least size, fits there
+// with its frame (narrowed to the room if need be); else below it the same
+// way; else over the window's lower right part, inside the screen.
 QRect ListPlacement(const QRect& beside, const QSize& besideFrame, const QSize& mappedFrame, const QSize& list,
-                    const QRect& avail)
+                    const QSize& minimum, const QRect& avail)
 {
-    constexpr int kGap = 4, kMinWidth = 420, kMinHeight = 200;
+    constexpr int kGap = 4;
     QRect b = beside;
     QSize frame = besideFrame;
     if (frame.isEmpty()) {
-        frame = mappedFrame;
+        frame = mappedFrame.expandedTo(QSize(0, 0));
         b.setSize(b.size() + frame);
     }
-    const QSize want = list + frame;
+    // Less than this is not worth reading beside the card.
+    const QSize least = QSize(420, 200).boundedTo(list).expandedTo(minimum);
+    const QSize want = list.expandedTo(minimum);
     const int roomRight = avail.right() - b.right() - kGap;
     const int roomBelow = avail.bottom() - b.bottom() - kGap;
-    QSize size = list;
+    const QSize fullRoom = avail.size() - frame;
+    QSize size;
     QPoint topLeft;
-    if (roomRight >= kMinWidth) {
-        size = QSize(std::min(want.width(), roomRight), std::min(want.height(), avail.height())) - frame;
-        topLeft = QPoint(b.right() + kGap, std::max(avail.top(), std::min(b.top(), avail.bottom() + 1 - size.height() - frame.height())));
-    } else if (roomBelow >= kMinHeight) {
-        size = QSize(std::min(want.width(), avail.width()), std::min(want.height(), roomBelow)) - frame;
-        topLeft = QPoint(std::max(avail.left(), std::min(b.left(), avail.right() + 1 - size.width() - frame.width())), b.bottom() + kGap);
+    if (roomRight - frame.width() >= least.width() && fullRoom.height() >= least.height()) {
+        size = QSize(std::min(want.width(), roomRight - frame.width()), std::min(want.height(), fullRoom.height()));
+        topLeft = QPoint(b.right() + kGap,
+                         std::max(avail.top(), std::min(b.top(), avail.bottom() + 1 - size.height() - frame.height())));
+    } else if (roomBelow - frame.height() >= least.height() && fullRoom.width() >= least.width()) {
+        size = QSize(std::min(want.width(), fullRoom.width()), std::min(want.height(), roomBelow - frame.height()));
+        topLeft = QPoint(std::max(avail.left(), std::min(b.left(), avail.right() + 1 - size.width() - frame.width())),
+                         b.bottom() + kGap);
     } else {
-        topLeft = QPoint(std::max(avail.left(), avail.right() + 1 - want.width()), std::max(avail.top(), avail.bottom() + 1 - want.height()));
+        size = want.boundedTo(fullRoom).expandedTo(minimum);
+        // The title bar stays on the screen even when nothing fits.
+        topLeft = QPoint(std::max(avail.left(), avail.right() + 1 - size.width() - frame.width()),
+                         std::max(avail.top(), avail.bottom() + 1 - size.height() - frame.height()));
     }
     return QRect(topLeft, size);
 }
@@ -58,8 +68,11 @@ void placeBeside(QWidget* w, const QWidget* beside)
     QSize mapped;
     if (const QWidget* main = mainWindow(); main && main->isVisible())
         mapped = main->frameGeometry().size() - main->size();
+    w->ensurePolished();
+    if (QLayout* l = w->layout())
+        l->activate();
     const QRect at = ListPlacement(beside->frameGeometry(), beside->frameGeometry().size() - beside->size(), mapped,
-                                   w->size(), avail);
+                                   w->size(), w->minimumSize().expandedTo(w->minimumSizeHint()), avail);
     w->resize(at.size());
     w->move(at.topLeft());
 }

@@ -13,8 +13,9 @@ class DataGrid;
 // the size of the list itself. `beside` is that window's frame rectangle and
 // `besideFrame` what the window manager added to it, empty when the window is
 // not on the screen yet; `mappedFrame` is what a window on the screen got.
+// `list` is the size the list asks for, `minimum` the least its layout takes.
 QRect ListPlacement(const QRect& beside, const QSize& besideFrame, const QSize& mappedFrame, const QSize& list,
-                    const QRect& avail);
+                    const QSize& minimum, const QRect& avail);
 
 class ViewHelp : public QWidget {
     Q_OBJECT

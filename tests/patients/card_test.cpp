@@ -451,25 +451,210 @@ TEST_F(Card, ClosingRightAfterTheEgnStoresNoNamelessPatient)
     EXPECT_EQ(card->record().state(), PatientRecord::State::NewRow);
 }
 
-TEST_F(Card, AnotherEgnOnANamelessNewCardAsksBeforeGivingItUp)
+TEST_F(Card, AnEgnCorrectedOnAnUnsavedNewCardTakesWhatWasTyped)
+{
+    // The dentist typed a patient under a mistyped EGN and corrects it before
+    // "Запиши": nothing is stored under the mistyped one, and what was typed
+    // goes with the corrected one. A chart left under the corrected EGN
+    // without its patient is not read over what was typed.
+    const QString typo = egnOf("850315456"), right = egnOf("991231999");   // sexes М and Ж
+    {
+        db::Connection c = db::Connection::main();
+        c.insert("Dental", {"EGN", "Z21", "Z6"}, {right, "K", "*"});
+    }
+    struct Case {
+        const char* how;
+        QStringList entries;   // the EGN entries after the typo, the last one right
+    };
+    const Case cases[] = {
+        {"corrected at once", {right}},
+        {"after a wrong checksum", {typo.left(9) + QChar(typo[9] == '0' ? '1' : '0'), right}},
+        {"the same EGN again first", {typo, right}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.how);
+        KartonAdd* card = open("New");
+        typeEgn(typo);
+        box("Text2")->setText("Петър Петров Петров");
+        leave(box("Text2"));
+        card->txtFields(11)->setText("032123456");
+        tooth(36)->setText("1");
+        leave(tooth(36));
+        tooth(11)->setText("00");   // ticks the switch of milk tooth 51
+        leave(tooth(11));
+        ASSERT_TRUE(card->check(5)->isChecked());
+        questions.clear();
+        for (const QString& e : k.entries) {
+            messages.clear();
+            typeEgn(e);
+        }
+        EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+        EXPECT_TRUE(questions.isEmpty()) << qPrintable(questions.join("; "));
+        EXPECT_EQ(CardMode, QString("New"));
+        EXPECT_EQ(card->windowTitle(), QString("Картон - Нов"));
+        EXPECT_EQ(card->record().state(), PatientRecord::State::NewRow);
+        EXPECT_EQ(box("Text3")->text(), right);
+        EXPECT_TRUE(box("Text11")->isHidden());
+        EXPECT_EQ(box("Text2")->text(), QString("Петър Петров Петров"));
+        EXPECT_EQ(card->txtFields(11)->text(), QString("032123456"));
+        EXPECT_EQ(card->txtFields(17)->text(), QString("Ж"));
+        EXPECT_EQ(tooth(36)->text(), QString("C"));
+        EXPECT_TRUE(card->check(5)->isChecked());
+        EXPECT_EQ(tooth(51)->text(), QString("*"));
+        EXPECT_FALSE(tooth(51)->isHidden());
+        EXPECT_TRUE(tooth(11)->isHidden());
+        EXPECT_EQ(tooth(18)->text(), QString());
+        EXPECT_FALSE(card->check(6)->isChecked());
+        EXPECT_EQ(count("Pacients", typo), 0);
+        EXPECT_EQ(count("Dental", typo), 0);
+        EXPECT_EQ(count("Pacients", right), 0);
+        delete card;
+    }
+
+    // Saved: the patient under the corrected EGN, its birth date and sex from it.
+    KartonAdd* card = open("New");
+    typeEgn(typo);
+    box("Text2")->setText("Петър Петров Петров");
+    tooth(36)->setText("1");
+    leave(tooth(36));
+    typeEgn(right);
+    card->cmdUpdate_Click();
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+    EXPECT_EQ(pacient(right, "Names"), QString("Петър Петров Петров"));
+    EXPECT_EQ(pacient(right, "DataB"), QString("31.12.1999"));
+    EXPECT_EQ(pacient(right, "Pol"), QString("Ж"));
+    EXPECT_EQ(dental(right, "Z50"), QString("C"));
+    EXPECT_EQ(count("Dental", right), 1);
+    EXPECT_EQ(count("Pacients", typo), 0);
+    EXPECT_EQ(count("Dental", typo), 0);
+}
+
+TEST_F(Card, AnotherEgnOnANamelessNewCardGoesOnWithItsSex)
 {
     const QString first = egnOf("750312654"), second = egnOf("880229123");
     KartonAdd* card = open("New");
     typeEgn(first);
-    for (const bool giveUp : {false, true}) {
-        messages.clear();
-        questions.clear();
-        answer = giveUp;
-        typeEgn(second);
-        EXPECT_EQ(messages, QStringList{kMsgThreeNames}) << giveUp;
-        EXPECT_EQ(questions, QStringList{"|Данните не са записани.\rПродължавате ли без запис?"}) << giveUp;
-        EXPECT_EQ(count("Pacients", first), 0) << giveUp;
-    }
-    // Given up: the card goes on with the second EGN.
+    EXPECT_EQ(card->txtFields(17)->text(), QString("М"));
+    typeEgn(second);
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+    EXPECT_TRUE(questions.isEmpty()) << qPrintable(questions.join("; "));
     EXPECT_EQ(box("Text3")->text(), second);
+    EXPECT_EQ(card->txtFields(17)->text(), QString("Ж"));
     EXPECT_TRUE(box("Text11")->isHidden());
     EXPECT_EQ(card->record().state(), PatientRecord::State::NewRow);
+    EXPECT_EQ(count("Pacients", first), 0);
     EXPECT_EQ(count("Pacients", second), 0);
+}
+
+TEST_F(Card, AStoredPatientsEgnOnAnUnsavedNewCardAsksFirst)
+{
+    const QString typed = egnOf("850315456"), stored = egnOf("750312654");
+    addPatient(stored, "Иван Петров Колев", "220001", {{"Z21", "K"}});
+    KartonAdd* card = open("New");
+    typeEgn(typed);
+    box("Text2")->setText("Петър Петров Петров");
+    card->txtFields(11)->setText("032123456");
+    tooth(36)->setText("1");
+    leave(tooth(36));
+
+    // "НЕ": the entry stays with the EGN selected, the card as it was.
+    QApplication::setActiveWindow(card);
+    answer = false;
+    questions.clear();
+    card->cmdAdd_Click();
+    QLineEdit* entry = box("Text11");
+    ASSERT_TRUE(entry->hasFocus());
+    entry->setText(stored);
+    QTest::keyClick(entry, Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(questions, QStringList{"|Данните не са записани.\rПродължавате ли без запис?"});
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+    EXPECT_FALSE(entry->isHidden());
+    EXPECT_EQ(entry->text(), stored);
+    EXPECT_EQ(QApplication::focusWidget(), entry);
+    EXPECT_EQ(entry->selectedText(), stored);
+    EXPECT_EQ(CardMode, QString("New"));
+    EXPECT_EQ(card->windowTitle(), QString("Картон - Нов"));
+    EXPECT_EQ(card->record().state(), PatientRecord::State::NewRow);
+    EXPECT_EQ(box("Text3")->text(), typed);
+    EXPECT_EQ(box("Text2")->text(), QString("Петър Петров Петров"));
+    EXPECT_EQ(card->txtFields(11)->text(), QString("032123456"));
+    EXPECT_EQ(tooth(36)->text(), QString("C"));
+    EXPECT_EQ(count("Pacients", typed), 0);
+    EXPECT_EQ(count("Dental", typed), 0);
+
+    // "ДА": the stored patient, as stored; still nothing under the typed EGN.
+    questions.clear();
+    answer = true;
+    QTest::keyClick(entry, Qt::Key_Return);
+    EXPECT_EQ(questions, QStringList{"|Данните не са записани.\rПродължавате ли без запис?"});
+    EXPECT_EQ(messages, QStringList{"Имате пациент с това ЕГН!\rЩе покажа данните."});
+    EXPECT_EQ(CardMode, QString("Edit"));
+    EXPECT_EQ(card->windowTitle(), QString("Картон - Корекция"));
+    EXPECT_TRUE(card->record().isStored());
+    EXPECT_EQ(box("Text3")->text(), stored);
+    EXPECT_EQ(box("Text2")->text(), QString("Иван Петров Колев"));
+    EXPECT_EQ(tooth(18)->text(), QString("K"));
+    EXPECT_EQ(tooth(36)->text(), QString());
+    EXPECT_EQ(count("Pacients", typed), 0);
+    EXPECT_EQ(count("Dental", typed), 0);
+    EXPECT_EQ(pacient(stored, "Names"), QString("Иван Петров Колев"));
+    EXPECT_EQ(pacient(stored, "DTel"), QString());
+}
+
+TEST_F(Card, AnEntryOfTheWrongLengthStoresNothingTyped)
+{
+    // The card closes as on any wrong length, but a new patient never stored
+    // is given up only when the dentist says so; a stored patient's edits are
+    // written as the card closes.
+    const QString stored = egnOf("750312654");
+    addPatient(stored, "Иван Петров Колев", "220001");
+    struct Case {
+        const char* how;
+        bool newCard;
+        bool giveUp;
+        bool asked;
+        bool closed;
+    };
+    const Case cases[] = {
+        {"new card, kept", true, false, true, false},
+        {"new card, given up", true, true, true, true},
+        {"stored patient", false, false, false, true},
+    };
+    const QString typed = egnOf("850315456");
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.how);
+        KartonAdd* card = k.newCard ? open("New") : open("Edit", stored);
+        if (k.newCard) {
+            typeEgn(typed);
+            box("Text2")->setText("Петър Петров Петров");
+        }
+        card->txtFields(11)->setText("032123456");
+        messages.clear();
+        questions.clear();
+        answer = k.giveUp;
+        typeEgn("123456789");
+        QApplication::processEvents();
+        settle();
+        EXPECT_EQ(messages, QStringList{"Невалидно ЕГН!"});
+        EXPECT_EQ(questions, k.asked ? QStringList{"|Данните не са записани.\rЗатваряте ли картона без запис?"}
+                                     : QStringList());
+        EXPECT_EQ(count("Pacients", typed), 0);
+        EXPECT_EQ(count("Dental", typed), 0);
+        EXPECT_EQ(pacient(stored, "DTel"), QString(k.newCard ? "" : "032123456"));
+        if (k.closed) {
+            EXPECT_EQ(KartonAdd::instance(), nullptr);
+            continue;
+        }
+        // Kept: the entry open with what was typed, selected for correction.
+        ASSERT_EQ(KartonAdd::instance(), card);
+        EXPECT_FALSE(box("Text11")->isHidden());
+        EXPECT_EQ(box("Text11")->selectedText(), QString("123456789"));
+        EXPECT_EQ(box("Text2")->text(), QString("Петър Петров Петров"));
+        EXPECT_EQ(card->record().state(), PatientRecord::State::NewRow);
+        EXPECT_EQ(box("Text3")->text(), typed);
+        delete card;
+    }
 }
 
 TEST_F(Card, EntryOfAKnownEgnJumpsToThatPatientWithItsMilkTeeth)

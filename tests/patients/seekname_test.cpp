@@ -3,6 +3,8 @@
 #include "patients/kartonadd.h"
 #include "patients/prompts.h"
 #include "patients/seekname.h"
+#include "databind/datacontrol.h"
+#include "printing/cardtexts.h"
 #include "services/globals.h"
 #include "support/program_folder.h"
 #include "treatments/denhelp.h"
@@ -176,6 +178,56 @@ TEST_F(Seek, TreatmentsAndPrintedCardModes)
     EXPECT_EQ(printed, 1);
     EXPECT_EQ(printedEgn, egn);
     EXPECT_EQ(DenHelp::showRequests(), 1);
+}
+
+TEST_F(Seek, AFoundPatientIsReachedWhateverTheLengthOfHisEgn)
+{
+    // The import stores the fund's numbers as they stand: each entry hands
+    // on its patient's EGN whole, to the card, the treatment form and the
+    // printed card.
+    const QString egns[] = {"900101001", "9001010022", "90010100223", "9001010033 "};
+    QStringList names;
+    for (const QString& egn : egns) {
+        names << "Иван Пациент" + QString::number(names.size());
+        addPatient(egn, names.back(), "220001");
+    }
+    QString printedName;
+    SeekName::setPrintedCardOpener(
+        [&] { printedName = printing::readCardInput(SeekName::vars().sFindEGN).patient.text("Names"); });
+    for (int i = 0; i < int(std::size(egns)); ++i) {
+        const QString& egn = egns[i];
+        SCOPED_TRACE(egn.toStdString() + "|");
+        const QString item = names[i] + QString(50, ' ') + egn;
+        for (int mode = 1; mode <= 3; ++mode) {
+            SCOPED_TRACE(mode);
+            open(mode);
+            search("Иван");
+            ASSERT_EQ(list()->count(), int(std::size(egns)));
+            EXPECT_EQ(list()->itemText(i), item);
+            messages.clear();
+            choose(i);
+            EXPECT_EQ(SeekName::vars().sFindEGN, egn);
+            EXPECT_EQ(SeekName::vars().sFindName, item.left(item.size() - 50));
+            EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+            if (mode == 1) {
+                KartonAdd* card = KartonAdd::instance();
+                ASSERT_NE(card, nullptr);
+                EXPECT_TRUE(card->record().isStored());
+                EXPECT_EQ(card->findChild<QLineEdit*>("Text2")->text(), names[i]);
+                delete card;
+            } else if (mode == 2) {
+                DenHelp* form = DenHelp::instance();
+                ASSERT_NE(form, nullptr);
+                EXPECT_EQ(DenHelp::vars().sEGN, egn);
+                ASSERT_TRUE(form->data1()->hasCurrent());
+                EXPECT_EQ(form->data1()->text("Names"), names[i]);
+                delete form;
+            } else {
+                EXPECT_EQ(printedName, names[i]);
+            }
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
 }
 
 TEST_F(Seek, TheKeyboardChoosesFromTheFirstEntryOn)

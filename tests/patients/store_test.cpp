@@ -254,11 +254,11 @@ TEST(PatientSearch, FirstWordDoctorFilterAndNullNames)
                                              [&](int pos, int rows) { progress.push_back({pos, rows}); });
     EXPECT_EQ(r.rows, 8);
     ASSERT_EQ(r.items.size(), 3);
-    EXPECT_EQ(findEgnOf(r.items[0]), egnOf("750312654"));   // in table order
-    EXPECT_EQ(findEgnOf(r.items[1]), egnOf("750312655"));
-    EXPECT_EQ(findEgnOf(r.items[2]), egnOf("750312661"));
-    EXPECT_EQ(findNameOf(r.items[1]), QString("Иван") + QString(10, ' '));
-    EXPECT_EQ(r.items[0], QString("Иван Петров Колев") + QString(50, ' ') + egnOf("750312654"));
+    EXPECT_EQ(r.items[0].egn, egnOf("750312654"));   // in table order
+    EXPECT_EQ(r.items[1].egn, egnOf("750312655"));
+    EXPECT_EQ(r.items[2].egn, egnOf("750312661"));
+    EXPECT_EQ(findNameOf(r.items[1].item), QString("Иван") + QString(10, ' '));
+    EXPECT_EQ(r.items[0].item, QString("Иван Петров Колев") + QString(50, ' ') + egnOf("750312654"));
     ASSERT_EQ(progress.size(), 8u);
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(progress[i], std::make_pair(i + 1, 8));
@@ -266,9 +266,9 @@ TEST(PatientSearch, FirstWordDoctorFilterAndNullNames)
     // an empty key lists the patients without a name, the Null one included
     const SearchResult empty = SearchByFirstName(searchKey("  "), "1");
     ASSERT_EQ(empty.items.size(), 2);
-    EXPECT_EQ(findEgnOf(empty.items[0]), egnOf("750312659"));
-    EXPECT_EQ(empty.items[0], QString(50, ' ') + egnOf("750312659"));
-    EXPECT_EQ(findEgnOf(empty.items[1]), egnOf("750312660"));
+    EXPECT_EQ(empty.items[0].egn, egnOf("750312659"));
+    EXPECT_EQ(empty.items[0].item, QString(50, ' ') + egnOf("750312659"));
+    EXPECT_EQ(empty.items[1].egn, egnOf("750312660"));
 
     // the other doctor sees only his own
     const SearchResult two = SearchByFirstName("Иван", "2");

@@ -218,19 +218,59 @@ TEST(ListPlacement, ClearOfTheCardsFrameYetToCome)
         bool clear;        // false: no room, the list stands over the card
     };
     const Case cases[] = {
-        {"below a card just shown", QRect(239, 246, 800, 532), QSize(), true},
-        {"below a framed card", QRect(239, 246, 802, 557), mapped, true},
+        {"below a card just shown", QRect(239, 200, 800, 532), QSize(), true},
+        {"below a framed card", QRect(239, 200, 802, 557), mapped, true},
         {"right of a card just shown", QRect(0, 0, 600, 500), QSize(), true},
         {"right of a framed card", QRect(0, 0, 602, 525), mapped, true},
         {"no room", QRect(0, 0, 1200, 990), QSize(), false},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
-        const QRect at = ListPlacement(k.card, k.cardFrame, mapped, list, avail);
+        const QRect at = ListPlacement(k.card, k.cardFrame, mapped, list, QSize(100, 103), avail);
         const QRect card(k.card.topLeft(), k.card.size() + (k.cardFrame.isEmpty() ? mapped : QSize(0, 0)));
         const QRect frame(at.topLeft(), at.size() + mapped);
         EXPECT_TRUE(avail.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
         EXPECT_EQ(!frame.intersects(card), k.clear) << frame.y() << " " << card.bottom();
         EXPECT_GE(at.width(), 420 - mapped.width());
+    }
+}
+
+TEST(ListPlacement, BesideTheCardOnlyWhereItsFrameFitsWhole)
+{
+    // 1000 pixels of screen below a panel. The list keeps at least 420 x 200
+    // (its layout's own minimum where larger) inside its frame; beside the
+    // card only where that and its frame fit, else over the card.
+    const QRect avail(0, 40, 1440, 1000);
+    const QSize mapped(2, 25);
+    const QSize list(760, 380);
+    enum Where { Right, Below, Over };
+    struct Case {
+        const char* what;
+        QRect card;        // just shown: the frame is yet to come
+        QSize minimum;     // the list's layout minimum
+        Where where;
+    };
+    const Case cases[] = {
+        // was put below at 834, 180 high
+        {"too little room below for 200 and the frame", QRect(319, 274, 800, 532), QSize(100, 103), Over},
+        {"room below for 200 and the frame", QRect(319, 254, 800, 532), QSize(100, 103), Below},
+        {"room right for 420 but not for the frame", QRect(213, 40, 800, 532), QSize(100, 103), Below},
+        {"room right for 420 and the frame", QRect(212, 40, 800, 532), QSize(100, 103), Right},
+        {"room right, but not for the list's own minimum", QRect(150, 40, 800, 532), QSize(500, 103), Below},
+        {"room below, but not for the list's own minimum", QRect(319, 254, 800, 532), QSize(100, 250), Over},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        const QRect at = ListPlacement(k.card, QSize(), mapped, list, k.minimum, avail);
+        const QRect frame(at.topLeft(), at.size() + mapped);
+        const QRect card(k.card.topLeft(), k.card.size() + mapped);
+        EXPECT_TRUE(avail.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+        EXPECT_GE(at.width(), std::max(420, k.minimum.width()));
+        EXPECT_GE(at.height(), std::max(200, k.minimum.height())) << at.y();
+        const Where where = frame.left() > card.right() ? Right : frame.top() > card.bottom() ? Below : Over;
+        EXPECT_EQ(where, k.where) << frame.x() << "," << frame.y();
+        if (k.where == Over) {
+            EXPECT_EQ(at.size(), list);
+        }
     }
 }
