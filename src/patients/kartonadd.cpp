@@ -231,6 +231,20 @@ void KartonAdd::Form_Unload()
 
 void KartonAdd::closeEvent(QCloseEvent* event)
 {
+    // A new patient never stored whose EGN is being replaced by one the
+    // checks refused is not stored under the EGN given up: the doctor decides.
+    if (!closeWritten_ && record_.state() == PatientRecord::State::NewRow && !ui->Text11->isHidden()
+        && hasUnsavedEdits()) {
+        const QString typed = trimBlanks(ui->Text11->text());
+        if (!typed.isEmpty() && typed != trimBlanks(record_.pacients().text(QStringLiteral("EGN")))) {
+            if (!ask(kCloseUnsavedQuestion, this, QString())) {
+                event->ignore();
+                selectEntryLater();
+                return;
+            }
+            closeWritten_ = true;
+        }
+    }
     // Edits in the boxes are written when the card closes, as on any move;
     // when that fails the doctor decides whether to give them up.
     if (!closeWritten_ && !writePendingEdits() && !ask(kCloseUnsavedQuestion, this, QString())) {

@@ -657,6 +657,39 @@ TEST_F(Card, AnEntryOfTheWrongLengthStoresNothingTyped)
     }
 }
 
+TEST_F(Card, ClosingWhileARefusedEgnStandsInTheEntryStoresNothingUnderTheOldOne)
+{
+    // The EGN of a begun patient is being replaced; the one typed fails its
+    // checks, and the card is closed: nothing goes under the EGN given up.
+    const QString typed = egnOf("850315456");
+    QString refused = egnOf("750312654");
+    refused[9] = QChar(refused[9] == '9' ? '0' : refused[9].unicode() + 1);
+    for (const bool giveUp : {false, true}) {
+        SCOPED_TRACE(giveUp ? "given up" : "kept");
+        KartonAdd* card = open("New");
+        typeEgn(typed);
+        box("Text2")->setText("Петър Петров Петров");
+        typeEgn(refused);
+        ASSERT_EQ(messages.size(), 1);
+        questions.clear();
+        answer = giveUp;
+        card->cmdClose_Click();
+        settle();
+        EXPECT_EQ(questions, QStringList{"|Данните не са записани.\rЗатваряте ли картона без запис?"});
+        EXPECT_EQ(count("Pacients", typed), 0);
+        EXPECT_EQ(count("Dental", typed), 0);
+        if (giveUp) {
+            EXPECT_EQ(KartonAdd::instance(), nullptr);
+            continue;
+        }
+        ASSERT_EQ(KartonAdd::instance(), card);
+        EXPECT_EQ(box("Text2")->text(), QString("Петър Петров Петров"));
+        EXPECT_EQ(box("Text11")->text(), refused);
+        messages.clear();
+        delete card;
+    }
+}
+
 TEST_F(Card, EntryOfAKnownEgnJumpsToThatPatientWithItsMilkTeeth)
 {
     const QString shown = egnOf("150503123"), found = egnOf("750312654");
