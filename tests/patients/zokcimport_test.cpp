@@ -459,6 +459,20 @@ TEST_F(ZokcRefusal, MissingFileTablesFieldsAndRowsAreNamed)
     EXPECT_TRUE(runOnce().startsWith("Файлът temp.mdb не е база данни на Jet или SQLite"));
 }
 
+// The help's topic of the import tells what to put where in the words of
+// the refusals.
+TEST(ZokcHelp, TheImportHasATopicInTheWordsOfItsMessages)
+{
+    const QString html = fileText(QStringLiteral(TAV_TEST_DATA "/../../src/shell/help/tavlinora_help.html")).simplified();
+    const qsizetype at = html.indexOf("<h3><a name=\"topic47\"></a>Добавяне от ЗОКС</h3>");
+    ASSERT_GE(at, 0);
+    const QString topic = html.mid(at, html.indexOf("<h3>", at + 4) - at);
+    EXPECT_TRUE(topic.contains("Запишете файла с пациентите, получен от ЗОКС, с името <b>temp.mdb</b> в папката на програмата"))
+        << topic.toStdString();
+    EXPECT_TRUE(topic.contains("„Файлът temp.mdb е повреден или непълен“")) << topic.toStdString();
+    EXPECT_TRUE(html.contains("<a href=\"#topic47\">Добавяне от ЗОКС</a>"));
+}
+
 const QString kDamaged = QStringLiteral("Файлът temp.mdb е повреден или непълен");
 
 // A damaged export ends in one refusal that names the file and its folder;
