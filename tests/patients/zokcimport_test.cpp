@@ -464,7 +464,7 @@ TEST_F(ZokcRefusal, MissingFileTablesFieldsAndRowsAreNamed)
 TEST(ZokcHelp, TheImportHasATopicInTheWordsOfItsMessages)
 {
     const QString html = fileText(QStringLiteral(TAV_TEST_DATA "/../../src/shell/help/tavlinora_help.html")).simplified();
-    const qsizetype at = html.indexOf("<h3><a name=\"topic47\"></a>Добавяне от ЗОКС</h3>");
+    const qsizetype at = html.indexOf("<h3><a name=\"topic47\"></a>Добавяне от ЗОКС (меню „Пациенти“)</h3>");
     ASSERT_GE(at, 0);
     const QString topic = html.mid(at, html.indexOf("<h3>", at + 4) - at);
     EXPECT_TRUE(topic.contains("Запишете файла с пациентите, получен от ЗОКС, с името <b>temp.mdb</b> в папката на програмата"))
