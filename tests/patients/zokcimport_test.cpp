@@ -702,6 +702,19 @@ TEST_F(ZokcDamagedExport, TheReadersOutputIsTakenOnlyWholeAndInTime)
     EXPECT_EQ(messages, QStringList{"Завърших обработката на данните!\rНови пациенти: 6\rПропуснати редове: 4"});
 }
 
+// A reader not installed beside the program is said so, not taken for a
+// damaged file.
+TEST_F(ZokcRefusal, AReaderThatCannotStartIsNamed)
+{
+    writeBytes(exportFile(), fixtureBytes());
+    zokcReader().program = QDir(folder.path()).filePath(kZokcReaderName);
+    const QString text = runOnce();
+    EXPECT_TRUE(text.startsWith("Програмата tavlinora-jetread, която чете файловете на Jet, не може да бъде стартирана\r"
+                                + QDir::toNativeSeparators(zokcReader().program)))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith("Нищо не е добавено."));
+}
+
 // What the reader writes is what it read: Nulls apart from empty texts, and
 // the characters that separate its values kept inside them.
 TEST_F(ZokcRefusal, TheReaderGivesTheTablesAsReadInProcess)
