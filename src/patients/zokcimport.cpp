@@ -414,13 +414,17 @@ ZokcExport readFrom(Source& source, const QString& path)
 const QByteArray kReaderHeader = QByteArrayLiteral("tavlinora-jetread 1");
 const QByteArray kNullValue = QByteArrayLiteral("\\N");
 
-QByteArray escaped(const QString& value)
+void appendEscaped(QByteArray& out, const QString& value)
 {
-    if (value.isNull())
-        return kNullValue;
-    QByteArray out;
+    if (value.isNull()) {
+        out += kNullValue;
+        return;
+    }
     const QByteArray utf8 = value.toUtf8();
-    out.reserve(utf8.size());
+    if (std::none_of(utf8.cbegin(), utf8.cend(), [](char ch) { return ch == '\\' || ch == '\t' || ch == '\n' || ch == '\r'; })) {
+        out += utf8;
+        return;
+    }
     for (char ch : utf8) {
         switch (ch) {
         case '\\': out += "\\\\"; break;
@@ -430,6 +434,12 @@ QByteArray escaped(const QString& value)
         default: out += ch;
         }
     }
+}
+
+QByteArray escaped(const QString& value)
+{
+    QByteArray out;
+    appendEscaped(out, value);
     return out;
 }
 
@@ -437,6 +447,10 @@ std::optional<QString> unescaped(QByteArrayView text)
 {
     if (text == kNullValue)
         return QString();
+    if (!text.contains('\\')) {
+        QString value = QString::fromUtf8(text);
+        return value.isNull() ? QStringLiteral("") : value;
+    }
     QByteArray out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -645,9 +659,11 @@ QByteArray zokcReaderOutput(const ZokcExport& data)
         const ExportTable& table = *tables[t];
         out += "table\t" + escaped(table.name) + '\t' + QByteArray::number(fieldsOfTables()[t]->size()) + '\n';
         for (const QStringList& row : table.rows) {
-            out += "r";
-            for (const QString& v : row)
-                out += '\t' + escaped(v);
+            out += 'r';
+            for (const QString& v : row) {
+                out += '\t';
+                appendEscaped(out, v);
+            }
             out += '\n';
         }
         counts << QByteArray::number(table.rows.size());
