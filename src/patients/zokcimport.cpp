@@ -622,7 +622,7 @@ ZokcExport readThroughReader(const QString& path)
     }
     if (overrun) {
         p.kill();
-        p.waitForFinished(-1);
+        p.waitForFinished(5000);
         throw damaged(path);
     }
     output += p.readAllStandardOutput();
