@@ -116,10 +116,12 @@ void makeExports(const bench::Practice& p)
         std::fprintf(stderr, "the Jet export was not written: %s\n", tool.readAllStandardError().constData());
 }
 
+// Where the user puts it: the program folder itself.
 void placeExport(const QString& file)
 {
-    QFile::remove(FundExportPath);
-    QFile::copy(file, FundExportPath);
+    const QString target = QDir(ProgramFolder).filePath(kTempFileName);
+    QFile::remove(target);
+    QFile::copy(file, target);
 }
 
 // Each run starts from the same register, with no message yet.

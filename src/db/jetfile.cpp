@@ -26,6 +26,30 @@ QString shown(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
+// libmdb keeps the deleted and lookup flags in the top bits of a row's offset.
+constexpr int kRowOffsetMask = 0x1fff;
+
+JetType typeOf(int mdbType)
+{
+    switch (mdbType) {
+    case MDB_BOOL: return JetType::Boolean;
+    case MDB_BYTE:
+    case MDB_INT:
+    case MDB_LONGINT:
+    case MDB_FLOAT:
+    case MDB_DOUBLE:
+    case MDB_NUMERIC: return JetType::Number;
+    case MDB_MONEY: return JetType::Currency;
+    case MDB_DATETIME: return JetType::DateTime;
+    case MDB_BINARY: return JetType::Binary;
+    case MDB_TEXT: return JetType::Text;
+    case MDB_OLE: return JetType::Ole;
+    case MDB_MEMO: return JetType::Memo;
+    case MDB_REPID: return JetType::Guid;
+    default: return JetType::Other;
+    }
+}
+
 struct TableDef {
     MdbTableDef* def = nullptr;
     explicit TableDef(MdbCatalogEntry* entry) : def(mdb_read_table(entry)) {}
@@ -40,13 +64,43 @@ struct TableDef {
 
 } // namespace
 
-bool isJetFile(const QString& path)
+QString jetTypeName(JetType type)
 {
+    switch (type) {
+    case JetType::Boolean: return QStringLiteral("да/не");
+    case JetType::Number: return QStringLiteral("число");
+    case JetType::Currency: return QStringLiteral("валута");
+    case JetType::DateTime: return QStringLiteral("дата и час");
+    case JetType::Binary: return QStringLiteral("двоични данни");
+    case JetType::Text: return QStringLiteral("текст");
+    case JetType::Ole: return QStringLiteral("OLE обект");
+    case JetType::Memo: return QStringLiteral("мемо");
+    case JetType::Guid: return QStringLiteral("GUID");
+    case JetType::Other: break;
+    }
+    return QStringLiteral("непознат вид");
+}
+
+namespace {
+
+// The first bytes of the file, up to and with its version byte; empty when
+// it is no plain file (a FIFO would block the open for good) or unreadable.
+QByteArray jetHead(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return {};
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = f.read(20);
-    return head.size() == 20 && head.mid(4, 15) == QByteArrayLiteral("Standard Jet DB");
+        return {};
+    return f.read(0x15);
+}
+
+} // namespace
+
+bool isJetFile(const QString& path)
+{
+    const QByteArray head = jetHead(path);
+    return head.size() == 0x15 && head.mid(4, 15) == QByteArrayLiteral("Standard Jet DB");
 }
 
 struct JetFile::Impl {
@@ -78,6 +132,14 @@ JetFile::JetFile(const QString& path) : d(new Impl)
         throw DbError(QStringLiteral("Липсва файлът на базата данни"), shown(path));
     if (!isJetFile(path))
         throw DbError(QStringLiteral("Файлът не е база данни на Jet"), shown(path));
+    // A file cut inside its last page reads that page's rows as Nulls, and
+    // the row count still agrees. The engine's own files end one byte past
+    // their last page at most.
+    const qint64 pageSize = jetHead(path).at(0x14) == 0 ? 2048 : 4096;
+    const qint64 size = QFileInfo(path).size();
+    if (size % pageSize > 1)
+        throw DbError(QStringLiteral("Файлът е непълен: %1 байта не са цял брой страници по %2 байта").arg(size).arg(pageSize),
+                      shown(path));
     const QByteArray local = QFile::encodeName(path);
     d->mdb = mdb_open(local.constData(), MDB_NOFLAGS);
     if (!d->mdb)
@@ -116,14 +178,24 @@ QString JetFile::findTable(const QString& name) const
     return e ? fromMdb(e->object_name) : QString();
 }
 
-QStringList JetFile::fieldNames(const QString& table) const
+QVector<JetColumn> JetFile::columns(const QString& table) const
 {
     TableDef t(d->need(table));
     if (!t.def || !mdb_read_columns(t.def))
         throw DbError(QStringLiteral("Таблицата %1 не може да бъде прочетена").arg(table), shown(d->path));
+    QVector<JetColumn> out;
+    for (unsigned i = 0; i < t.def->num_cols; ++i) {
+        const auto* col = static_cast<MdbColumn*>(g_ptr_array_index(t.def->columns, i));
+        out.push_back({fromMdb(col->name), typeOf(col->col_type)});
+    }
+    return out;
+}
+
+QStringList JetFile::fieldNames(const QString& table) const
+{
     QStringList names;
-    for (unsigned i = 0; i < t.def->num_cols; ++i)
-        names << fromMdb(static_cast<MdbColumn*>(g_ptr_array_index(t.def->columns, i))->name);
+    for (const JetColumn& c : columns(table))
+        names << c.name;
     return names;
 }
 
@@ -139,6 +211,8 @@ JetTable JetFile::read(const QString& table, const QStringList& fields) const
     const size_t size = d->mdb->bind_size;
     std::vector<std::vector<char>> buffers(fields.size(), std::vector<char>(size + 1, '\0'));
     std::vector<int> lengths(fields.size(), 0);
+    std::vector<int> columnOf(fields.size(), 0);
+    std::vector<bool> isBoolean(fields.size(), false);
     for (int f = 0; f < fields.size(); ++f) {
         int found = -1;
         for (unsigned i = 0; i < t.def->num_cols; ++i) {
@@ -146,22 +220,42 @@ JetTable JetFile::read(const QString& table, const QStringList& fields) const
             if (fromMdb(col->name).compare(fields[f], Qt::CaseInsensitive) == 0) {
                 found = int(i);
                 out.fields << fromMdb(col->name);
+                // A Yes/No keeps its value in the null mask: never Null.
+                isBoolean[f] = col->col_type == MDB_BOOL;
                 break;
             }
         }
         if (found < 0)
             throw DbError(QStringLiteral("В таблица %1 няма поле %2").arg(out.name, fields[f]), shown(d->path));
+        columnOf[f] = found;
         // Columns are numbered from 1 here.
         mdb_bind_column(t.def, found + 1, buffers[f].data(), &lengths[f]);
     }
 
+    // A bound value reads as "" both for a Null and for an empty text: the
+    // null mask of the row just fetched tells them apart.
+    std::vector<MdbField> cracked(t.def->num_cols + 1);
+    std::vector<bool> isNull(t.def->num_cols, false);
     mdb_rewind_table(t.def);
     while (mdb_fetch_row(t.def)) {
+        std::fill(isNull.begin(), isNull.end(), false);
+        int start = 0;
+        size_t length = 0;
+        if (t.def->cur_row > 0 && mdb_find_row(d->mdb, int(t.def->cur_row) - 1, &start, &length) == 0) {
+            const int n = mdb_crack_row(t.def, start & kRowOffsetMask, length, cracked.data());
+            for (int i = 0; i < n && i < int(t.def->num_cols); ++i)
+                if (cracked[i].colnum >= 0 && cracked[i].colnum < int(t.def->num_cols))
+                    isNull[cracked[i].colnum] = cracked[i].is_null;
+        }
         QStringList row;
         row.reserve(fields.size());
         for (size_t f = 0; f < buffers.size(); ++f) {
+            if (isNull[columnOf[f]] && !isBoolean[f]) {
+                row << QString();
+                continue;
+            }
             const int n = std::min<int>(lengths[f], int(size));
-            row << QString::fromUtf8(buffers[f].data(), n > 0 ? n : 0);
+            row << (n > 0 ? QString::fromUtf8(buffers[f].data(), n) : QStringLiteral(""));
         }
         out.rows.push_back(std::move(row));
     }

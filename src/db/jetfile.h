@@ -16,12 +16,24 @@ bool isJetFile(const QString& path);
 struct JetTable {
     QString name;                 // as the file spells it
     QStringList fields;           // as the file spells them, in the order asked
-    QVector<QStringList> rows;    // in table order; Null reads as ""
+    QVector<QStringList> rows;    // in table order; Null reads as a null QString
 };
+
+// The kinds of column a Jet file declares.
+enum class JetType { Boolean, Number, Currency, DateTime, Binary, Text, Ole, Memo, Guid, Other };
+
+struct JetColumn {
+    QString name;   // as the file spells it
+    JetType type;
+};
+
+// The kind as a user reads it: "текст", "дата и час", "GUID", ...
+QString jetTypeName(JetType type);
 
 class JetFile {
 public:
-    // Opens the file for reading. Throws DbError when it is no Jet file.
+    // Opens the file for reading. Throws DbError when it is no Jet file,
+    // or one cut short inside a page.
     explicit JetFile(const QString& path);
     ~JetFile();
     JetFile(const JetFile&) = delete;
@@ -35,9 +47,13 @@ public:
     // The fields of a table, in their order. Throws DbError when the
     // table is missing.
     QStringList fieldNames(const QString& table) const;
+    // The columns of a table with their kinds, in their order. Throws
+    // DbError when the table is missing.
+    QVector<JetColumn> columns(const QString& table) const;
     // The rows of a table with the fields asked (names matched without
-    // regard to case). Dates read as YYYY-MM-DD, numbers as digits. Throws
-    // DbError when the table or a field is missing.
+    // regard to case). Dates read as YYYY-MM-DD, numbers as digits, a Null
+    // as a null QString, an empty text as an empty one. Throws DbError when
+    // the table or a field is missing.
     JetTable read(const QString& table, const QStringList& fields) const;
 
 private:

@@ -104,7 +104,11 @@ QString priceText(const QVariant& price)
 
 QString investigationCode(const QString& code)
 {
-    const QString c = trimBlanks(code);
+    QString c = trimBlanks(code);
+    // The code as printed ("10.01") is typed too; its point would be taken
+    // for a character of the code.
+    if (c.size() == 5 && c[2] == QLatin1Char('.'))
+        c.remove(2, 1);
     return c.left(2) + QLatin1Char('.') + c.mid(2, 2);
 }
 

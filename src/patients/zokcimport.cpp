@@ -10,12 +10,24 @@
 #include "services/globals.h"
 #include "services/hourglass.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
+#include <QProcess>
 #include <QSet>
+#include <algorithm>
 #include <memory>
+#include <optional>
+#include <variant>
+
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace tav::patients {
 
@@ -57,7 +69,31 @@ enum PatientsField { P_ID, P_NAME1, P_NAME2, P_NAME3, P_POL, P_BIRTH, P_REG, P_H
 enum AddressField { A_ID, A_POST, A_STREET1, A_STREET2, A_NOMSTRT, A_NOMBLOK, A_VHOD, A_ETAG, A_APART, A_TOWN, A_TEL, A_FAX };
 enum EknmField { E_TOWN, E_DISTRICT, E_HR, E_KIND, E_NAME, E_MUNI };
 
+// Under the sanitizers the reader cannot start with its address space bounded.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
 const QString kFileShownAs = QStringLiteral("temp.mdb");
+
+QString folderOf(const QString& path)
+{
+    return QDir::toNativeSeparators(path.isEmpty() ? ProgramFolder : QFileInfo(path).absolutePath());
+}
+
+db::DbError damaged(const QString& path, const QString& detail = {})
+{
+    const QString placement = zokcPlacement(folderOf(path));
+    return db::DbError(kMsgZokcDamaged, detail.isEmpty() ? placement : detail + QLatin1Char('\r') + placement);
+}
 
 // The two kinds of file the export arrives in, behind one face.
 class Source {
@@ -66,15 +102,22 @@ public:
     // The stored name, matched without regard to case; empty when absent.
     virtual QString findTable(const QString& name) = 0;
     virtual QStringList fieldNames(const QString& table) = 0;
+    // Fields read of a kind that cannot hold their values, one line each.
+    virtual QStringList kindFaults(const QString& /*table*/, const QStringList& /*storedFields*/) { return {}; }
     virtual ExportTable read(const QString& table, const QStringList& fields) = 0;
 };
 
+// Errors of the engine name the export, so that they are not taken for
+// the practice's own database.
 class SqliteSource : public Source {
 public:
-    explicit SqliteSource(const QString& path) : c_(path, db::OpenMode::ReadOnly)
+    explicit SqliteSource(const QString& path) : path_(path)
     {
-        for (const db::Row& r : c_.query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
-            tables_ << r.text(QStringLiteral("name"));
+        guarded([&] {
+            c_ = std::make_unique<db::Connection>(path, db::OpenMode::ReadOnly);
+            for (const db::Row& r : c_->query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
+                tables_ << r.text(QStringLiteral("name"));
+        });
     }
     QString findTable(const QString& name) override
     {
@@ -86,8 +129,10 @@ public:
     QStringList fieldNames(const QString& table) override
     {
         QStringList names;
-        for (const db::Row& r : c_.query(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table}))
-            names << r.text(QStringLiteral("name"));
+        guarded([&] {
+            for (const db::Row& r : c_->query(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table}))
+                names << r.text(QStringLiteral("name"));
+        });
         return names;
     }
     ExportTable read(const QString& table, const QStringList& fields) override
@@ -97,8 +142,11 @@ public:
             quoted << db::quoteName(f);
         ExportTable out;
         out.name = table;
-        const db::Rows rows = c_.query(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
-                                           .arg(quoted.join(QLatin1Char(',')), db::quoteName(table)));
+        db::Rows rows;
+        guarded([&] {
+            rows = c_->query(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
+                                 .arg(quoted.join(QLatin1Char(',')), db::quoteName(table)));
+        });
         out.rows.reserve(rows.size());
         for (const db::Row& r : rows) {
             QStringList values;
@@ -111,23 +159,104 @@ public:
     }
 
 private:
-    db::Connection c_;
+    template <class F>
+    void guarded(F&& work)
+    {
+        try {
+            work();
+        } catch (const db::DbError& e) {
+            if (e.message() == db::kMsgDamaged || e.message() == db::kMsgNotADatabase)
+                throw damaged(path_, e.engineText());
+            throw db::DbError(QStringLiteral("Файлът %1 в папката %2 не може да бъде прочетен").arg(kFileShownAs, folderOf(path_)),
+                              e.userText());
+        }
+    }
+
+    QString path_;
+    std::unique_ptr<db::Connection> c_;
     QStringList tables_;
 };
 
+// Whatever libmdb says of the file, the file is damaged: the checks of the
+// export's own layout are made above it.
 class JetSource : public Source {
 public:
-    explicit JetSource(const QString& path) : jet_(path) {}
-    QString findTable(const QString& name) override { return jet_.findTable(name); }
-    QStringList fieldNames(const QString& table) override { return jet_.fieldNames(table); }
+    explicit JetSource(const QString& path) : path_(path)
+    {
+        try {
+            jet_ = std::make_unique<db::JetFile>(path);
+        } catch (const db::DbError& e) {
+            throw damaged(path_, e.message());
+        }
+    }
+    QString findTable(const QString& name) override { return jet_->findTable(name); }
+    QStringList fieldNames(const QString& table) override
+    {
+        try {
+            QStringList names;
+            for (const db::JetColumn& c : columnsOf(table))
+                names << c.name;
+            return names;
+        } catch (const db::DbError& e) {
+            throw damaged(path_, e.message());
+        }
+    }
+    // A damaged column definition reads a GUID, a number or a date's bits
+    // as the EGN or the names: those fields of the patients are text, their
+    // dates dates or text.
+    QStringList kindFaults(const QString& table, const QStringList& storedFields) override
+    {
+        if (table.compare(QLatin1String("patients"), Qt::CaseInsensitive) != 0)
+            return {};
+        static const struct {
+            const char* field;
+            bool date;
+        } rules[] = {{"IDNUMBER", false}, {"NAME1", false}, {"NAME2", false}, {"NAME3", false},
+                     {"BIRTHDATE", true}, {"DATEREG", true}};
+        QStringList faults;
+        for (const db::JetColumn& c : columnsOf(table)) {
+            if (!storedFields.contains(c.name))
+                continue;
+            for (const auto& r : rules) {
+                if (c.name.compare(QLatin1String(r.field), Qt::CaseInsensitive) != 0)
+                    continue;
+                const bool fits = c.type == db::JetType::Text
+                    || (r.date ? c.type == db::JetType::DateTime : c.type == db::JetType::Memo);
+                if (!fits)
+                    faults << QStringLiteral("Полето %1 в таблица %2 е от вида „%3“ вместо %4")
+                                  .arg(c.name, table, db::jetTypeName(c.type),
+                                       r.date ? QStringLiteral("дата или текст") : QStringLiteral("текст"));
+            }
+        }
+        return faults;
+    }
     ExportTable read(const QString& table, const QStringList& fields) override
     {
-        db::JetTable t = jet_.read(table, fields);
+        db::JetTable t;
+        try {
+            t = jet_->read(table, fields);
+        } catch (const db::DbError& e) {
+            throw damaged(path_, e.message());
+        }
+        // libmdb reads the rows of a page it cannot reach as all Null.
+        for (int i = 0; i < t.rows.size(); ++i)
+            if (std::all_of(t.rows[i].cbegin(), t.rows[i].cend(), [](const QString& v) { return v.isEmpty(); }))
+                throw damaged(path_, QStringLiteral("Ред %1 на таблица %2 е празен").arg(i + 1).arg(t.name));
         return ExportTable{t.name, std::move(t.rows)};
     }
 
 private:
-    db::JetFile jet_;
+    const QVector<db::JetColumn>& columnsOf(const QString& table)
+    {
+        auto it = columns_.find(table);
+        if (it == columns_.end())
+            it = columns_.insert(table, jet_->columns(table));
+        return *it;
+    }
+
+    QString path_;
+    std::unique_ptr<db::JetFile> jet_;
+    QHash<QString, QVector<db::JetColumn>> columns_;
 };
 
 QString findField(const QStringList& names, const QString& field)
@@ -229,28 +358,12 @@ QString findZokcExportFile(const QString& folder)
     return {};
 }
 
-ZokcExport readZokcExport(const QString& path)
-{
-    if (path.isEmpty() || !QFile::exists(path))
-        throw db::DbError(QStringLiteral("Няма файл %1 в папката на програмата").arg(kFileShownAs),
-                          QDir::toNativeSeparators(path.isEmpty() ? ProgramFolder : path));
-    QByteArray head;
-    {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
-            throw db::DbError(QStringLiteral("Файлът %1 не може да бъде прочетен").arg(kFileShownAs),
-                              QDir::toNativeSeparators(path) + QStringLiteral(": ") + f.errorString());
-        head = f.read(20);
-    }
-    std::unique_ptr<Source> source;
-    if (head.startsWith(QByteArrayLiteral("SQLite format 3")))
-        source = std::make_unique<SqliteSource>(path);
-    else if (db::isJetFile(path))
-        source = std::make_unique<JetSource>(path);
-    else
-        throw db::DbError(QStringLiteral("Файлът %1 не е база данни на Jet или SQLite").arg(kFileShownAs),
-                          QDir::toNativeSeparators(path));
+namespace {
 
+// The five tables through either kind of file: everything is checked before
+// anything is read, so that one message names all that is missing.
+ZokcExport readFrom(Source& source, const QString& path)
+{
     ZokcExport data;
     data.path = path;
     struct Wanted {
@@ -267,17 +380,15 @@ ZokcExport readZokcExport(const QString& path)
         {"s_code", zokcCodeFields(), data.sCode, {}, {}},
         {"st_code", zokcDistrictFields(), data.stCode, {}, {}},
     };
-    // Everything is checked before anything is read, so that one message
-    // names all that is missing.
     QStringList missing;
     for (Wanted& w : wanted) {
         const QString table = QString::fromLatin1(w.table);
-        w.stored = source->findTable(table);
+        w.stored = source.findTable(table);
         if (w.stored.isEmpty()) {
             missing << QStringLiteral("таблица %1").arg(table);
             continue;
         }
-        const QStringList names = source->fieldNames(w.stored);
+        const QStringList names = source.fieldNames(w.stored);
         for (const QString& f : w.fields) {
             const QString stored = findField(names, f);
             if (stored.isEmpty())
@@ -286,11 +397,316 @@ ZokcExport readZokcExport(const QString& path)
         }
     }
     if (!missing.isEmpty())
-        throw db::DbError(QStringLiteral("Файлът %1 не съдържа данните от ЗОКС").arg(kFileShownAs),
-                          QStringLiteral("Липсва: ") + missing.join(QStringLiteral(", ")));
+        throw db::DbError(kMsgZokcNotTheExport, QStringLiteral("Липсва: ") + missing.join(QStringLiteral(", "))
+                                                    + QLatin1Char('\r') + zokcPlacement(folderOf(path)));
+    QStringList faults;
     for (Wanted& w : wanted)
-        w.out = source->read(w.stored, w.storedFields);
+        faults << source.kindFaults(w.stored, w.storedFields);
+    if (!faults.isEmpty())
+        throw damaged(path, faults.join(QLatin1Char('\r')));
+    for (Wanted& w : wanted)
+        w.out = source.read(w.stored, w.storedFields);
     return data;
+}
+
+// ---- the reader program's output
+
+const QByteArray kReaderHeader = QByteArrayLiteral("tavlinora-jetread 1");
+const QByteArray kNullValue = QByteArrayLiteral("\\N");
+
+void appendEscaped(QByteArray& out, const QString& value)
+{
+    if (value.isNull()) {
+        out += kNullValue;
+        return;
+    }
+    const QByteArray utf8 = value.toUtf8();
+    if (std::none_of(utf8.cbegin(), utf8.cend(), [](char ch) { return ch == '\\' || ch == '\t' || ch == '\n' || ch == '\r'; })) {
+        out += utf8;
+        return;
+    }
+    for (char ch : utf8) {
+        switch (ch) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: out += ch;
+        }
+    }
+}
+
+QByteArray escaped(const QString& value)
+{
+    QByteArray out;
+    appendEscaped(out, value);
+    return out;
+}
+
+std::optional<QString> unescaped(QByteArrayView text)
+{
+    if (text == kNullValue)
+        return QString();
+    if (!text.contains('\\')) {
+        QString value = QString::fromUtf8(text);
+        return value.isNull() ? QStringLiteral("") : value;
+    }
+    QByteArray out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out += text[i];
+            continue;
+        }
+        if (++i == text.size())
+            return std::nullopt;
+        switch (text[i]) {
+        case '\\': out += '\\'; break;
+        case 't': out += '\t'; break;
+        case 'n': out += '\n'; break;
+        case 'r': out += '\r'; break;
+        default: return std::nullopt;
+        }
+    }
+    QString value = QString::fromUtf8(out);
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
+// The five tables in the order of the reader's output.
+std::vector<ExportTable*> tablesOf(ZokcExport& data)
+{
+    return {&data.patients, &data.address, &data.eknm, &data.sCode, &data.stCode};
+}
+
+std::vector<const ExportTable*> tablesOf(const ZokcExport& data)
+{
+    return {&data.patients, &data.address, &data.eknm, &data.sCode, &data.stCode};
+}
+
+const std::vector<const QStringList*>& fieldsOfTables()
+{
+    static const std::vector<const QStringList*> f{&zokcPatientsFields(), &zokcAddressFields(), &zokcEknmFields(),
+                                                   &zokcCodeFields(), &zokcDistrictFields()};
+    return f;
+}
+
+QList<QByteArrayView> split(QByteArrayView text, char sep)
+{
+    QList<QByteArrayView> parts;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == sep) {
+            parts << text.sliced(from, i - from);
+            from = i + 1;
+        }
+    }
+    parts << text.sliced(from);
+    return parts;
+}
+
+struct ReaderRefusal {
+    QString message, detail;
+};
+
+// The tables, or what the reader refused; nullopt when the output is not
+// whole and well formed.
+std::optional<std::variant<ZokcExport, ReaderRefusal>> parseReaderOutput(const QByteArray& output, const QString& path)
+{
+    if (!output.endsWith('\n'))
+        return std::nullopt;
+    const QList<QByteArrayView> lines = split(QByteArrayView(output).chopped(1), '\n');
+    if (lines.isEmpty() || lines[0] != kReaderHeader)
+        return std::nullopt;
+    if (lines.size() == 2 && lines[1].startsWith("refused\t")) {
+        const QList<QByteArrayView> parts = split(lines[1], '\t');
+        if (parts.size() != 3)
+            return std::nullopt;
+        const auto message = unescaped(parts[1]), detail = unescaped(parts[2]);
+        if (!message || !detail || message->isEmpty())
+            return std::nullopt;
+        return ReaderRefusal{*message, *detail};
+    }
+    ZokcExport data;
+    data.path = path;
+    const std::vector<ExportTable*> tables = tablesOf(data);
+    qsizetype at = 1;
+    QList<QByteArray> counts;
+    for (size_t t = 0; t < tables.size(); ++t) {
+        if (at >= lines.size() || !lines[at].startsWith("table\t"))
+            return std::nullopt;
+        const QList<QByteArrayView> head = split(lines[at++], '\t');
+        const auto name = head.size() == 3 ? unescaped(head[1]) : std::nullopt;
+        if (!name || name->isEmpty() || head[2].toInt() != fieldsOfTables()[t]->size())
+            return std::nullopt;
+        tables[t]->name = *name;
+        const qsizetype width = fieldsOfTables()[t]->size();
+        while (at < lines.size() && lines[at].startsWith("r\t")) {
+            const QList<QByteArrayView> parts = split(lines[at++], '\t');
+            if (parts.size() != width + 1)
+                return std::nullopt;
+            QStringList row;
+            row.reserve(width);
+            for (qsizetype i = 1; i < parts.size(); ++i) {
+                const auto v = unescaped(parts[i]);
+                if (!v)
+                    return std::nullopt;
+                row << *v;
+            }
+            tables[t]->rows.push_back(std::move(row));
+        }
+        counts << QByteArray::number(tables[t]->rows.size());
+    }
+    if (at != lines.size() - 1 || lines[at] != QByteArray("end\t" + counts.join('\t')))
+        return std::nullopt;
+    return data;
+}
+
+// The Jet export read by the reader program, where libmdb's crash or
+// endless loop on a damaged file cannot reach this one: ended past its
+// wall-clock time, its memory and its output bounded.
+ZokcExport readThroughReader(const QString& path)
+{
+    const ZokcReader& reader = zokcReader();
+    const QString program = reader.program.isEmpty()
+        ? QDir(QCoreApplication::applicationDirPath()).filePath(kZokcReaderName)
+        : reader.program;
+    QProcess p;
+    p.setProgram(program);
+    p.setArguments(QStringList(reader.arguments) << path);
+    p.setStandardInputFile(QProcess::nullDevice());
+    // libmdb's warnings are no concern of the user's.
+    p.setStandardErrorFile(QProcess::nullDevice());
+    const pid_t parent = getpid();
+    const rlim_t memory = rlim_t(reader.memoryBytes);
+    p.setChildProcessModifier([parent, memory] {
+        // Ended with this program, should it end first.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent)
+            _exit(127);
+        const rlimit noCore{0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+        if (!kSanitized) {
+            const rlimit space{memory, memory};
+            setrlimit(RLIMIT_AS, &space);
+        }
+    });
+    if (kSanitized) {
+        // The sanitizers reserve more address space than any limit allows.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        const QString limit = QStringLiteral("hard_rss_limit_mb=%1").arg(reader.memoryBytes >> 20);
+        const QString options = env.value(QStringLiteral("ASAN_OPTIONS"));
+        env.insert(QStringLiteral("ASAN_OPTIONS"), options.isEmpty() ? limit : options + QLatin1Char(':') + limit);
+        p.setProcessEnvironment(env);
+    }
+
+    QElapsedTimer clock;
+    clock.start();
+    p.start(QIODevice::ReadOnly);
+    if (!p.waitForStarted(reader.wallClockMs))
+        throw db::DbError(QStringLiteral("Програмата %1, която чете файловете на Jet, не може да бъде стартирана").arg(kZokcReaderName),
+                          QDir::toNativeSeparators(program) + QStringLiteral(": ") + p.errorString());
+    // Far more than any practice's export; a reader gone wrong stops here.
+    constexpr qsizetype kOutputLimit = qsizetype(256) << 20;
+    QByteArray output;
+    bool overrun = false;
+    while (p.state() != QProcess::NotRunning) {
+        const qint64 left = reader.wallClockMs - clock.elapsed();
+        if (left <= 0 || output.size() > kOutputLimit) {
+            overrun = true;
+            break;
+        }
+        const int slice = int(std::min<qint64>(left, 100));
+        if (!p.waitForReadyRead(slice) && p.state() != QProcess::NotRunning)
+            p.waitForFinished(slice);
+        output += p.readAllStandardOutput();
+    }
+    if (overrun) {
+        p.kill();
+        p.waitForFinished(5000);
+        throw damaged(path);
+    }
+    output += p.readAllStandardOutput();
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        throw damaged(path);
+    auto parsed = parseReaderOutput(output, path);
+    if (!parsed)
+        throw damaged(path);
+    if (auto* refusal = std::get_if<ReaderRefusal>(&*parsed))
+        throw db::DbError(refusal->message, refusal->detail);
+    return std::get<ZokcExport>(std::move(*parsed));
+}
+
+} // namespace
+
+QString zokcPlacement(const QString& folder)
+{
+    return QStringLiteral("Запишете файла с пациентите, получен от ЗОКС, с името temp.mdb в папката на програмата:\r%1")
+        .arg(folder);
+}
+
+ZokcReader& zokcReader()
+{
+    static ZokcReader reader;
+    return reader;
+}
+
+QByteArray zokcReaderOutput(const ZokcExport& data)
+{
+    QByteArray out = kReaderHeader + '\n';
+    QList<QByteArray> counts;
+    const std::vector<const ExportTable*> tables = tablesOf(data);
+    for (size_t t = 0; t < tables.size(); ++t) {
+        const ExportTable& table = *tables[t];
+        out += "table\t" + escaped(table.name) + '\t' + QByteArray::number(fieldsOfTables()[t]->size()) + '\n';
+        for (const QStringList& row : table.rows) {
+            out += 'r';
+            for (const QString& v : row) {
+                out += '\t';
+                appendEscaped(out, v);
+            }
+            out += '\n';
+        }
+        counts << QByteArray::number(table.rows.size());
+    }
+    out += "end\t" + counts.join('\t') + '\n';
+    return out;
+}
+
+QByteArray zokcReaderOutput(const QString& refusal, const QString& detail)
+{
+    return kReaderHeader + '\n' + "refused\t" + escaped(refusal) + '\t' + escaped(detail) + '\n';
+}
+
+ZokcExport readZokcJetExport(const QString& path)
+{
+    JetSource source(path);
+    return readFrom(source, path);
+}
+
+ZokcExport readZokcExport(const QString& path)
+{
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        throw db::DbError(kMsgZokcNoFile, zokcPlacement(folderOf(path)));
+    // A FIFO or a device would block the first read for good.
+    if (!QFileInfo(path).isFile())
+        throw db::DbError(QStringLiteral("temp.mdb в папката на програмата не е обикновен файл"),
+                          zokcPlacement(folderOf(path)));
+    QByteArray head;
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            throw db::DbError(QStringLiteral("Файлът %1 в папката %2 не може да бъде прочетен").arg(kFileShownAs, folderOf(path)),
+                              f.errorString());
+        head = f.read(20);
+    }
+    if (head.startsWith(QByteArrayLiteral("SQLite format 3"))) {
+        SqliteSource source(path);
+        return readFrom(source, path);
+    }
+    if (db::isJetFile(path))
+        return readThroughReader(path);
+    throw db::DbError(QStringLiteral("Файлът %1 не е база данни на Jet или SQLite").arg(kFileShownAs),
+                      zokcPlacement(folderOf(path)));
 }
 
 ZokcImportResult importZokcPatients(const ZokcExport& data, const QString& doctorCode,

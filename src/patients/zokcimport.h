@@ -37,10 +37,32 @@ const QStringList& zokcDistrictFields();   // TYPE NAME (st_code)
 QString findZokcExportFile(const QString& folder);
 
 // Reads the export, never writing it: "SQLite format 3" through the SQLite
-// driver, "Standard Jet DB" through libmdb. The five tables and every field
-// above must be there (names in any case). Throws db::DbError naming what
-// is missing or what the file is not.
+// driver, "Standard Jet DB" through libmdb in the reader program (a damaged
+// Jet file can crash libmdb or keep it looping). The five tables and every
+// field above must be there (names in any case). Throws db::DbError naming
+// what is missing or what the file is not.
 ZokcExport readZokcExport(const QString& path);
+
+// What the reader program does: reads a Jet export through libmdb in this
+// process, the checks of readZokcExport included. Throws db::DbError.
+ZokcExport readZokcJetExport(const QString& path);
+
+// The reader program's output: the five tables, or the refusal it met.
+// UTF-8 lines; a Null is told apart from an empty text, and a last line
+// with the row counts shows that nothing was cut.
+QByteArray zokcReaderOutput(const ZokcExport& data);
+QByteArray zokcReaderOutput(const QString& refusal, const QString& detail);
+
+// The reader program and its limits: past them it is ended, and the export
+// refused as damaged.
+struct ZokcReader {
+    QString program;          // empty: tavlinora-jetread beside this program
+    QStringList arguments;    // given before the export's path
+    int wallClockMs = 10000;
+    qint64 memoryBytes = qint64(1) << 30;
+};
+ZokcReader& zokcReader();
+inline const QString kZokcReaderName = QStringLiteral("tavlinora-jetread");
 
 struct ZokcImportResult {
     int rows = 0;           // rows of patients
@@ -60,6 +82,12 @@ ZokcImportResult importZokcPatients(const ZokcExport& data, const QString& docto
 // The menu item: reads temp.mdb, imports under the progress window and says
 // how it went.
 void ImportZOKCPatients(QWidget* owner = nullptr);
+
+inline const QString kMsgZokcNoFile = QStringLiteral("Няма файл temp.mdb в папката на програмата");
+inline const QString kMsgZokcNotTheExport = QStringLiteral("Файлът temp.mdb не съдържа данните от ЗОКС");
+inline const QString kMsgZokcDamaged = QStringLiteral("Файлът temp.mdb е повреден или непълен");
+// Where the export goes and under what name, with the folder.
+QString zokcPlacement(const QString& folder);
 
 inline const QString kZokcProgressLabel = QStringLiteral("Добавям нови пациенти от ЗОКС");
 inline const QString kMsgZokcDone = QStringLiteral("Завърших обработката на данните!");

@@ -3,9 +3,11 @@
 #include "support/test_data.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace tav::db;
 using testing_support::testDataFile;
@@ -55,17 +57,37 @@ TEST(JetFile, ReadsTheFundExportFixture)
     const JetTable p = jet.read("patients", {"idnumber", "NAME1", "NAME2", "POL", "BIRTHDATE", "DATEREG", "RECBOOK"});
     ASSERT_EQ(p.rows.size(), 11);
     EXPECT_EQ(p.rows[0], (QStringList{"8503051241", "Иван", "Петров", "0", "1985-03-05", "2009-03-05", " 0012 "}));
-    EXPECT_EQ(p.rows[1][2], QString());              // Null after "Петров"
+    EXPECT_TRUE(p.rows[1][2].isNull());              // Null after "Петров"
     EXPECT_EQ(p.rows[2][2], QString("  "));
-    EXPECT_EQ(p.rows[2][3], QString());              // POL Null
-    EXPECT_EQ(p.rows[4][0], QString());              // IDNUMBER Null
+    EXPECT_TRUE(p.rows[2][3].isNull());              // POL Null
+    EXPECT_TRUE(p.rows[4][0].isNull());              // IDNUMBER Null
     EXPECT_EQ(p.rows[6][4], QString());              // no date
     EXPECT_EQ(p.rows[7][5], QString());
     EXPECT_EQ(column(p, 0).last(), QString("8503051241"));
 
+    // An empty text is no Null, in a variable column and after one.
+    const JetTable a = jet.read("address", {"STREET2", "NOMBLOK", "VHOD"});
+    EXPECT_FALSE(a.rows[0][0].isNull());
+    EXPECT_EQ(a.rows[0][0], QString(""));
+    EXPECT_TRUE(a.rows[0][1].isNull());
+    EXPECT_EQ(a.rows[0][2], QString(" "));
+    EXPECT_EQ(a.rows[1][0], QString("ж.к. Младост 1"));
+    EXPECT_TRUE(a.rows[2][0].isNull());
+
     const JetTable e = jet.read("EKNM", {"townvillag", "KIND", "TOWNVILLA2"});
     EXPECT_EQ(e.fields, (QStringList{"TOWNVILLAG", "Kind", "TOWNVILLA2"}));
     EXPECT_EQ(e.rows[2], (QStringList{"V0001", "с.", "Бистрица"}));
+}
+
+TEST(JetFile, ColumnsComeWithTheirKinds)
+{
+    JetFile jet(testDataFile("fund_export.mdb"));
+    QStringList got;
+    for (const JetColumn& c : jet.columns("PATIENTS"))
+        got << c.name + ":" + jetTypeName(c.type);
+    EXPECT_EQ(got, (QStringList{"ID:число", "IDNUMBER:текст", "NAME1:текст", "NAME2:текст", "NAME3:текст", "POL:число",
+                                "BIRTHDATE:дата и час", "DATEREG:дата и час", "HIMNUMBER:текст", "RECBOOK:текст"}));
+    EXPECT_THROW(jet.columns("patient"), DbError);
 }
 
 TEST(JetFile, MissingTablesFieldsAndForeignFilesAreNamed)
@@ -128,6 +150,64 @@ TEST(JetFile, ATableCutShortIsRefused)
             EXPECT_TRUE(e.message().contains("st_code")) << e.message().toStdString();
         }
     }
+}
+
+// A copy cut inside a page loses rows that libmdb would read as Nulls; the
+// engine's own files are whole pages and at most one byte more.
+TEST(JetFile, AFileCutInsideAPageIsRefusedByItsLength)
+{
+    QFile f(testDataFile("fund_export.mdb"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray whole = f.readAll();
+    ASSERT_EQ(whole.size() % 2048, 0);
+    QByteArray jet4 = whole;
+    jet4[0x14] = 1;   // pages of 4096 bytes
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        bool opens;
+    } cases[] = {
+        {"whole", whole, true},
+        {"one byte more", whole + QByteArray(1, '\0'), true},
+        {"two bytes more", whole + QByteArray(2, '\0'), false},
+        {"one byte less", whole.left(whole.size() - 1), false},
+        {"half a page less", whole.left(whole.size() - 1024), false},
+        {"a page less", whole.left(whole.size() - 2048), true},
+        {"a page less but one byte", whole.left(whole.size() - 2047), true},
+        {"Jet 4 in half a page more", jet4 + QByteArray(2048, '\0'), false},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.filePath("x.mdb");
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(c.bytes);
+        out.close();
+        try {
+            JetFile jet(path);
+            EXPECT_TRUE(c.opens);
+        } catch (const DbError& e) {
+            EXPECT_FALSE(c.opens) << e.userText().toStdString();
+            EXPECT_TRUE(e.message().startsWith("Файлът е непълен")) << e.message().toStdString();
+        }
+    }
+
+    // The engine's own file: 40 pages and one byte.
+    const QString engine = dir.filePath("testodbc.mdb");
+    ASSERT_TRUE(testing_support::unpackEngineWrittenJet(engine)) << testing_support::kEngineWrittenJetMissing;
+    EXPECT_EQ(QFileInfo(engine).size(), 40 * 2048 + 1);
+    EXPECT_NO_THROW(JetFile{engine});
+}
+
+// A FIFO in the file's place would block the first open for good.
+TEST(JetFile, AFifoIsNoJetFileAndIsNotOpened)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("temp.mdb");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_FALSE(isJetFile(fifo));
+    EXPECT_THROW(JetFile{fifo}, DbError);
 }
 
 // The committed Jet fixture is what the writer makes of the committed script:

@@ -81,13 +81,30 @@ TEST(ReportDocument, PriceCutsAtTheSecondDecimal)
         EXPECT_EQ(priceText(c.price), c.text) << c.price.toString().toStdString();
 }
 
+// Stored as four characters, or as printed with its point: one code.
 TEST(ReportDocument, InvestigationCodeGetsItsPoint)
 {
-    EXPECT_EQ(investigationCode("1001"), "10.01");
-    EXPECT_EQ(investigationCode(" 1001 "), "10.01");
-    EXPECT_EQ(investigationCode("101"), "10.1");
-    EXPECT_EQ(investigationCode("1"), "1.");
-    EXPECT_EQ(investigationCode(""), ".");
+    const struct {
+        QString stored, name;
+    } cases[] = {
+        {"1001", "10.01"}, {" 1001 ", "10.01"}, {"10.01", "10.01"}, {" 10.01 ", "10.01"},
+        {"101", "10.1"}, {"1", "1."}, {"", "."},
+        // Any other text is cut by position as it stands.
+        {"1.001", "1..00"}, {"100.1", "10.0."}, {"10.011", "10..0"}, {"10,01", "10.,0"}, {"10.0", "10..0"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(investigationCode(c.stored), c.name) << c.stored.toStdString();
+}
+
+// A referral stored before the point was dropped: its codes as the fund has them.
+TEST(ReportDocument, StoredInvestigationCodesWithAPointComeOutAsTheFundsCodes)
+{
+    ReportEntry e = minimalEntry();
+    e.investigation = row({{"Data", QDate(2010, 3, 2)}, {"Nomer", "7"}, {"Kod1", "10.01"}, {"Kod2", " 1002 "}});
+    const QStringList lines = entryLines(e);
+    const int at = int(lines.indexOf("<codes>"));
+    ASSERT_GE(at, 0);
+    EXPECT_EQ(lines.mid(at, 4), (QStringList{"<codes>", "<code name=\"10.01\"/>", "<code name=\"10.02\"/>", "</codes>"}));
 }
 
 TEST(ReportDocument, ToothFieldsInChartOrder)
