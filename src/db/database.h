@@ -118,13 +118,17 @@ private:
     QSqlDatabase db_;
 };
 
-// All or nothing: rolled back unless commit() was reached. `Immediate`
-// takes the write lock at once, for a write that depends on what it reads:
-// no other copy of the program writes in between.
+// All or nothing: rolled back unless commit() was reached. A transaction
+// that writes takes the write lock at its start (`Immediate`), waiting the
+// busy time for another copy's write to end: a read lock cannot be raised to
+// a write lock while another copy holds it, and the engine refuses that at
+// once, without waiting. Only a transaction that merely reads says
+// `Deferred`. Nothing slow (a dialog, a child process) runs inside an
+// immediate one: every other copy's write waits for it.
 class Transaction {
 public:
     enum class Lock { Deferred, Immediate };
-    explicit Transaction(Connection& c, Lock lock = Lock::Deferred);
+    explicit Transaction(Connection& c, Lock lock = Lock::Immediate);
     ~Transaction();
     void commit();
     Transaction(const Transaction&) = delete;
