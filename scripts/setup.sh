@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
           libsqlite3-dev libgtest-dev libgl-dev fonts-liberation poppler-utils
           sqlite3 python3 qt6-translations-l10n libxml2-utils pkg-config mdbtools-dev mdbtools
-          fp-units-db-3.2.2)
+          fp-units-db)
 # One query for all of them: a start on a built tree stays quick.
 installed="$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null \
              | awk '$NF == "installed" && $(NF-1) == "ok" { print $1 }')" || true
@@ -18,7 +18,16 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  if [ "$(id -u)" -ne 0 ]; then
+    # Debian has no sudo by default: say what to run as root, and stop.
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "Missing packages: ${missing[*]}" >&2
+      echo "Install them as root, then run this script again:" >&2
+      echo "  su -c 'apt-get install -y ${missing[*]}'" >&2
+      exit 1
+    fi
+    sudo="sudo"
+  fi
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 fi

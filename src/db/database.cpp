@@ -30,7 +30,28 @@ bool DbError::isBusy() const
     return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
 }
 
-DbError engineError(const QString& generic, const QString& engineText, int code)
+namespace {
+// The kinds of fault that are about one file: which one is said.
+bool namesItsFile(int code)
+{
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool samePath(const QString& a, const QString& b)
+{
+    return !b.isEmpty() && QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+}
+} // namespace
+
+DbError engineError(const QString& generic, const QString& engineText, int code, const QString& path)
 {
     QString message = generic;
     switch (code & 0xff) {
@@ -50,14 +71,33 @@ DbError engineError(const QString& generic, const QString& engineText, int code)
     default:
         break;
     }
-    return DbError(message, engineText, code == 0 ? QString() : QString::number(code));
+    DbError e(message, engineText, code == 0 ? QString() : QString::number(code));
+    if (namesItsFile(code))
+        e.aboutFile(path);
+    return e;
+}
+
+DbError& DbError::aboutFile(const QString& path)
+{
+    file_ = path;
+    return *this;
 }
 
 QString DbError::userText() const
 {
-    if (engineText_.isEmpty())
-        return message_;
-    return message_ + QLatin1Char('\r') + engineText_;
+    QString text = message_;
+    if (!file_.isEmpty()) {
+        // The practice's own file is never to be taken for another one.
+        QString role;
+        if (samePath(file_, DatabasePath))
+            role = QStringLiteral(" (данните на практиката)");
+        else if (samePath(file_, ReferenceDatabasePath))
+            role = QStringLiteral(" (справочните данни)");
+        text += QStringLiteral("\rФайл: ") + QDir::toNativeSeparators(file_) + role;
+    }
+    if (!engineText_.isEmpty())
+        text += QLatin1Char('\r') + engineText_;
+    return text;
 }
 
 // ---------------------------------------------------------------- Row
@@ -271,12 +311,17 @@ Connection::Connection(const QString& path, OpenMode mode, int busyTimeoutMs)
     db_.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)
                         + QStringLiteral("?mode=") + QLatin1String(m));
     db_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+    // The path goes into the engine's words unless the error names its file.
+    const auto openError = [&path](const QString& engineText, int code) {
+        return engineError(kMsgCannotOpen,
+                           namesItsFile(code) ? engineText : QDir::toNativeSeparators(path) + QStringLiteral(": ") + engineText,
+                           code, path);
+    };
     if (!db_.open()) {
         const QSqlError e = db_.lastError();
         db_ = QSqlDatabase();
         QSqlDatabase::removeDatabase(name_);
-        throw engineError(kMsgCannotOpen, QDir::toNativeSeparators(path) + QStringLiteral(": ") + e.text(),
-                          e.nativeErrorCode().toInt());
+        throw openError(e.text(), e.nativeErrorCode().toInt());
     }
     try {
         registerCollation(db_);
@@ -287,8 +332,7 @@ Connection::Connection(const QString& path, OpenMode mode, int busyTimeoutMs)
         db_.close();
         db_ = QSqlDatabase();
         QSqlDatabase::removeDatabase(name_);
-        throw engineError(kMsgCannotOpen, QDir::toNativeSeparators(path) + QStringLiteral(": ") + e.engineText(),
-                          e.code().toInt());
+        throw openError(e.engineText(), e.code().toInt());
     }
 }
 
@@ -364,21 +408,21 @@ Connection Connection::temp()
 }
 
 namespace {
-QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantList& params)
+QSqlQuery run(QSqlDatabase& db, const QString& path, const QString& sql, const QVariantList& params)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.prepare(sql)) {
         const QSqlError e = q.lastError();
         throw engineError(QStringLiteral("Грешка в заявка към базата данни"),
-                          e.databaseText().isEmpty() ? e.text() : e.databaseText(), e.nativeErrorCode().toInt());
+                          e.databaseText().isEmpty() ? e.text() : e.databaseText(), e.nativeErrorCode().toInt(), path);
     }
     for (const QVariant& p : params)
         q.addBindValue(bindable(p));
     if (!q.exec()) {
         const QSqlError e = q.lastError();
         throw engineError(QStringLiteral("Грешка при работа с базата данни"),
-                          e.databaseText().isEmpty() ? e.text() : e.databaseText(), e.nativeErrorCode().toInt());
+                          e.databaseText().isEmpty() ? e.text() : e.databaseText(), e.nativeErrorCode().toInt(), path);
     }
     return q;
 }
@@ -386,7 +430,7 @@ QSqlQuery run(QSqlDatabase& db, const QString& sql, const QVariantList& params)
 
 Rows Connection::query(const QString& sql, const QVariantList& params)
 {
-    QSqlQuery q = run(db_, sql, params);
+    QSqlQuery q = run(db_, path_, sql, params);
     Rows rows;
     const QSqlRecord rec = q.record();
     QStringList names;
@@ -403,13 +447,13 @@ Rows Connection::query(const QString& sql, const QVariantList& params)
     }
     if (q.lastError().isValid())
         throw engineError(QStringLiteral("Грешка при четене от базата данни"), q.lastError().text(),
-                          q.lastError().nativeErrorCode().toInt());
+                          q.lastError().nativeErrorCode().toInt(), path_);
     return rows;
 }
 
 Row Connection::first(const QString& sql, const QVariantList& params)
 {
-    QSqlQuery q = run(db_, sql, params);
+    QSqlQuery q = run(db_, path_, sql, params);
     if (!q.next())
         return Row();
     const QSqlRecord rec = q.record();
@@ -424,13 +468,13 @@ Row Connection::first(const QString& sql, const QVariantList& params)
 
 QVariant Connection::scalar(const QString& sql, const QVariantList& params)
 {
-    QSqlQuery q = run(db_, sql, params);
+    QSqlQuery q = run(db_, path_, sql, params);
     return q.next() ? q.value(0) : QVariant();
 }
 
 int Connection::exec(const QString& sql, const QVariantList& params)
 {
-    QSqlQuery q = run(db_, sql, params);
+    QSqlQuery q = run(db_, path_, sql, params);
     return q.numRowsAffected();
 }
 
@@ -449,7 +493,7 @@ QString insertText(const QString& table, const QStringList& fields)
 
 qint64 Connection::insert(const QString& table, const QStringList& fields, const QVariantList& values)
 {
-    QSqlQuery q = run(db_, insertText(table, fields), values);
+    QSqlQuery q = run(db_, path_, insertText(table, fields), values);
     return q.lastInsertId().toLongLong();
 }
 
@@ -462,7 +506,7 @@ void Connection::insertMany(const QString& table, const QStringList& fields, con
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &raw, nullptr) != SQLITE_OK)
         throw engineError(QStringLiteral("Грешка в заявка към базата данни"), QString::fromUtf8(sqlite3_errmsg(h)),
-                          sqlite3_extended_errcode(h));
+                          sqlite3_extended_errcode(h), path_);
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> st(raw, &sqlite3_finalize);
     for (const QVariantList& values : rows) {
         for (int i = 0; i < values.size(); ++i) {
@@ -480,7 +524,7 @@ void Connection::insertMany(const QString& table, const QStringList& fields, con
                 rc = sqlite3_bind_text(raw, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
             }
             if (rc != SQLITE_OK)
-                throw engineError(QStringLiteral("Грешка при работа с базата данни"), QString::fromUtf8(sqlite3_errmsg(h)), rc);
+                throw engineError(QStringLiteral("Грешка при работа с базата данни"), QString::fromUtf8(sqlite3_errmsg(h)), rc, path_);
         }
         const int rc = sqlite3_step(raw);
         if (rc != SQLITE_DONE)
@@ -511,14 +555,14 @@ void Connection::begin()
 {
     if (!db_.transaction())
         throw engineError(QStringLiteral("Транзакцията не може да започне"), db_.lastError().text(),
-                          db_.lastError().nativeErrorCode().toInt());
+                          db_.lastError().nativeErrorCode().toInt(), path_);
 }
 
 void Connection::commit()
 {
     if (!db_.commit())
         throw engineError(QStringLiteral("Промените не бяха записани"), db_.lastError().text(),
-                          db_.lastError().nativeErrorCode().toInt());
+                          db_.lastError().nativeErrorCode().toInt(), path_);
 }
 
 void Connection::rollback()

@@ -20,7 +20,12 @@ public:
     QString engineText() const { return engineText_; }
     // The engine's error number, when the engine gave one.
     QString code() const { return code_; }
-    // What the user sees: the Bulgarian message, then the engine's text.
+    // The file the error is about, for the kinds that need it said (in use,
+    // damaged, not a database); "" otherwise.
+    QString file() const { return file_; }
+    DbError& aboutFile(const QString& path);
+    // What the user sees: the Bulgarian message, the file it is about
+    // ("Файл: PATH (данните на практиката)"), then the engine's text.
     QString userText() const;
     // The database is locked by another connection (another copy of the
     // program): worth trying again, never a reason to think the file broken.
@@ -30,6 +35,7 @@ private:
     QString message_;
     QString engineText_;
     QString code_;
+    QString file_;
 };
 
 // One row read into memory. Field names match without regard to case.
@@ -65,8 +71,9 @@ inline const QString kMsgCannotOpen = QStringLiteral("Базата данни н
 
 // The error for a failure of the engine with this result code: the message
 // of its kind (in use, full, damaged, not a database), else `generic`. The
-// engine's text goes along; the statement's text never does.
-DbError engineError(const QString& generic, const QString& engineText, int code);
+// engine's text goes along; the statement's text never does. An error in
+// use, damaged or not a database names `path`, the file it is about.
+DbError engineError(const QString& generic, const QString& engineText, int code, const QString& path = {});
 
 // How long a connection waits for another one's lock before it gives up.
 inline constexpr int kBusyTimeoutMs = 3000;
@@ -118,13 +125,17 @@ private:
     QSqlDatabase db_;
 };
 
-// All or nothing: rolled back unless commit() was reached. `Immediate`
-// takes the write lock at once, for a write that depends on what it reads:
-// no other copy of the program writes in between.
+// All or nothing: rolled back unless commit() was reached. A transaction
+// that writes takes the write lock at its start (`Immediate`), waiting the
+// busy time for another copy's write to end: a read lock cannot be raised to
+// a write lock while another copy holds it, and the engine refuses that at
+// once, without waiting. Only a transaction that merely reads says
+// `Deferred`. Nothing slow (a dialog, a child process) runs inside an
+// immediate one: every other copy's write waits for it.
 class Transaction {
 public:
     enum class Lock { Deferred, Immediate };
-    explicit Transaction(Connection& c, Lock lock = Lock::Deferred);
+    explicit Transaction(Connection& c, Lock lock = Lock::Immediate);
     ~Transaction();
     void commit();
     Transaction(const Transaction&) = delete;

@@ -25,12 +25,12 @@ QVariant bindable(const QVariant& v)
 }
 } // namespace
 
-Statement::Statement(Connection& c, const QString& sql) : sql_(sql), q_(c.raw())
+Statement::Statement(Connection& c, const QString& sql) : sql_(sql), path_(c.path()), q_(c.raw())
 {
     q_.setForwardOnly(true);
     if (!q_.prepare(sql))
         throw engineError(QStringLiteral("Грешка в заявка към базата данни"), q_.lastError().text(),
-                          q_.lastError().nativeErrorCode().toInt());
+                          q_.lastError().nativeErrorCode().toInt(), path_);
 }
 
 void Statement::run(const QVariantList& params)
@@ -40,7 +40,7 @@ void Statement::run(const QVariantList& params)
     if (!q_.exec()) {
         const QSqlError e = q_.lastError();
         throw engineError(QStringLiteral("Грешка при работа с базата данни"),
-                          e.databaseText().isEmpty() ? e.text() : e.databaseText(), e.nativeErrorCode().toInt());
+                          e.databaseText().isEmpty() ? e.text() : e.databaseText(), e.nativeErrorCode().toInt(), path_);
     }
 }
 
@@ -72,7 +72,7 @@ Rows Statement::query(const QVariantList& params)
     const int code = q_.lastError().nativeErrorCode().toInt();
     q_.finish();
     if (failed)
-        throw engineError(QStringLiteral("Грешка при четене от базата данни"), text, code);
+        throw engineError(QStringLiteral("Грешка при четене от базата данни"), text, code, path_);
     return rows;
 }
 

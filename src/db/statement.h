@@ -23,6 +23,7 @@ public:
 private:
     void run(const QVariantList& params);
     QString sql_;
+    QString path_;
     QSqlQuery q_;
 };
 

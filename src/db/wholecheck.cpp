@@ -107,8 +107,12 @@ public:
     explicit Reader(const QString& path)
     {
         const QByteArray name = QFile::encodeName(path);
-        if (sqlite3_open_v2(name.constData(), &h_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
-            throw Failure(h_ ? sqlite3_errmsg(h_) : "cannot open");
+        if (sqlite3_open_v2(name.constData(), &h_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+            // The engine gives a handle even when it fails; no destructor runs after a throw.
+            const std::string error = h_ ? sqlite3_errmsg(h_) : "cannot open";
+            sqlite3_close_v2(h_);
+            throw Failure(error);
+        }
         sqlite3_busy_timeout(h_, kBusyTimeoutMs);
         // Files of the first version name the program's collation.
         addProgramFunctions(h_);

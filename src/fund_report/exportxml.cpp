@@ -150,7 +150,7 @@ ExportResult ExportReportXml(const QString& start, const QString& stop, const Ex
     header.today = Clock::today();
 
     db::Connection c = db::Connection::main();
-    db::Transaction reading(c);   // one consistent picture of the period
+    db::Transaction reading(c, db::Transaction::Lock::Deferred);   // one consistent picture of the period
     const db::Row practice = c.first(QStringLiteral("SELECT * FROM MedicUnit ORDER BY RecID LIMIT 1"));
     if (!practice.names().isEmpty())
         header.practice = practice;

@@ -4,6 +4,7 @@
 #include "db/database.h"
 #include "db/values.h"
 #include "patients/egn.h"
+#include "patients/patientrecord.h"
 #include "patients/prompts.h"
 #include "services/focus.h"
 #include "services/hourglass.h"
@@ -65,7 +66,9 @@ EgnMove moveEgn(const QString& oldText, const QString& newText)
         return refused(QStringLiteral("ЕГН %1 вече е на друг пациент!").arg(newEgn));
 
     const QString move = QStringLiteral("UPDATE %1 SET EGN = ? WHERE EGN = ?");
-    m.pacients = c.exec(move.arg(QStringLiteral("Pacients")), {newEgn, oldEgn});
+    // The birth date and the sex are the EGN's, as on a new card; the fund's report sends both.
+    m.pacients = c.exec(QStringLiteral("UPDATE Pacients SET EGN = ?, DataB = ?, Pol = ? WHERE EGN = ?"),
+                        {newEgn, DataBFromEGN(newEgn), PolFromEGN(newEgn), oldEgn});
     m.dental = c.exec(move.arg(QStringLiteral("Dental")), {newEgn, oldEgn});
     m.help = c.exec(move.arg(QStringLiteral("Help")), {newEgn, oldEgn});
     for (const QString& table : referralTables)

@@ -26,7 +26,8 @@ struct EgnMove {
 // Both EGNs are trimmed first. The new one must pass the EGN rules, differ
 // from the old one and be carried by no patient, chart or treatment; the old
 // one is not checked (it is the wrong one). Pacients, Dental, Help, Path,
-// Invest and Spec move in one transaction. Throws db::DbError; then nothing
+// Invest and Spec move in one transaction; the patient's DataB and Pol are
+// set from the new EGN in it. Throws db::DbError; then nothing
 // is changed.
 EgnMove moveEgn(const QString& oldEgn, const QString& newEgn);
 

@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "db/paths.h"
+#include "db/renewal.h"
 #include "db/schema.h"
 #include "db/tempcopy.h"
 #include "db/values.h"
@@ -51,6 +52,9 @@ void openProgramFolder(const QString& folder)
     // Copies left by a run that was killed (a restore, a first start); those
     // another copy of the program is still making stay.
     tidyProgramFolder();
+    // A damaged data.mdb is made anew from the delivered content; said once.
+    if (const QString renewed = db::renewDamagedReference(); !renewed.isEmpty())
+        InfoMessage(renewed);
     db::ensureDatabases();
     // The help file is delivered into the program folder like the databases.
     const QString helpFile = QDir(ProgramFolder).filePath(kHelpFileName);

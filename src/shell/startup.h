@@ -31,8 +31,8 @@ inline const QString kUpgradeNotice = QStringLiteral("Обновяване на 
 QString programFolderFromArguments(const QStringList& arguments);
 
 // Paths and connection strings for the folder, the folder itself, the
-// removal of temporary copies a killed run left, and any missing database.
-// Throws db::DbError.
+// removal of temporary copies a killed run left, a damaged data.mdb made
+// anew (with a message), and any missing database. Throws db::DbError.
 void openProgramFolder(const QString& folder);
 
 // The splash, shown and painted, until the clock's second changes. No input

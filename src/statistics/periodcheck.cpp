@@ -31,9 +31,22 @@ int number(const QString& digits)
     return n;
 }
 
+// Characters 4-5: two digits, or a digit after a blank (" 3" is March).
 int monthOf(const QString& s)
 {
-    return number(s.mid(3, 2));
+    const QString field = s.mid(3, 2);
+    return number(field.startsWith(QLatin1Char(' ')) ? field.mid(1) : field);
+}
+
+QString twoDigits(int n)
+{
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+// A character that cannot stand in a file name on Linux, Windows or a FAT stick.
+bool unfitForFileName(QChar c)
+{
+    return c.category() == QChar::Other_Control || QStringLiteral("/\\:*?\"<>|").contains(c);
 }
 
 bool isRealDay(const QString& s)
@@ -77,10 +90,11 @@ PeriodCheck checkPeriod(const QString& startTyped, const QString& stopTyped)
         return r;
     }
     r.verdict = PeriodVerdict::Accepted;
-    r.vars.sDataStart = s1.mid(3, 2) + QLatin1Char('/') + s1.left(2) + QLatin1Char('/') + s1.right(4);
-    r.vars.sDataStop = s2.mid(3, 2) + QLatin1Char('/') + s2.left(2) + QLatin1Char('/') + s2.right(4);
-    r.vars.sStart = s1.left(2) + QLatin1Char('.') + s1.mid(3, 2) + QLatin1Char('.') + s1.right(4);
-    r.vars.sStop = s2.left(2) + QLatin1Char('.') + s2.mid(3, 2) + QLatin1Char('.') + s2.right(4);
+    const QString m1 = twoDigits(monthOf(s1)), m2 = twoDigits(monthOf(s2));
+    r.vars.sDataStart = m1 + QLatin1Char('/') + s1.left(2) + QLatin1Char('/') + s1.right(4);
+    r.vars.sDataStop = m2 + QLatin1Char('/') + s2.left(2) + QLatin1Char('/') + s2.right(4);
+    r.vars.sStart = s1.left(2) + QLatin1Char('.') + m1 + QLatin1Char('.') + s1.right(4);
+    r.vars.sStop = s2.left(2) + QLatin1Char('.') + m2 + QLatin1Char('.') + s2.right(4);
     return r;
 }
 
@@ -91,6 +105,10 @@ SaveRequest reportSaveRequest(const QString& sStart)
     r.filter = QStringLiteral("XML-файлове (*.xml);;Всички файлове (*.*)");
     r.folder = documentsFolder();
     r.proposedName = CurrentUserUIN + QLatin1Char('-') + sStart.mid(3, 2) + sStart.right(4) + QStringLiteral(".xml");
+    // A name, never a path into a folder: the copy may go to a FAT stick.
+    for (QChar& c : r.proposedName)
+        if (unfitForFileName(c))
+            c = QLatin1Char('_');
     return r;
 }
 

@@ -28,7 +28,9 @@ struct PeriodCheck {
 };
 
 // The typed texts are trimmed first; the separators (positions 3 and 6) are
-// not read, so 01/03/2010 passes as 01.03.2010.
+// not read, so 01/03/2010 passes as 01.03.2010. A month typed with a blank
+// before its digit (01. 3.2010) passes, and the members carry it with two
+// digits.
 PeriodCheck checkPeriod(const QString& startTyped, const QString& stopTyped);
 
 // The Save dialog of the fund report.
@@ -36,7 +38,7 @@ struct SaveRequest {
     QString title;
     QString filter;         // Qt syntax, the first entry selected
     QString folder;         // the user's Documents folder
-    QString proposedName;   // UIN-MMYYYY.xml
+    QString proposedName;   // UIN-MMYYYY.xml, / \ : * ? " < > | and control characters as "_"
 };
 // For the period starting `sStart` (DD.MM.YYYY), named after CurrentUserUIN.
 SaveRequest reportSaveRequest(const QString& sStart);

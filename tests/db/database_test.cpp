@@ -3,7 +3,10 @@
 #include "db/schema.h"
 #include "support/program_folder.h"
 
+#include <QDir>
 #include <QFile>
+#include <optional>
+#include <sqlite3.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <vector>
@@ -259,4 +262,84 @@ TEST(Database, EngineFaultsAreToldByTheirKindWithoutTheStatement)
             EXPECT_FALSE(e.isBusy()) << k.what;
         }
     }
+}
+
+// "Damaged", "not a database" and "in use" name the file they are about, at
+// the open and at any statement after it alike, so that the practice's own
+// file is never taken for the reference data or an archive.
+TEST(Database, DamagedNotADatabaseAndInUseNameTheirFile)
+{
+    TestFolder folder;
+    const auto native = [](const QString& p) { return QDir::toNativeSeparators(p); };
+    const QString practice = "Файл: " + native(DatabasePath) + " (данните на практиката)";
+    const QString reference = "Файл: " + native(ReferenceDatabasePath) + " (справочните данни)";
+    const QString archive = folder.file("copy.arh");
+    const auto zeroTail = [](const QString& path) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        const qint64 size = f.size();
+        f.seek(size - 20 * 4096);
+        f.write(QByteArray(20 * 4096, '\0'));
+    };
+    {
+        Connection c = Connection::main();
+        Transaction t(c);
+        for (int i = 0; i < 2000; ++i)
+            c.insert("Pacients", {"EGN", "Names"}, {QStringLiteral("75%1").arg(i, 8, 10, QLatin1Char('0')),
+                                                    QString(100, QChar(0x0416))});
+        t.commit();
+    }
+    QFile::copy(DatabasePath, archive);
+    sqlite3* other = nullptr;
+    struct Case {
+        const char* what;
+        std::function<void()> run;
+        QString message, file;
+    };
+    std::optional<Connection> open;
+    const std::vector<Case> cases = {
+        {"the reference data damaged", [&] {
+             zeroTail(ReferenceDatabasePath);
+             Connection::reference().query("SELECT * FROM PostCode");
+         }, kMsgDamaged, reference},
+        {"the practice damaged", [&] {
+             zeroTail(DatabasePath);
+             Connection::main().query("SELECT * FROM Pacients");
+         }, kMsgDamaged, practice},
+        {"an archive that is no database", [&] {
+             QFile f(archive);
+             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+             f.write(QByteArray(100, 'x'));
+             f.close();
+             Connection(archive, OpenMode::ReadOnly);
+         }, kMsgNotADatabase, "Файл: " + native(archive)},
+        {"the reference data in use at the open", [&] {
+             QFile::remove(ReferenceDatabasePath);
+             createDatabase(ReferenceDatabasePath, DatabaseKind::Reference);
+             ASSERT_EQ(sqlite3_open(QFile::encodeName(ReferenceDatabasePath).constData(), &other), SQLITE_OK);
+             ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+             Connection(ReferenceDatabasePath, OpenMode::ReadOnly, 0);
+         }, kMsgInUse, reference},
+        {"the reference data in use at a statement", [&] {
+             sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+             open.emplace(ReferenceDatabasePath, OpenMode::ReadOnly, 0);
+             ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+             open->query("SELECT * FROM Mater");
+         }, kMsgInUse, reference},
+    };
+    for (const Case& k : cases) {
+        try {
+            k.run();
+            ADD_FAILURE() << k.what << ": no error";
+        } catch (const DbError& e) {
+            EXPECT_EQ(e.message(), k.message) << k.what << ": " << e.what();
+            const QStringList lines = e.userText().split('\r');
+            EXPECT_EQ(lines.value(0).toStdString(), k.message.toStdString()) << k.what;
+            EXPECT_EQ(lines.value(1).toStdString(), k.file.toStdString()) << k.what;
+            EXPECT_EQ(e.userText().count(native(ProgramFolder)), k.file.count(native(ProgramFolder))) << k.what;
+        }
+    }
+    open.reset();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
 }

@@ -45,6 +45,33 @@ TEST(JetFile, ReadsAnEngineWrittenFileInStoredOrderWithNamesInAnyCase)
     EXPECT_EQ(t.rows[7][1], QString("Jonas Maebe"));
 }
 
+// The engine-written file is found under whichever compiler version its
+// package holds, so the next version of the package keeps the tests running.
+TEST(JetFile, TheEngineWrittenFileIsFoundUnderAnyVersionOfItsPackage)
+{
+    const struct {
+        QStringList files;   // under the doc root
+        QString found;
+    } cases[] = {
+        {{"fp-units-db/3.2.2/examples/odbc/testodbc.mdb.gz"}, "fp-units-db/3.2.2/examples/odbc/testodbc.mdb.gz"},
+        {{"fp-units-db/3.2.4/examples/odbc/testodbc.mdb.gz", "fp-units-db/copyright"},
+         "fp-units-db/3.2.4/examples/odbc/testodbc.mdb.gz"},
+        {{"fp-units-db-3.3.1/3.3.1/examples/odbc/testodbc.mdb.gz", "fp-units-db/copyright"},
+         "fp-units-db-3.3.1/3.3.1/examples/odbc/testodbc.mdb.gz"},
+        {{"fp-units-db/3.2.2/examples/odbc/testodbc.pp", "fp-units-base/3.2.2/examples/odbc/testodbc.mdb.gz"}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.files.join(", ").toStdString());
+        QTemporaryDir root;
+        for (const QString& f : c.files) {
+            ASSERT_TRUE(QDir(root.path()).mkpath(QFileInfo(root.filePath(f)).path()));
+            QFile file(root.filePath(f));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+        EXPECT_EQ(testing_support::engineWrittenJetPacked(root.path()), c.found.isEmpty() ? "" : root.filePath(c.found));
+    }
+}
+
 // The fixture writer's file: Cyrillic in code page 1251, dates, numbers and
 // Nulls, also a Null right after a value in the same column.
 TEST(JetFile, ReadsTheFundExportFixture)

@@ -5,6 +5,7 @@
 #include "support/program_folder.h"
 
 #include <QFile>
+#include <sqlite3.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <vector>
@@ -116,4 +117,20 @@ TEST(WholeCheck, TablesWhoseIndexesCannotBeReadAloneAreCheckedByTheEngine)
     }
     EXPECT_EQ(wholeFileProblem(DatabasePath), QString());
     EXPECT_FALSE(wholeFileProblem(folder.file("none.mdb")).isEmpty());
+}
+
+// A file the check cannot open is named as such, and the engine's handle for
+// it is given back: nothing of the engine's memory stays behind.
+TEST(WholeCheck, AFileThatCannotBeOpenedIsAProblemAndLeavesNothingOpen)
+{
+    TestFolder folder;
+    const QString paths[] = {folder.file("missing.mdb"), folder.file("no folder/data.mdb")};
+    for (const QString& path : paths) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_NE(wholeFileProblem(path), QString());   // the engine's first allocations
+        const sqlite3_int64 before = sqlite3_memory_used();
+        for (int i = 0; i < 20; ++i)
+            EXPECT_FALSE(wholeFileProblem(path).isEmpty());
+        EXPECT_EQ(sqlite3_memory_used(), before);
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "patients/koregn.h"
+#include "patients/patientrecord.h"
 #include "patients/prompts.h"
 #include "support/program_folder.h"
 
@@ -107,6 +108,46 @@ TEST_F(KorEgnTest, MovesPatientChartTreatmentsAndReferralsAndSaysSo)
 
     // An empty old EGN is named as such, not as an EGN of nothing.
     EXPECT_EQ(moveEgn("  ", newEgn).message, QStringLiteral("Не е въведено старото ЕГН.\rНищо не е променено."));
+    EXPECT_EQ(snapshot(), before);
+}
+
+// The birth date and the sex follow the EGN, as on a new card: the fund's
+// report sends both.
+TEST_F(KorEgnTest, BirthDateAndSexAreTakenFromTheNewEgn)
+{
+    const struct {
+        QString from, to, dataB, pol;
+    } cases[] = {
+        {egnOf("800515123"), egnOf("800516123"), "16.05.1980", "Ж"},   // one day off
+        {egnOf("800515125"), egnOf("800515122"), "15.05.1980", "М"},   // the sex digit
+        {egnOf("054507125"), egnOf("054507124"), "07.05.2005", "М"},   // born in 2005
+        {egnOf("750312654"), egnOf("054508127"), "08.05.2005", "Ж"},   // another century
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.to.toStdString());
+        addPatient(c.from, "Пациент", "1");
+        {
+            db::Connection db = db::Connection::main();
+            db.exec("UPDATE Pacients SET DataB = ?, Pol = ? WHERE EGN = ?",
+                    {patients::DataBFromEGN(c.from), patients::PolFromEGN(c.from), c.from});
+        }
+        ASSERT_EQ(moveEgn(c.from, c.to).outcome, EgnMove::Outcome::Moved);
+        db::Connection db = db::Connection::main();
+        const db::Row p = db.first("SELECT * FROM Pacients WHERE EGN = ?", {c.to});
+        EXPECT_EQ(p.text("DataB"), c.dataB);
+        EXPECT_EQ(p.text("Pol"), c.pol);
+    }
+}
+
+// Nothing of the move is stored when the birth date cannot be written.
+TEST_F(KorEgnTest, TheBirthDateIsWrittenInTheMovesTransaction)
+{
+    {
+        db::Connection c = db::Connection::main();
+        c.exec("CREATE TRIGGER refuse BEFORE UPDATE OF DataB ON Pacients BEGIN SELECT RAISE(ABORT, 'дата заключена'); END");
+    }
+    const QStringList before = snapshot();
+    EXPECT_THROW(moveEgn(oldEgn, newEgn), db::DbError);
     EXPECT_EQ(snapshot(), before);
 }
 

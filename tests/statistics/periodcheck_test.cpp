@@ -40,7 +40,15 @@ TEST(PeriodCheck, TypedPeriodsGiveTheMessageOrTheMembers)
         {"15.13.2010", "31.03.2010", V::MonthWrong, {}},
         {"15.00.2010", "31.03.2010", V::MonthWrong, {}},
         {"01.03.2010", "15.1a.2010", V::MonthWrong, {}},
-        {"01.03.2010", "15. 3.2010", V::MonthWrong, {}},
+        // A month typed with a leading blank is read as its digit and carried with two.
+        {"01. 3.2010", "15. 3.2010", V::Accepted, {"01.03.2010", "15.03.2010", "03/01/2010", "03/15/2010"}},
+        {" 01. 3.2010", "31.12.2010", V::Accepted, {"01.03.2010", "31.12.2010", "03/01/2010", "12/31/2010"}},
+        {"31. 4.2010", "31.12.2010", V::DateWrong, {}},   // no such day
+        {" 1. 3.2010", "31.12.2010", V::DateWrong, {}},   // shifted once trimmed
+        {"15.3 .2010", "31.12.2010", V::MonthWrong, {}},
+        {"15.  .2010", "31.12.2010", V::MonthWrong, {}},
+        {"15. 0.2010", "31.12.2010", V::MonthWrong, {}},
+        {"15. a.2010", "31.12.2010", V::MonthWrong, {}},
         {"31.02.2010", "15.13.2010", V::MonthWrong, {}},   // the month is checked before the day
     };
     for (const auto& c : cases) {
@@ -68,11 +76,16 @@ TEST(PeriodCheck, SaveRequestProposesUinMonthAndYear)
         {"2300012345", "01.03.2010", "2300012345-032010.xml"},
         {"2300012345", "15.12.2011", "2300012345-122011.xml"},
         {"", "01.03.2010", "-032010.xml"},   // no practice row and no earlier export
+        // What cannot stand in a file name, here or on a FAT stick, becomes "_".
+        {"23/00", "01.03.2010", "23_00-032010.xml"},
+        {"a\\b:c*d?e\"f<g>h|i", "01.03.2010", "a_b_c_d_e_f_g_h_i-032010.xml"},
+        {QString("23\t0\n0") + QChar(0x7f) + QChar(0x85) + "1", "01.03.2010", "23_0_0__1-032010.xml"},
+        {"Д-р 23.00", "01.03.2010", "Д-р 23.00-032010.xml"},
     };
     for (const auto& c : cases) {
         CurrentUserUIN = c.uin;
         const SaveRequest r = reportSaveRequest(c.start);
-        EXPECT_EQ(r.proposedName, c.name);
+        EXPECT_EQ(r.proposedName, c.name) << c.uin.toStdString();
         EXPECT_EQ(r.title, QString("Записване на XML-файла"));
         EXPECT_EQ(r.filter, QString("XML-файлове (*.xml);;Всички файлове (*.*)"));
     }

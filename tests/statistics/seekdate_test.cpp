@@ -2,6 +2,7 @@
 #include "support/modal_script.h"
 #include "support/program_folder.h"
 
+#include "db/database.h"
 #include "db/values.h"
 #include "services/dialogs.h"
 #include "services/globals.h"
@@ -192,6 +193,29 @@ TEST_F(PeriodDialog, FundReportIsWrittenAndCopiedToTheChosenName)
     EXPECT_EQ(periodVars().sDataStart, QString("03/01/2010"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(SeekDate::instance(), nullptr);
+}
+
+// A month typed with a leading blank reaches the report and the proposed
+// name with two digits; a UIN with a "/" gives a name, not a path.
+TEST_F(PeriodDialog, MonthWithABlankAndAUinWithASlashGiveAPlainFileName)
+{
+    fund_fixture::fillSmallPractice();
+    db::Connection::main().exec("UPDATE MedicUnit SET UserUIN = '23/0012345'");
+    QVector<SaveRequest> asked;
+    SeekDate::setSaveNameQuestion([&](QWidget*, const SaveRequest& r) {
+        asked << r;
+        return QString();
+    });
+    SeekDate* d = open("4");
+    type(d, "01. 3.2010", "31. 3.2010");
+    EXPECT_EQ(press(d, 1), QStringList{kDone});
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked[0].proposedName, QString("23_0012345-032010.xml"));
+    EXPECT_EQ(periodVars().sStart, QString("01.03.2010"));
+    EXPECT_EQ(periodVars().sStop, QString("31.03.2010"));
+    EXPECT_EQ(periodVars().sDataStart, QString("03/01/2010"));
+    EXPECT_EQ(periodVars().sDataStop, QString("03/31/2010"));
+    EXPECT_TRUE(fund_fixture::readBytes(fund_fixture::reportPath()).contains("2010-03-31"));
 }
 
 TEST_F(PeriodDialog, CancelledSaveKeepsTheDialogAndSearchRunsTheExportAgain)

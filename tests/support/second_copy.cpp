@@ -8,6 +8,7 @@
 #include <QMap>
 #include <cstdio>
 #include <iostream>
+#include <poll.h>
 #include <string>
 
 namespace testing_support {
@@ -130,6 +131,44 @@ int SecondCopy::finish(int timeoutMs)
     return p_.exitStatus() == QProcess::NormalExit ? p_.exitCode() : -1;
 }
 
+CommittingCopy::CommittingCopy(const QString& database) : copy_(QStringLiteral("committing"), {database, QStringLiteral("2"), QStringLiteral("8")})
+{
+}
+
+bool CommittingCopy::ready()
+{
+    return copy_.started() && !copy_.waitFor(QStringLiteral("ready")).isEmpty();
+}
+
+QStringList CommittingCopy::refusalsOf(int times, const std::function<void(int)>& save)
+{
+    QStringList refused;
+    for (int i = 0; i < times; ++i) {
+        try {
+            save(i);
+        } catch (const tav::db::DbError& e) {
+            refused << e.userText();
+        }
+        // The other copy's wait looks for the lock only now and then: a
+        // loop of saves without a pause would keep it out.
+        QThread::msleep(2);
+    }
+    return refused;
+}
+
+QString CommittingCopy::stop()
+{
+    copy_.send(QStringLiteral("stop"));
+    const QString done = copy_.waitFor(QStringLiteral("done"));
+    copy_.finish();
+    return done;
+}
+
+QString CommittingCopy::output() const
+{
+    return copy_.lines().join(QLatin1Char('\n')) + QLatin1Char('\n') + copy_.errorOutput();
+}
+
 namespace {
 
 // hold FILE immediate|exclusive [MS]: another copy in the middle of a save.
@@ -155,6 +194,41 @@ const RegisterHelper kHold("hold", [](const QStringList& args) {
         say(QStringLiteral("failed ") + e.userText().replace(QLatin1Char('\r'), QLatin1Char(' ')));
         return 1;
     }
+});
+
+// True when the test has written a line or closed the helper's input.
+bool testSpoke()
+{
+    pollfd in{0, POLLIN, 0};
+    return ::poll(&in, 1, 0) > 0;
+}
+
+// committing FILE HOLD_MS PAUSE_MS: another copy saving again and again
+// until told to stop (a line or the end of its input): each commit holds the
+// write lock HOLD_MS, then PAUSE_MS pass without it. Says "ready" after its
+// first commit; at the end "done COMMITS FAILURES".
+const RegisterHelper kCommitting("committing", [](const QStringList& args) {
+    const int hold = args.value(1).toInt(), pause = args.value(2).toInt();
+    int commits = 0, failures = 0;
+    while (!testSpoke()) {
+        try {
+            tav::db::Connection c(args.value(0), tav::db::OpenMode::ReadWrite);
+            c.exec(QStringLiteral("BEGIN IMMEDIATE"));
+            c.exec(QStringLiteral("INSERT INTO Grafic (KodMedic, Data, Ch0) VALUES ('2299999', '2010-03-01', ?)"),
+                   {QStringLiteral("Втори екземпляр %1").arg(commits)});
+            c.exec(QStringLiteral("DELETE FROM Grafic WHERE KodMedic = '2299999' AND RecID < last_insert_rowid()"));
+            QThread::msleep(hold);
+            c.exec(QStringLiteral("COMMIT"));
+            if (++commits == 1)
+                say(QStringLiteral("ready"));
+        } catch (const tav::db::DbError& e) {
+            ++failures;
+            say(QStringLiteral("failed ") + e.userText().replace(QLatin1Char('\r'), QLatin1Char(' ')));
+        }
+        QThread::msleep(pause);
+    }
+    say(QStringLiteral("done %1 %2").arg(commits).arg(failures));
+    return 0;
 });
 
 } // namespace

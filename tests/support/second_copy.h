@@ -56,4 +56,24 @@ private:
     bool started_ = false;
 };
 
+// Another copy of the program committing again and again on a database (each
+// commit holds the write lock a few milliseconds, then as many pass without
+// it) while the test saves beside it.
+class CommittingCopy {
+public:
+    explicit CommittingCopy(const QString& database);
+    // Started, and its first commit made.
+    bool ready();
+    // Runs save(0), save(1), ... a moment apart, as a doctor's saves are;
+    // the texts of the db::DbError refusals.
+    QStringList refusalsOf(int times, const std::function<void(int)>& save);
+    // Stops it: "done COMMITS FAILURES" ("" when it did not say so).
+    QString stop();
+    // All it said, and its error output.
+    QString output() const;
+
+private:
+    SecondCopy copy_;
+};
+
 } // namespace testing_support
