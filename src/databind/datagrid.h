@@ -157,10 +157,15 @@ private:
     bool isCurrentDataRow(int row) const;
     void followControl();
     void showError(const QString& text);
+    // The cell's box is being destroyed.
+    void editorGoing(QLineEdit* editor);
+    friend class CellEditor;
 
     QPointer<DataControl> data_;
     DataGridModel* model_ = nullptr;
     QPointer<QLineEdit> editor_;
+    // The same box, compared as an object: no cast of one half destroyed.
+    const QObject* editorObject_ = nullptr;
     QPersistentModelIndex editorIndex_;
     QEvent* forwardedKey_ = nullptr;
     bool readOnly_ = false;

@@ -258,6 +258,25 @@ TEST_F(Grid, TextThatIsNoDateOrPriceIsRefusedWithAMessageAndNothingWritten)
     EXPECT_EQ(closeClicks, 0);
 }
 
+// A grid taken down with a cell open and focused: the cell's box is let go
+// before it is destroyed (under the sanitizers this read a half-destroyed
+// QLineEdit), and nothing of it reaches the control.
+TEST_F(Grid, AGridDestroyedWithACellOpenLetsTheCellGo)
+{
+    addRow(QDate(2026, 3, 1), "101", "11");
+    open();
+    QLineEdit* e = type(KodZab, "26");
+    ASSERT_TRUE(e);
+    ASSERT_TRUE(e->hasFocus());
+    QPointer<QLineEdit> box = e;
+    delete grid;
+    grid = nullptr;
+    EXPECT_TRUE(box.isNull());
+    EXPECT_FALSE(data->isDirty());
+    data->updateRecord();
+    EXPECT_EQ(stored()[0].text("KodZab"), QString("11"));
+}
+
 TEST_F(Grid, PricesAreShownWithTwoDecimalsAndTypedWithCommaOrPoint)
 {
     const QLocale before;
