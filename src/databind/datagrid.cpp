@@ -13,6 +13,7 @@
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 #include <functional>
+#include <utility>
 
 namespace tav {
 
@@ -175,6 +176,7 @@ public:
 
     bool setData(const QModelIndex& index, const QVariant& value, int role) override
     {
+        grid_->keepEditor_ = false;
         if (!index.isValid() || !data_)
             return false;
         const Column& c = columns[index.column()];
@@ -188,8 +190,9 @@ public:
                 return false;
             try {
                 v = fieldValue(value.toString(), c.format);
-            } catch (const db::DbError&) {
-                return false;   // refused where it was typed, with its message
+            } catch (const db::DbError& e) {
+                grid_->refuseTyped(index, e.userText());
+                return false;
             }
         }
         return grid_->writeCell(index.row(), index.column(), v);
@@ -860,7 +863,15 @@ void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& pre
 
 void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
+    const bool keep = std::exchange(keepEditor_, false);
     if (editor == editorObject_) {
+        // A commit of the view's own whose text was refused: the cell stays
+        // open for correction, as after Enter or Tab.
+        if (keep && hint != QAbstractItemDelegate::RevertModelCache && editorIndex_.row() == currentIndex().row()) {
+            editor_->setFocus();
+            editor_->selectAll();
+            return;
+        }
         editor_ = nullptr;
         editorObject_ = nullptr;
         editorIndex_ = QPersistentModelIndex();
@@ -875,6 +886,19 @@ void DataGrid::editorGoing(QLineEdit* editor)
     editor_ = nullptr;
     editorObject_ = nullptr;
     editorIndex_ = QPersistentModelIndex();
+}
+
+void DataGrid::refuseTyped(const QModelIndex& index, const QString& message)
+{
+    // Text that reached the model without the grid's own check (the view
+    // commits a cell on its own): said here, and the cell kept.
+    keepEditor_ = isEditing() && index == QModelIndex(editorIndex_);
+    QPointer<QLineEdit> editor = editor_;
+    showError(message);
+    if (keepEditor_ && editor) {
+        editor->setFocus();
+        editor->selectAll();
+    }
 }
 
 } // namespace tav

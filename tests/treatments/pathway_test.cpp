@@ -12,6 +12,7 @@
 #include "treatments/pathway.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -203,6 +204,29 @@ TEST_F(Referrals, WhatIsTypedAndLeftUnsavedIsNotStored)
     EXPECT_EQ(path[1].text("ListID"), QString("000003"));
     EXPECT_TRUE(stored("Invest").isEmpty());
     EXPECT_EQ(stored("Spec")[0].text("ListID"), QString("000042"));
+}
+
+TEST_F(Referrals, ADateThatDoesNotExistIsSaidAndKeptInItsCell)
+{
+    open();
+    DataGrid* g = w->grid(PathWay::KindPath);
+    clickGrid(PathWay::KindPath, 0, 0);
+    ASSERT_TRUE(g->editCell(0));
+    auto* e = g->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(e, nullptr);
+    e->setText("31.11.2026");
+    QString seen;
+    ModalScript script;
+    script.click("InfDialog", "OKButton", &seen);
+    // as the view commits a cell it leaves
+    Q_EMIT g->itemDelegate()->commitData(e);
+    Q_EMIT g->itemDelegate()->closeEditor(e, QAbstractItemDelegate::EditNextItem);
+    EXPECT_TRUE(script.finished());
+    EXPECT_TRUE(seen.startsWith("Невалидна дата")) << seen.toStdString();
+    EXPECT_TRUE(g->isEditing());
+    EXPECT_EQ(e->text(), QString("31.11.2026"));
+    EXPECT_EQ(g->currentIndex().column(), 0);
+    EXPECT_TRUE(stored("Path").isEmpty());
 }
 
 TEST_F(Referrals, DeleteStepsBackAtTheEndAndIsSilentWithNothingToDelete)
