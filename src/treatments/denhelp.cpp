@@ -29,7 +29,6 @@ using patients::say;
 namespace {
 
 SharedWindow<DenHelp> g_form;
-int g_requests = 0;
 std::function<void()> g_sheetOpener;
 std::function<void()> g_cardOpener;
 std::function<void(QWidget*)> g_referralsOpener;
@@ -69,7 +68,6 @@ DenHelp* DenHelp::instance()
 
 DenHelp* DenHelp::showShared(QWidget* parent)
 {
-    ++g_requests;
     if (g_form && g_form->writePending())
         g_form->Form_Load();
     return g_form.show(parent);
@@ -78,16 +76,6 @@ DenHelp* DenHelp::showShared(QWidget* parent)
 void DenHelp::unloadShared()
 {
     g_form.close();
-}
-
-int DenHelp::showRequests()
-{
-    return g_requests;
-}
-
-void DenHelp::resetShowRequests()
-{
-    g_requests = 0;
 }
 
 void DenHelp::setSheetOpener(std::function<void()> open)

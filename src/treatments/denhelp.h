@@ -46,9 +46,6 @@ public:
     // Closes the form (its pending edits written): for the previews that
     // close it when they close.
     static void unloadShared();
-    // How many times the form was asked to show since the last reset.
-    static int showRequests();
-    static void resetShowRequests();
 
     // What the form opens of other parts of the program; nothing until set.
     // "Печат": the outpatient sheet, after TempKarton, PrintEGN and
