@@ -36,6 +36,8 @@ std::function<void(QWidget*)> g_scheduleOpener;
 
 const QString kMsgCannotChange = QStringLiteral("Не можете да променяте записа!");
 const QString kCloseUnsavedQuestion = QStringLiteral("Данните не са записани.\rЗатваряте ли без запис?");
+const QString kMsgNoActivityCode =
+    QStringLiteral("Няма код на дейността!\rНапишете кода в колоната „Код дейн.“; редът не е записан.");
 
 // The fields the save stamps.
 const QStringList& savedFields()
@@ -135,7 +137,7 @@ DenHelp::DenHelp(QWidget* parent) : QWidget(parent), ui(new Ui::DenHelp)
             write = false;
             return;
         }
-        if (saving_ || !write || !Data3->isNewRow())
+        if (saving_ || !write || (!Data3->isNewRow() && !storedRowNeedsSave()))
             return;
         if (save())
             write = false;
@@ -270,6 +272,7 @@ void DenHelp::showChart()
 void DenHelp::onData3Reposition()
 {
     editingRow_ = 0;
+    codeAsStored_ = Data3->hasCurrent() && !Data3->isNewRow() ? trimBlanks(Data3->text(QStringLiteral("KodHelp"))) : QString();
     Data3->setCaption(QStringLiteral("Запис №: ") + QString::number(Data3->absolutePosition() + 1));
     if (Data3->isNewRow() && Data3->field(QStringLiteral("Data")).isNull())
         Data3->setField(QStringLiteral("Data"), Clock::today());
@@ -298,16 +301,20 @@ bool DenHelp::save()
         Hourglass wait;
         Data3->pullFromWidgets();
         before = Data3->currentRow();
+        if (isNew && IsUntypedNewRow(before, Clock::today())) {
+            saving_ = false;
+            return true;   // no row: nothing to store, nothing to say
+        }
+        if (!HasActivityCode(before)) {
+            saving_ = false;
+            say(kMsgNoActivityCode, this);
+            return false;
+        }
         if (v.sListID.isEmpty())
             v.sListID = NextSheetNumber(CurrentDoctorCode, Clock::today().year());
         db::Connection c = db::Connection::main();
         db::Transaction t(c);
-        // An EGN correction, or a removal, made since the form opened would
-        // leave this row under an EGN no patient has.
-        if (!c.scalar(QStringLiteral("SELECT 1 FROM Pacients WHERE EGN = ?"), {v.sEGN}).isValid())
-            throw db::DbError(QStringLiteral("Пациент с ЕГН %1 вече няма в регистъра: ЕГН е коригирано или картонът е изтрит. "
-                                             "Затворете прозореца и отворете пациента отново.")
-                                  .arg(v.sEGN));
+        RequirePatient(c, v.sEGN);
         db::Row row = before;
         result = ApplySave(row, isNew, {v.sEGN, v.sListID, CurrentDoctorCode, Clock::today()}, c);
         for (const QString& f : savedFields())
@@ -341,7 +348,36 @@ bool DenHelp::save()
 
 void DenHelp::cmdUpdate_Click()
 {
-    save();
+    saveAndGoOn();
+    ui->DBGrid1->setFocus();
+}
+
+void DenHelp::saveAndGoOn()
+{
+    // A row written, new or corrected: the next shortcut goes on a new line
+    // instead of over the row just saved.
+    rowWritten_ = false;
+    if (save() && rowWritten_ && !Data3->isNewRow())
+        goToNewLine();
+}
+
+bool DenHelp::storedRowNeedsSave() const
+{
+    // A shortcut typed over a stored row's code is expanded and stamped by
+    // the save, however the row is left; a code cleared is refused by it.
+    if (!Data3->hasCurrent() || Data3->isNewRow() || !Data3->isDirty())
+        return false;
+    const QString code = trimBlanks(Data3->text(QStringLiteral("KodHelp")));
+    return FindShortcut(code) || (code.isEmpty() && !codeAsStored_.isEmpty());
+}
+
+void DenHelp::readyForNextEntry()
+{
+    // A row being typed keeps the cursor; otherwise what the doctor types
+    // next starts a new activity.
+    if (!Data3->hasCurrent() || (!Data3->isNewRow() && !Data3->isDirty()))
+        goToNewLine();
+    ui->DBGrid1->setFocus();
 }
 
 bool DenHelp::writePending()
@@ -357,6 +393,8 @@ bool DenHelp::writePending()
         return save();
     if (!Data3->isDirty())
         return true;
+    if (storedRowNeedsSave())
+        return save();
     try {
         Hourglass wait;
         Data3->updateRecord();
@@ -387,7 +425,13 @@ void DenHelp::cmdDelete_Click()
         Data3->deleteCurrent();
     } catch (const db::DbError& e) {
         say(kMsgCannotChange + QLatin1Char('\r') + e.userText(), this);
+        ui->DBGrid1->setFocus();
+        return;
     }
+    // The next Enter must not delete the next row: "Изтрий" waits for a row
+    // clicked anew, the cursor goes where the next activity is typed.
+    ui->cmdDelete->setEnabled(false);
+    readyForNextEntry();
 }
 
 void DenHelp::cmdPrint_Click()
@@ -412,6 +456,8 @@ void DenHelp::cmdPrint_Click()
         say(e.userText(), this);
         return;
     }
+    // The refresh made the oldest row current; the preview stays beside the form.
+    readyForNextEntry();
     if (g_sheetOpener)
         g_sheetOpener();
 }
@@ -420,6 +466,7 @@ void DenHelp::cmdPrintData_Click()
 {
     if (!writePending())
         return;
+    readyForNextEntry();
     if (g_cardOpener)
         g_cardOpener();
 }
@@ -427,14 +474,20 @@ void DenHelp::cmdPrintData_Click()
 void DenHelp::cmdGrafic_Click()
 {
     vars().sGraf = QStringLiteral("1");
+    QPointer<DenHelp> self = this;
     if (g_scheduleOpener)
         g_scheduleOpener(this);
+    if (self)
+        readyForNextEntry();
 }
 
 void DenHelp::cmdParh_Click()
 {
+    QPointer<DenHelp> self = this;
     if (g_referralsOpener)
         g_referralsOpener(this);
+    if (self)
+        readyForNextEntry();
 }
 
 void DenHelp::cmdClose_Click()
@@ -480,11 +533,7 @@ void DenHelp::DBGrid1_KeyPress(int& keyAscii)
 {
     if (keyAscii != 13)
         return;
-    // A row written by Enter, new or corrected: the next shortcut goes on a
-    // new line instead of over the row just saved.
-    rowWritten_ = false;
-    if (save() && rowWritten_ && !Data3->isNewRow())
-        goToNewLine();
+    saveAndGoOn();
 }
 
 void DenHelp::DBGrid1_Change()

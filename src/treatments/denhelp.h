@@ -112,6 +112,13 @@ private:
     void setUpGrid();
     // The grid's cursor to the code cell of the new-row line.
     void goToNewLine();
+    // After a button: the focus in the grid, on the new-row line's code cell
+    // unless a row is being typed.
+    void readyForNextEntry();
+    // The save, then the cursor to the new-row line when a row was written.
+    void saveAndGoOn();
+    // A stored row whose edits the save must write, not the control.
+    bool storedRowNeedsSave() const;
 
     std::unique_ptr<Ui::DenHelp> ui;
     DataControl* Data1 = nullptr;
@@ -120,6 +127,7 @@ private:
     std::array<QLabel*, treatments::kChartPlaces> places_{};
     std::array<QLabel*, 21> milkNumbers_{};
     qint64 editingRow_ = 0;   // the stored row "Поправи" opened
+    QString codeAsStored_;     // the current stored row's code when it became current
     bool saving_ = false;
     bool rowWritten_ = false;   // the last save stored the row
     bool closeWritten_ = false;

@@ -400,16 +400,158 @@ TEST_F(Form, EnterInAnotherCellExpandsTheCodeCellOnly)
     EXPECT_EQ(rows[0].text("Help"), QString("Caries profunda"));
     EXPECT_EQ(rows[0].text("TextHelp"), QString("Обт.амалгама"));
 
-    // A tooth "31" in a row without a code: nothing expands.
+    // A tooth "31" in a row without a code: nothing expands, nothing is stored.
     goToNewLine();
     QTest::keyClick(type(KodZab, "31"), Qt::Key_Return);
-    const db::Rows after = stored(egn);
-    ASSERT_EQ(after.size(), 2);
-    EXPECT_EQ(after[0].text("KodHelp"), QString());
-    EXPECT_EQ(after[0].text("KodZab"), QString("31"));
-    EXPECT_EQ(after[0].text("Help"), QString());
-    EXPECT_EQ(after[0].value("Times").toInt(), 0);
-    EXPECT_EQ(after[0].text("ListID"), QString("000001"));
+    EXPECT_EQ(stored(egn).size(), 1u);
+    EXPECT_TRUE(data()->isNewRow());
+    EXPECT_EQ(data()->field("KodZab").toString(), QString("31"));
+    EXPECT_TRUE(data()->field("Help").isNull());
+}
+
+// A row without an activity code would reach the sheet and the fund's
+// report as an activity without a code: the save refuses it, however it is
+// asked for, and keeps what was typed.
+TEST_F(Form, ARowWithoutAnActivityCodeIsNotStored)
+{
+    const QString refused = "Няма код на дейността!\rНапишете кода в колоната „Код дейн.“; редът не е записан.";
+    struct Case {
+        const char* what;
+        bool newRow;   // else the stored row's code is cleared
+        std::function<void()> leave;
+    };
+    const Case cases[] = {
+        {"Enter in Код зъб of a new row", true, [this] { QTest::keyClick(editor(), Qt::Key_Return); }},
+        {"Запиши on a new row", true, [this] { QTest::mouseClick(button("cmdUpdate"), Qt::LeftButton); }},
+        {"a new row left with the mouse", true, [this] { click(0, Vid); }},
+        {"Enter on a stored row's cleared code", false, [this] { QTest::keyClick(editor(), Qt::Key_Return); }},
+        {"a stored row's cleared code left with the mouse", false, [this] { click(1, Vid); }},
+        {"a stored row's cleared code, the form closed", false,
+         [this] { QTest::mouseClick(button("cmdClose"), Qt::LeftButton); }},
+    };
+    const qint64 id = addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041", false, "36", "Caries media"});
+    addHelp({egn, QDate(2026, 3, 3), "509", "220001", "000041", false, "47"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.clear();
+        answer = false;   // a form closed with the row asks; it stays
+        DenHelp* f = open();
+        if (c.newRow) {
+            goToNewLine();
+            ASSERT_NE(type(KodZab, "46"), nullptr);
+        } else {
+            click(0, KodHelp);
+            ASSERT_NE(type(KodHelp, ""), nullptr);
+            QTest::keyClick(editor(), Qt::Key_Delete);
+        }
+        c.leave();
+        settle();
+        ASSERT_FALSE(messages.isEmpty());
+        EXPECT_EQ(messages[0], refused);
+        ASSERT_EQ(DenHelp::instance(), f);
+        const db::Rows rows = stored(egn);
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(helpField(id, "KodHelp").toString(), QString("301"));
+        EXPECT_EQ(helpField(id, "ZK").toInt(), 0);
+        // what was typed is kept, on the row it was typed in
+        EXPECT_EQ(data()->isNewRow(), c.newRow);
+        if (c.newRow)
+            EXPECT_EQ(data()->field("KodZab").toString(), QString("46"));
+        else
+            EXPECT_EQ(grid()->cellText(KodHelp), QString());
+        EXPECT_EQ(MinutesLeftToday, 360);
+        answer = true;
+        delete f;
+        settle();
+    }
+
+    // A code that is no shortcut is a code: stored as typed.
+    messages.clear();
+    open();
+    goToNewLine();
+    QTest::keyClick(type(KodHelp, "999"), Qt::Key_Return);
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+    ASSERT_EQ(stored(egn).size(), 3u);
+    EXPECT_EQ(stored(egn)[2].text("KodHelp"), QString("999"));
+}
+
+// A new line that holds nothing but the date it was given is no row: left,
+// printed or closed, nothing is said and nothing stored.
+TEST_F(Form, ANewLineHoldingOnlyItsDateIsNoRow)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> leave;
+    };
+    const Case cases[] = {
+        {"left with the mouse", [this] { click(0, Vid); }},
+        {"Enter", [this] { QTest::keyClick(grid(), Qt::Key_Return); }},
+        {"Печат", [this] { QTest::mouseClick(button("cmdPrint"), Qt::LeftButton); }},
+        {"Затвори", [this] { QTest::mouseClick(button("cmdClose"), Qt::LeftButton); }},
+    };
+    addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041", false, "36"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.clear();
+        open();
+        goToNewLine();
+        // a tooth typed and taken back: the row holds only today's date
+        QTest::keyClick(type(KodZab, "46"), Qt::Key_Tab);
+        ASSERT_TRUE(data()->isNewRow());
+        grid()->setCurrentIndex(grid()->model()->index(1, KodZab));
+        ASSERT_NE(type(KodZab, ""), nullptr);
+        QTest::keyClick(editor(), Qt::Key_Delete);
+        ASSERT_TRUE(grid()->commitEdit());
+        ASSERT_EQ(dateFromIso(data()->field("Data")), today);
+        c.leave();
+        settle();
+        EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+        EXPECT_EQ(stored(egn).size(), 1u);
+        delete DenHelp::instance();
+        settle();
+    }
+}
+
+// A shortcut typed over a stored row's code is saved whole however the row
+// is left: expanded, priced, stamped, as by Enter; never stored as typed.
+TEST_F(Form, AShortcutOverAStoredCodeIsSavedAsByEnterHoweverTheRowIsLeft)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> leave;
+    };
+    const Case cases[] = {
+        {"Enter", [this] { QTest::keyClick(editor(), Qt::Key_Return); }},
+        {"another row clicked", [this] { click(1, Vid); }},
+        {"the form closed", [this] { QTest::mouseClick(button("cmdClose"), Qt::LeftButton); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        db::Connection::main().exec("DELETE FROM Help");
+        const qint64 id = addHelp({egn, QDate(2025, 6, 1), "101", "220002", "000300", false, "", "Преглед"});
+        addHelp({egn, QDate(2025, 6, 2), "509", "220002", "000300", false, "47"});
+        messages.clear();
+        MinutesLeftToday = 360;
+        DenHelp* f = open();
+        click(0, KodHelp);
+        ASSERT_NE(type(KodHelp, "30"), nullptr);
+        c.leave();
+        settle();
+        EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+        EXPECT_EQ(helpField(id, "KodHelp").toString(), QString("301"));
+        EXPECT_EQ(helpField(id, "Help").toString(), QString("Caries profunda"));
+        EXPECT_EQ(helpField(id, "TextHelp").toString(), QString("Обт.амалгама"));
+        EXPECT_EQ(helpField(id, "Cena").toDouble(), 21.13);
+        EXPECT_EQ(helpField(id, "Times").toInt(), 26);
+        EXPECT_EQ(helpField(id, "KodMedic").toString(), QString("220001"));
+        EXPECT_EQ(helpField(id, "ZK").toInt(), 1);
+        EXPECT_EQ(helpField(id, "ListID").toString(), QString("000001"));
+        if (DenHelp::instance()) {
+            EXPECT_EQ(f->minutesLabel()->text(), QString("Остават: 334 мин."));
+        }
+        delete DenHelp::instance();
+        settle();
+    }
 }
 
 TEST_F(Form, ASecondSaveKeepsWhatTheFirstStored)
@@ -583,18 +725,31 @@ TEST_F(Form, MoreMinutesThanTheDayHoldsShowANegativeNumber)
     EXPECT_EQ(f->minutesLabel()->text(), QString("Остават: -41 мин."));
 }
 
-TEST_F(Form, DeleteRemovesTheCurrentRowWithoutAsking)
+// "Изтрий" removes the row clicked, without a question, and the cursor goes
+// to the new-row line: Enter after it deletes nothing more.
+TEST_F(Form, DeleteRemovesTheRowClickedOnlyAndLeavesTheNewLineReady)
 {
-    addHelp({egn, QDate(2026, 3, 1), "101", "220001", "000041"});
-    addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041"});
-    open();
+    const qint64 first = addHelp({egn, QDate(2026, 3, 1), "101", "220001", "000041"});
+    const qint64 second = addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041", true, "36"});
+    const qint64 third = addHelp({egn, QDate(2026, 3, 3), "509", "220001", "000041", true, "47"});
+    DenHelp* f = open();
     click(0, Vid);
+    ASSERT_EQ(helpField(first, "KodHelp").toString(), QString("101"));
     ASSERT_TRUE(button("cmdDelete")->isEnabled());
     QTest::mouseClick(button("cmdDelete"), Qt::LeftButton);
+    for (int i = 0; i < 2; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    settle();
     const db::Rows rows = stored(egn);
-    ASSERT_EQ(rows.size(), 1);
-    EXPECT_EQ(rows[0].text("KodHelp"), QString("301"));
-    EXPECT_EQ(data()->field("KodHelp").toString(), QString("301"));
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0].value("RecID").toLongLong(), second);
+    EXPECT_EQ(rows[1].value("RecID").toLongLong(), third);
+    EXPECT_EQ(helpField(second, "ZK").toInt(), 1);   // the row that moved up is untouched
+    EXPECT_EQ(QApplication::focusWidget(), grid());
+    EXPECT_FALSE(data()->hasCurrent());
+    EXPECT_EQ(grid()->currentIndex(), grid()->model()->index(2, KodHelp));
+    EXPECT_FALSE(button("cmdDelete")->isEnabled());   // until a row is clicked anew
+    EXPECT_TRUE(f->isVisible());
     EXPECT_TRUE(messages.isEmpty());
 }
 
