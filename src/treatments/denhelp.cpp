@@ -205,28 +205,43 @@ void DenHelp::Form_Load()
     Data2->setRecordSource(QStringLiteral("Dental"), QStringLiteral("WHERE EGN = ?"), {egn});
     Data3->setRecordSource(QStringLiteral("Help"), QStringLiteral("WHERE EGN = ? ORDER BY Data, KodHelp, RecID"), {egn});
     // Each part of the form is read on its own: a header that cannot be read
-    // still leaves the treatments to work with.
+    // still leaves the treatments to work with. A database another copy holds
+    // is said once: the other parts would wait for the same lock again.
     const std::pair<DataControl*, QString> parts[] = {
         {Data1, patients::kMsgNoneChosen + QLatin1Char('\r')}, {Data2, QString()}, {Data3, kMsgCannotChange + QLatin1Char('\r')}};
+    bool inUse = false;
     for (const auto& [data, message] : parts) {
-        try {
-            Hourglass wait;
-            data->refresh();
-        } catch (const db::DbError& e) {
-            say(message + e.userText(), this);
+        if (!inUse) {
+            try {
+                Hourglass wait;
+                data->refresh();
+                continue;
+            } catch (const db::DbError& e) {
+                inUse = e.isBusy();
+                say(inUse ? e.userText() : message + e.userText(), this);
+            }
         }
+        // Not read: nothing of the patient shown before stays on the form.
+        data->close();
+        data->pushToWidgets();
     }
+    if (!Data1->isOpen())
+        showHeader();
+    if (!Data2->isOpen())
+        showChart();
     v.sPacientName = firstNameWithBlank(names);
     v.sEGN = egn;
     showMinutes(MinutesLeftToday);
     ui->cmdUpdate->setEnabled(false);
     ui->cmdDelete->setEnabled(false);
     // The sheet number of every row saved while the form stays open.
-    try {
-        v.sListID = NextSheetNumber(CurrentDoctorCode, Clock::today().year());
-    } catch (const db::DbError& e) {
-        v.sListID.clear();
-        say(e.userText(), this);
+    v.sListID.clear();
+    if (!inUse) {
+        try {
+            v.sListID = NextSheetNumber(CurrentDoctorCode, Clock::today().year());
+        } catch (const db::DbError& e) {
+            say(e.userText(), this);
+        }
     }
     setCloseDefault(true);
     goToNewLine();

@@ -8,10 +8,12 @@
 #include "db/values.h"
 #include "patients/kartonadd.h"
 #include "patients/koregn.h"
+#include "patients/patientsearch.h"
 #include "patients/prompts.h"
 #include "patients/seekname.h"
 #include "services/globals.h"
 #include "support/program_folder.h"
+#include "support/second_copy.h"
 #include "treatments/denhelp.h"
 
 #include <QApplication>
@@ -256,6 +258,59 @@ TEST_F(Form, APartThatCannotBeReadIsSaidAndTheRestIsShown)
         settle();
         db::Connection::main().exec(QString("ALTER TABLE Gone RENAME TO %1").arg(k.table));
     }
+}
+
+// Another copy in the middle of a write that keeps every reader out: the
+// form says once that the database is in use, not that no names were
+// chosen, nor once per part of the form.
+TEST_F(Form, ADatabaseAnotherCopyHoldsIsSaidOnceAsInUse)
+{
+    addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041"});
+    testing_support::SecondCopy other("hold", {DatabasePath, "exclusive"});
+    ASSERT_FALSE(other.waitFor("holding").isEmpty()) << other.errorOutput().toStdString();
+    DenHelp* f = open();
+    ASSERT_EQ(messages.size(), 1) << qPrintable(messages.join("; "));
+    EXPECT_TRUE(messages[0].contains(db::kMsgInUse)) << qPrintable(messages[0]);
+    EXPECT_FALSE(messages[0].contains(patients::kMsgNoneChosen));
+    EXPECT_EQ(data()->recordCount(), 0);
+    EXPECT_TRUE(DenHelp::vars().sListID.isEmpty());
+
+    // Once the other copy is done, the patient opened again is all there.
+    other.send("commit");
+    EXPECT_FALSE(other.waitFor("committed").isEmpty());
+    EXPECT_EQ(other.finish(), 0);
+    messages.clear();
+    EXPECT_EQ(open(), f);
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+    EXPECT_EQ(data()->recordCount(), 1);
+    EXPECT_EQ(f->addressLine()->text(), QString("Пловдив, ул. Гладстон 12, бл.5, ап.7"));
+    EXPECT_EQ(DenHelp::vars().sListID, QString("000042"));
+}
+
+// Another patient picked while the database is in use: what cannot be read
+// leaves nothing of the patient shown before, whose rows a save would
+// otherwise take for the new one's.
+TEST_F(Form, APatientPickedWhileTheDatabaseIsInUseShowsNothingOfTheOneBefore)
+{
+    addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041"});
+    const QString other = egnOf("800101123");
+    addPatient(other, "Мария Иванова Колева");
+    DenHelp* f = open();
+    ASSERT_EQ(data()->recordCount(), 1);
+    ASSERT_EQ(f->placeLabel(8)->text(), QString("C"));
+    testing_support::SecondCopy copy("hold", {DatabasePath, "exclusive"});
+    ASSERT_FALSE(copy.waitFor("holding").isEmpty()) << copy.errorOutput().toStdString();
+    EXPECT_EQ(open(other), f);
+    EXPECT_EQ(messages.size(), 1) << qPrintable(messages.join("; "));
+    EXPECT_EQ(DenHelp::vars().sEGN, other);
+    EXPECT_FALSE(data()->isOpen());
+    EXPECT_EQ(grid()->model()->rowCount(), 0);
+    EXPECT_TRUE(f->addressLine()->text().isEmpty());
+    EXPECT_TRUE(f->findChild<QLabel*>("Label4_6")->text().isEmpty());   // the allergy of the one before
+    EXPECT_EQ(f->placeLabel(8)->text(), QString());
+    EXPECT_EQ(f->windowTitle(), QString("Картон"));
+    copy.send("commit");
+    EXPECT_EQ(copy.finish(), 0);
 }
 
 TEST_F(Form, ShortcutsTypedAndEnterSaveTheRows)
