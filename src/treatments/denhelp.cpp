@@ -10,7 +10,9 @@
 #include "patients/seekname.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
+#include "services/plaintext.h"
 #include "services/sharedwindow.h"
+#include "treatments/headerline.h"
 #include "treatments/sheetprep.h"
 #include "treatments/timebudget.h"
 #include "treatments/treatmentrecord.h"
@@ -113,6 +115,13 @@ DenHelp::DenHelp(QWidget* parent) : QWidget(parent), ui(new Ui::DenHelp)
     ui->Label1_5->installEventFilter(this);
     for (QLabel* column : {ui->Label3_4, ui->Label3_5, ui->Label3_6, ui->Label3_0, ui->Label3_1, ui->Label3_2})
         column->installEventFilter(this);
+    // The rows as laid out: their ends stay, the labels between share the room.
+    auto row = [](HeaderLine* first, QLabel* caption, HeaderLine* second) {
+        return HeaderRow{first, caption, second, first->x(), second->geometry().right() + 1,
+                         caption->x() - first->geometry().right() - 1, second->x() - caption->geometry().right() - 1,
+                         first->width()};
+    };
+    headerRows_ = {row(ui->Label2_2, ui->lblLabels_11, ui->Label2_4), row(ui->Label4_4, ui->lblLabels_5, ui->Label4_5)};
 
     Data1 = new DataControl(this);
     Data1->setObjectName(QStringLiteral("Data1"));
@@ -267,19 +276,39 @@ void DenHelp::showHeader()
     if (!Data1->hasCurrent()) {
         ui->Label2_2->clear();
         ui->Label2_4->clear();
-        return;
+    } else {
+        // Stored text as it stands: an allergy in "<...>" is not markup.
+        const HeaderText h = ComposeHeader(Data1->currentRow());
+        setWindowTitle(titleText(h.caption));
+        setPlainText(ui->Label2_2, h.address);
+        setPlainText(ui->Label2_4, h.phones);
     }
-    const HeaderText h = ComposeHeader(Data1->currentRow());
-    setWindowTitle(h.caption);
-    ui->Label2_2->setText(h.address);
-    ui->Label2_4->setText(h.phones);
+    fitHeader();
+}
+
+void DenHelp::fitHeader()
+{
+    // The two lines of a row share its room; what is longer is cut with "…"
+    // and shown whole as the tool tip.
+    for (const HeaderRow& r : headerRows_) {
+        const int room = r.right - r.left - r.gapBefore - r.caption->width() - r.gapAfter;
+        const int first = SplitRow(room, r.first->neededWidth(), r.second->neededWidth(), r.firstDefault);
+        r.first->setGeometry(r.left, r.first->y(), first, r.first->height());
+        const int caption = r.left + first + r.gapBefore;
+        r.caption->move(caption, r.caption->y());
+        const int second = caption + r.caption->width() + r.gapAfter;
+        r.second->setGeometry(second, r.second->y(), r.right - second, r.second->height());
+        r.first->refit();
+        r.second->refit();
+    }
+    ui->Label4_6->refit();
 }
 
 void DenHelp::showChart()
 {
     const ChartView v = ComposeChart(Data2->hasCurrent() ? Data2->currentRow() : db::Row());
     for (int place = 0; place < kChartPlaces; ++place)
-        places_[place]->setText(v.places[place]);
+        setPlainText(places_[place], v.places[place]);
     for (int column = 1; column <= 20; ++column)
         milkNumbers_[column]->setVisible(v.milkShown[column]);
 }

@@ -23,6 +23,7 @@ namespace tav {
 
 class DataControl;
 class DataGrid;
+class HeaderLine;
 
 class DenHelp : public QWidget {
     Q_OBJECT
@@ -103,6 +104,7 @@ private:
     bool save();
     void showMinutes(int minutes);
     void showHeader();
+    void fitHeader();
     void showChart();
     void onData3Reposition();
     void paintToothNumbers(QLabel* row, bool upper);
@@ -126,6 +128,14 @@ private:
     DataControl* Data3 = nullptr;
     std::array<QLabel*, treatments::kChartPlaces> places_{};
     std::array<QLabel*, 21> milkNumbers_{};
+    // A row of the header: two lines of text and the caption between them.
+    struct HeaderRow {
+        HeaderLine* first;
+        QLabel* caption;
+        HeaderLine* second;
+        int left, right, gapBefore, gapAfter, firstDefault;
+    };
+    std::array<HeaderRow, 2> headerRows_{};
     qint64 editingRow_ = 0;   // the stored row "Поправи" opened
     QString codeAsStored_;     // the current stored row's code when it became current
     bool saving_ = false;

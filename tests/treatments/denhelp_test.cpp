@@ -15,6 +15,8 @@
 #include "support/program_folder.h"
 #include "support/second_copy.h"
 #include "treatments/denhelp.h"
+#include "treatments/headerline.h"
+#include "services/plaintext.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,6 +28,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace tav;
@@ -916,6 +920,121 @@ TEST_F(Form, AnotherPickLoadsTheFormAfreshAfterWritingItsRow)
     EXPECT_EQ(rows[0].text("KodHelp"), QString("301"));
     EXPECT_EQ(f->placeLabel(3)->text(), QString());   // a patient without a chart
     EXPECT_TRUE(f->milkNumber(1)->isHidden());   // the milk tooth of the patient before
+}
+
+// Stored text is shown as it stands: never read as markup, blanks and line
+// breaks kept, and in the window's title never taken for the modified-mark.
+TEST_F(Form, StoredTextsAreShownAsStored)
+{
+    const QString texts[] = {
+        "Пеницилин <title>Аналгин, Новокаин",
+        "Хепатит <b>B</b>",
+        "<img src=\"/tmp/no-such-picture.png\">",
+        "&lt;7",
+        "две  празни   места",
+    };
+    // Lines of a two-line label: LF, CR LF and an older practice's lone CR.
+    const QString lines[] = {"Диабет\nАстма", "Диабет\r\nАстма", "Диабет\rАстма"};
+    QLabel* shows[] = {nullptr, nullptr};
+    for (const QString& t : texts) {
+        SCOPED_TRACE(t.toStdString());
+        db::Connection::main().exec("UPDATE Pacients SET Names = ?, UL = ?, Nep = ?, MTel = ? WHERE EGN = ?",
+                                    {"Иван [*] " + t, t, t, t, egn});
+        DenHelp* f = open();
+        auto* allergy = f->findChild<HeaderLine*>("Label4_6");
+        ASSERT_NE(allergy, nullptr);
+        shows[0] = allergy;
+        shows[1] = f->addressLine();
+        for (QLabel* l : shows)
+            EXPECT_EQ(l->textFormat(), Qt::PlainText) << l->objectName().toStdString();
+        EXPECT_EQ(allergy->text(), t);
+        EXPECT_EQ(allergy->shownText(), t);
+        EXPECT_EQ(f->addressLine()->text(), "Пловдив, " + t + ", бл.5, ап.7");
+        EXPECT_EQ(static_cast<HeaderLine*>(f->phoneLine())->shownText(), "дом.032/123456, моб." + t);
+        ASSERT_NE(f->windowHandle(), nullptr);
+        EXPECT_EQ(f->windowHandle()->title(), QString("Картон на Иван [*] %1 с ЕГН %2  ЗОК №12345678").arg(t, egn));
+        f->close();
+        settle();
+    }
+    for (const QString& t : lines) {
+        SCOPED_TRACE(t.toStdString());
+        db::Connection::main().exec("UPDATE Pacients SET Osob = ?, Nep = ? WHERE EGN = ?", {t, t, egn});
+        DenHelp* f = open();
+        auto* notes = f->findChild<QLabel*>("Label4_3");
+        EXPECT_EQ(notes->textFormat(), Qt::PlainText);
+        // one line: the first line, a sign that more follows, all of it in the tip
+        auto* allergy = f->findChild<HeaderLine*>("Label4_6");
+        EXPECT_EQ(allergy->shownText(), QString("Диабет…"));
+        EXPECT_EQ(allergy->toolTip(), Qt::convertFromPlainText(plainLines(t)));
+        f->close();
+        settle();
+    }
+    // the chart's places too
+    db::Connection::main().exec("UPDATE Dental SET Z6 = '<b>O</b>' WHERE EGN = ?", {egn});
+    // All of them at once, to be looked at.
+    db::Connection::main().exec(
+        "UPDATE Pacients SET Names = ?, Tawn = ?, UL = ?, BL = ?, Nep = ?, Osob = ?, ZabOld = ?, ZabNaw = ?, KrGr = ?, "
+        "Ph = ?, MTel = ? WHERE EGN = ?",
+        {"Иван [*] Колев", "<img src=\"/tmp/no-such-picture.png\">", "ул. Хепатит <b>B</b>", "&lt;7",
+         "Пеницилин <title>Аналгин, Новокаин", "две  празни   места\rи нов ред", "Диабет\nАстма",
+         "Хепатит <b>B</b>\r\n&lt;7", "<b>A</b>", "&lt;7", "0888  123456", egn});
+    DenHelp* f = open();
+    EXPECT_EQ(f->placeLabel(8)->textFormat(), Qt::PlainText);
+    EXPECT_EQ(f->placeLabel(8)->text(), QString("<b>O</b>"));
+    const QString dir = qEnvironmentVariable("TAV_SCREENSHOTS");
+    if (!dir.isEmpty())
+        f->grab().save(QDir(dir).filePath("denhelp_stored_texts.png"));
+}
+
+// The header's lines take the room their row has; what is longer is cut at
+// its end with "…" and shown whole, as plain text, in its tool tip.
+TEST_F(Form, HeaderLinesShareTheirRowAndWhatIsLongerIsCutWithATip)
+{
+    const QString phones = "дом.032/123456, сл.032/654321, моб.0888123456, 0899765432";
+    const QString longStreet = "жк Тракия, ул. Константин Величков " + QString(" <b>дълга</b> улица").repeated(6);
+    struct Case {
+        const char* what;
+        QString street;
+        bool addressCut, phonesCut;
+    };
+    const Case cases[] = {
+        {"short address: the telephones take its room", "ул. Гладстон 12", false, false},
+        {"both long: each cut in its own part", longStreet, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        db::Connection::main().exec("UPDATE Pacients SET UL = ?, STel = ?, MTel = ?, Nep = ? WHERE EGN = ?",
+                                    {c.street, "654321", "0888123456, 0899765432", "Пеницилин" + longStreet, egn});
+        DenHelp* f = open();
+        auto* address = static_cast<HeaderLine*>(f->addressLine());
+        auto* phone = static_cast<HeaderLine*>(f->phoneLine());
+        ASSERT_EQ(phone->text(), phones);
+        EXPECT_EQ(address->isCut(), c.addressCut);
+        EXPECT_EQ(phone->isCut(), c.phonesCut);
+        for (HeaderLine* l : {address, phone}) {
+            SCOPED_TRACE(l->objectName().toStdString());
+            // inside the frame, one after the other
+            EXPECT_GE(l->x(), 0);
+            EXPECT_LE(l->geometry().right(), f->findChild<QGroupBox*>("Frame1")->contentsRect().right());
+            if (l->isCut()) {
+                EXPECT_TRUE(l->shownText().endsWith("…"));
+                EXPECT_EQ(l->toolTip(), Qt::convertFromPlainText(l->text()));
+            } else {
+                EXPECT_EQ(l->shownText(), l->text());
+                EXPECT_TRUE(l->toolTip().isEmpty());
+            }
+        }
+        EXPECT_LT(address->geometry().right(), f->findChild<QLabel*>("lblLabels_11")->x());
+        EXPECT_LT(f->findChild<QLabel*>("lblLabels_11")->geometry().right(), phone->x());
+        auto* allergy = f->findChild<HeaderLine*>("Label4_6");
+        EXPECT_TRUE(allergy->isCut());
+        EXPECT_TRUE(allergy->toolTip().contains("&lt;b&gt;дълга&lt;/b&gt;")) << allergy->toolTip().toStdString();
+        const QString dir = qEnvironmentVariable("TAV_SCREENSHOTS");
+        if (!dir.isEmpty())
+            f->grab().save(QDir(dir).filePath(QString("denhelp_header_%1.png").arg(c.addressCut ? "cut" : "shared")));
+        f->close();
+        settle();
+    }
 }
 
 TEST_F(Form, RendersAsTheTreatmentForm)
