@@ -316,7 +316,8 @@ void DenHelp::showChart()
 void DenHelp::onData3Reposition()
 {
     editingRow_ = 0;
-    codeAsStored_ = Data3->hasCurrent() && !Data3->isNewRow() ? trimBlanks(Data3->text(QStringLiteral("KodHelp"))) : QString();
+    const bool stored = Data3->hasCurrent() && !Data3->isNewRow();
+    codeAsStored_ = stored ? trimBlanks(Data3->text(QStringLiteral("KodHelp"))) : QString();
     Data3->setCaption(QStringLiteral("Запис №: ") + QString::number(Data3->absolutePosition() + 1));
     if (Data3->isNewRow() && Data3->field(QStringLiteral("Data")).isNull())
         Data3->setField(QStringLiteral("Data"), Clock::today());
