@@ -107,8 +107,11 @@ DenHelp::DenHelp(QWidget* parent) : QWidget(parent), ui(new Ui::DenHelp)
     ui->setupUi(this);
     setWindowFlag(Qt::Window);
     g_form.adopt(this);
-    for (int place = 0; place < kChartPlaces; ++place)
+    for (int place = 0; place < kChartPlaces; ++place) {
         places_[place] = findChild<QLabel*>(QStringLiteral("Label5_%1").arg(placeLabelIndex(place)));
+        // Set while empty: switching a label's format once it holds text costs a relayout.
+        places_[place]->setTextFormat(Qt::PlainText);
+    }
     for (int column = 1; column <= 20; ++column)
         milkNumbers_[column] = findChild<QLabel*>(QStringLiteral("Label1_%1").arg(milkNumberLabelIndex(column)));
     ui->Label1_4->installEventFilter(this);
@@ -308,7 +311,7 @@ void DenHelp::showChart()
 {
     const ChartView v = ComposeChart(Data2->hasCurrent() ? Data2->currentRow() : db::Row());
     for (int place = 0; place < kChartPlaces; ++place)
-        setPlainText(places_[place], v.places[place]);
+        places_[place]->setText(plainLines(v.places[place]));
     for (int column = 1; column <= 20; ++column)
         milkNumbers_[column]->setVisible(v.milkShown[column]);
 }
