@@ -13,6 +13,7 @@
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 #include <functional>
+#include <utility>
 
 namespace tav {
 
@@ -175,6 +176,7 @@ public:
 
     bool setData(const QModelIndex& index, const QVariant& value, int role) override
     {
+        grid_->keepEditor_ = false;
         if (!index.isValid() || !data_)
             return false;
         const Column& c = columns[index.column()];
@@ -188,8 +190,9 @@ public:
                 return false;
             try {
                 v = fieldValue(value.toString(), c.format);
-            } catch (const db::DbError&) {
-                return false;   // refused where it was typed, with its message
+            } catch (const db::DbError& e) {
+                grid_->refuseTyped(index, e.userText());
+                return false;
             }
         }
         return grid_->writeCell(index.row(), index.column(), v);
@@ -223,13 +226,31 @@ private:
 
 // ---------------------------------------------------------------- delegate
 
+// The box of a cell being edited. It lets the grid go before it is taken
+// apart: events sent while QWidget's destructor runs must not find it as the
+// grid's QLineEdit.
+class CellEditor : public QLineEdit {
+public:
+    CellEditor(QWidget* parent, DataGrid* grid) : QLineEdit(parent), grid_(grid) {}
+    ~CellEditor() override
+    {
+        if (grid_)
+            grid_->editorGoing(this);
+    }
+    // The grid goes first (its children go in QWidget's destructor).
+    void forgetGrid() { grid_ = nullptr; }
+
+private:
+    DataGrid* grid_;
+};
+
 class DataGridDelegate : public QStyledItemDelegate {
 public:
     explicit DataGridDelegate(DataGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
     {
-        auto* e = new QLineEdit(parent);
+        auto* e = new CellEditor(parent, grid_);
         e->setFrame(false);
         e->setAlignment(alignmentOf(format(index)));
         grid_->editorOpened(e, index);
@@ -321,7 +342,7 @@ public:
 protected:
     bool eventFilter(QObject* object, QEvent* event) override
     {
-        if (object != grid_->editor_.data())
+        if (!grid_ || object != grid_->editorObject_)
             return QStyledItemDelegate::eventFilter(object, event);
         if (event->type() == QEvent::KeyPress) {
             auto* k = static_cast<QKeyEvent*>(event);
@@ -358,6 +379,9 @@ protected:
         }
         return QStyledItemDelegate::eventFilter(object, event);
     }
+
+public:
+    void forgetGrid() { grid_ = nullptr; }
 
 private:
     Format format(const QModelIndex& index) const
@@ -426,6 +450,15 @@ DataGrid::~DataGrid()
 {
     if (data_)
         data_->removePendingEdit(this);
+    // A cell still open is closed while the grid is whole: its box would
+    // otherwise lose its focus, and raise events, as the grid is taken apart.
+    if (editor_)
+        QTableView::closeEditor(editor_, QAbstractItemDelegate::RevertModelCache);
+    editor_ = nullptr;
+    editorObject_ = nullptr;
+    static_cast<DataGridDelegate*>(itemDelegate())->forgetGrid();
+    for (CellEditor* e : viewport()->findChildren<CellEditor*>())
+        e->forgetGrid();
 }
 
 void DataGrid::setDataControl(DataControl* data)
@@ -605,6 +638,7 @@ void DataGrid::flushPendingEdit()
 void DataGrid::editorOpened(QLineEdit* editor, const QModelIndex& index)
 {
     editor_ = editor;
+    editorObject_ = editor;
     editorIndex_ = index;
     connect(editor, &QLineEdit::textEdited, this, &DataGrid::cellEdited);
 }
@@ -829,11 +863,42 @@ void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& pre
 
 void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
-    if (editor == editor_.data()) {
+    const bool keep = std::exchange(keepEditor_, false);
+    if (editor == editorObject_) {
+        // A commit of the view's own whose text was refused: the cell stays
+        // open for correction, as after Enter or Tab.
+        if (keep && hint != QAbstractItemDelegate::RevertModelCache && editorIndex_.row() == currentIndex().row()) {
+            editor_->setFocus();
+            editor_->selectAll();
+            return;
+        }
         editor_ = nullptr;
+        editorObject_ = nullptr;
         editorIndex_ = QPersistentModelIndex();
     }
     QTableView::closeEditor(editor, hint);
+}
+
+void DataGrid::editorGoing(QLineEdit* editor)
+{
+    if (editorObject_ != editor)
+        return;
+    editor_ = nullptr;
+    editorObject_ = nullptr;
+    editorIndex_ = QPersistentModelIndex();
+}
+
+void DataGrid::refuseTyped(const QModelIndex& index, const QString& message)
+{
+    // Text that reached the model without the grid's own check (the view
+    // commits a cell on its own): said here, and the cell kept.
+    keepEditor_ = isEditing() && index == QModelIndex(editorIndex_);
+    QPointer<QLineEdit> editor = editor_;
+    showError(message);
+    if (keepEditor_ && editor) {
+        editor->setFocus();
+        editor->selectAll();
+    }
 }
 
 } // namespace tav

@@ -33,8 +33,9 @@
 //
 // Typed text is checked by the column's format (see fieldValue): a date
 // that is no date or a price that is no price is refused with a message
-// (Enter, Tab, a move to another cell) and nothing is written; the cell
-// keeps the typed text for correction, Escape restores the stored value.
+// (Enter, Tab, a move to another cell, a commit of the view's own) and
+// nothing is written; the cell keeps the typed text for correction, Escape
+// restores the stored value.
 //
 // Events, each a signal:
 //   keyPress(int& keyAscii)  a character typed in the grid or in a cell
@@ -157,10 +158,19 @@ private:
     bool isCurrentDataRow(int row) const;
     void followControl();
     void showError(const QString& text);
+    // A value the model refused: its message, and the cell kept when it is
+    // the one being edited.
+    void refuseTyped(const QModelIndex& index, const QString& message);
+    // The cell's box is being destroyed.
+    void editorGoing(QLineEdit* editor);
+    friend class CellEditor;
 
     QPointer<DataControl> data_;
     DataGridModel* model_ = nullptr;
     QPointer<QLineEdit> editor_;
+    // The same box, compared as an object: no cast of one half destroyed.
+    const QObject* editorObject_ = nullptr;
+    bool keepEditor_ = false;   // the next close of the box is refused
     QPersistentModelIndex editorIndex_;
     QEvent* forwardedKey_ = nullptr;
     bool readOnly_ = false;

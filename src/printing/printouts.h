@@ -1,10 +1,11 @@
 #pragma once
 // Showing the printed patient records. Each shows what it was asked for: an
 // open preview of the same report closes (without closing the window that
-// asks) and the report is filled anew; a card asked again for the patient it
-// shows is only raised. `onClosed` runs when the preview is closed, to close
-// the window that launched it. A report that cannot be read shows the error
-// and returns nullptr, leaving the asking window open.
+// asks) and the report is filled anew; so is a card asked again for the
+// patient it shows, whose rows may have changed. `onClosed` runs when the
+// preview is closed, to close the window that launched it. A report that
+// cannot be read shows the error and returns nullptr, leaving the asking
+// window open.
 
 #include <QString>
 #include <functional>

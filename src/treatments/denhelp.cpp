@@ -10,7 +10,9 @@
 #include "patients/seekname.h"
 #include "services/globals.h"
 #include "services/hourglass.h"
+#include "services/plaintext.h"
 #include "services/sharedwindow.h"
+#include "treatments/headerline.h"
 #include "treatments/sheetprep.h"
 #include "treatments/timebudget.h"
 #include "treatments/treatmentrecord.h"
@@ -29,7 +31,6 @@ using patients::say;
 namespace {
 
 SharedWindow<DenHelp> g_form;
-int g_requests = 0;
 std::function<void()> g_sheetOpener;
 std::function<void()> g_cardOpener;
 std::function<void(QWidget*)> g_referralsOpener;
@@ -37,6 +38,8 @@ std::function<void(QWidget*)> g_scheduleOpener;
 
 const QString kMsgCannotChange = QStringLiteral("Не можете да променяте записа!");
 const QString kCloseUnsavedQuestion = QStringLiteral("Данните не са записани.\rЗатваряте ли без запис?");
+const QString kMsgNoActivityCode =
+    QStringLiteral("Няма код на дейността!\rНапишете кода в колоната „Код дейн.“; редът не е записан.");
 
 // The fields the save stamps.
 const QStringList& savedFields()
@@ -69,7 +72,6 @@ DenHelp* DenHelp::instance()
 
 DenHelp* DenHelp::showShared(QWidget* parent)
 {
-    ++g_requests;
     if (g_form && g_form->writePending())
         g_form->Form_Load();
     return g_form.show(parent);
@@ -78,16 +80,6 @@ DenHelp* DenHelp::showShared(QWidget* parent)
 void DenHelp::unloadShared()
 {
     g_form.close();
-}
-
-int DenHelp::showRequests()
-{
-    return g_requests;
-}
-
-void DenHelp::resetShowRequests()
-{
-    g_requests = 0;
 }
 
 void DenHelp::setSheetOpener(std::function<void()> open)
@@ -115,14 +107,24 @@ DenHelp::DenHelp(QWidget* parent) : QWidget(parent), ui(new Ui::DenHelp)
     ui->setupUi(this);
     setWindowFlag(Qt::Window);
     g_form.adopt(this);
-    for (int place = 0; place < kChartPlaces; ++place)
+    for (int place = 0; place < kChartPlaces; ++place) {
         places_[place] = findChild<QLabel*>(QStringLiteral("Label5_%1").arg(placeLabelIndex(place)));
+        // Set while empty: switching a label's format once it holds text costs a relayout.
+        places_[place]->setTextFormat(Qt::PlainText);
+    }
     for (int column = 1; column <= 20; ++column)
         milkNumbers_[column] = findChild<QLabel*>(QStringLiteral("Label1_%1").arg(milkNumberLabelIndex(column)));
     ui->Label1_4->installEventFilter(this);
     ui->Label1_5->installEventFilter(this);
     for (QLabel* column : {ui->Label3_4, ui->Label3_5, ui->Label3_6, ui->Label3_0, ui->Label3_1, ui->Label3_2})
         column->installEventFilter(this);
+    // The rows as laid out: their ends stay, the labels between share the room.
+    auto row = [](HeaderLine* first, QLabel* caption, HeaderLine* second) {
+        return HeaderRow{first, caption, second, first->x(), second->geometry().right() + 1,
+                         caption->x() - first->geometry().right() - 1, second->x() - caption->geometry().right() - 1,
+                         first->width()};
+    };
+    headerRows_ = {row(ui->Label2_2, ui->lblLabels_11, ui->Label2_4), row(ui->Label4_4, ui->lblLabels_5, ui->Label4_5)};
 
     Data1 = new DataControl(this);
     Data1->setObjectName(QStringLiteral("Data1"));
@@ -147,7 +149,7 @@ DenHelp::DenHelp(QWidget* parent) : QWidget(parent), ui(new Ui::DenHelp)
             write = false;
             return;
         }
-        if (saving_ || !write || !Data3->isNewRow())
+        if (saving_ || !write || (!Data3->isNewRow() && !storedRowNeedsSave()))
             return;
         if (save())
             write = false;
@@ -215,28 +217,43 @@ void DenHelp::Form_Load()
     Data2->setRecordSource(QStringLiteral("Dental"), QStringLiteral("WHERE EGN = ?"), {egn});
     Data3->setRecordSource(QStringLiteral("Help"), QStringLiteral("WHERE EGN = ? ORDER BY Data, KodHelp, RecID"), {egn});
     // Each part of the form is read on its own: a header that cannot be read
-    // still leaves the treatments to work with.
+    // still leaves the treatments to work with. A database another copy holds
+    // is said once: the other parts would wait for the same lock again.
     const std::pair<DataControl*, QString> parts[] = {
         {Data1, patients::kMsgNoneChosen + QLatin1Char('\r')}, {Data2, QString()}, {Data3, kMsgCannotChange + QLatin1Char('\r')}};
+    bool inUse = false;
     for (const auto& [data, message] : parts) {
-        try {
-            Hourglass wait;
-            data->refresh();
-        } catch (const db::DbError& e) {
-            say(message + e.userText(), this);
+        if (!inUse) {
+            try {
+                Hourglass wait;
+                data->refresh();
+                continue;
+            } catch (const db::DbError& e) {
+                inUse = e.isBusy();
+                say(inUse ? e.userText() : message + e.userText(), this);
+            }
         }
+        // Not read: nothing of the patient shown before stays on the form.
+        data->close();
+        data->pushToWidgets();
     }
+    if (!Data1->isOpen())
+        showHeader();
+    if (!Data2->isOpen())
+        showChart();
     v.sPacientName = firstNameWithBlank(names);
     v.sEGN = egn;
     showMinutes(MinutesLeftToday);
     ui->cmdUpdate->setEnabled(false);
     ui->cmdDelete->setEnabled(false);
     // The sheet number of every row saved while the form stays open.
-    try {
-        v.sListID = NextSheetNumber(CurrentDoctorCode, Clock::today().year());
-    } catch (const db::DbError& e) {
-        v.sListID.clear();
-        say(e.userText(), this);
+    v.sListID.clear();
+    if (!inUse) {
+        try {
+            v.sListID = NextSheetNumber(CurrentDoctorCode, Clock::today().year());
+        } catch (const db::DbError& e) {
+            say(e.userText(), this);
+        }
     }
     setCloseDefault(true);
     goToNewLine();
@@ -262,19 +279,39 @@ void DenHelp::showHeader()
     if (!Data1->hasCurrent()) {
         ui->Label2_2->clear();
         ui->Label2_4->clear();
-        return;
+    } else {
+        // Stored text as it stands: an allergy in "<...>" is not markup.
+        const HeaderText h = ComposeHeader(Data1->currentRow());
+        setWindowTitle(titleText(h.caption));
+        setPlainText(ui->Label2_2, h.address);
+        setPlainText(ui->Label2_4, h.phones);
     }
-    const HeaderText h = ComposeHeader(Data1->currentRow());
-    setWindowTitle(h.caption);
-    ui->Label2_2->setText(h.address);
-    ui->Label2_4->setText(h.phones);
+    fitHeader();
+}
+
+void DenHelp::fitHeader()
+{
+    // The two lines of a row share its room; what is longer is cut with "…"
+    // and shown whole as the tool tip.
+    for (const HeaderRow& r : headerRows_) {
+        const int room = r.right - r.left - r.gapBefore - r.caption->width() - r.gapAfter;
+        const int first = SplitRow(room, r.first->neededWidth(), r.second->neededWidth(), r.firstDefault);
+        r.first->setGeometry(r.left, r.first->y(), first, r.first->height());
+        const int caption = r.left + first + r.gapBefore;
+        r.caption->move(caption, r.caption->y());
+        const int second = caption + r.caption->width() + r.gapAfter;
+        r.second->setGeometry(second, r.second->y(), r.right - second, r.second->height());
+        r.first->refit();
+        r.second->refit();
+    }
+    ui->Label4_6->refit();
 }
 
 void DenHelp::showChart()
 {
     const ChartView v = ComposeChart(Data2->hasCurrent() ? Data2->currentRow() : db::Row());
     for (int place = 0; place < kChartPlaces; ++place)
-        places_[place]->setText(v.places[place]);
+        places_[place]->setText(plainLines(v.places[place]));
     for (int column = 1; column <= 20; ++column)
         milkNumbers_[column]->setVisible(v.milkShown[column]);
 }
@@ -282,6 +319,8 @@ void DenHelp::showChart()
 void DenHelp::onData3Reposition()
 {
     editingRow_ = 0;
+    const bool stored = Data3->hasCurrent() && !Data3->isNewRow();
+    codeAsStored_ = stored ? trimBlanks(Data3->text(QStringLiteral("KodHelp"))) : QString();
     Data3->setCaption(QStringLiteral("Запис №: ") + QString::number(Data3->absolutePosition() + 1));
     if (Data3->isNewRow() && Data3->field(QStringLiteral("Data")).isNull())
         Data3->setField(QStringLiteral("Data"), Clock::today());
@@ -310,16 +349,20 @@ bool DenHelp::save()
         Hourglass wait;
         Data3->pullFromWidgets();
         before = Data3->currentRow();
+        if (isNew && IsUntypedNewRow(before, Clock::today())) {
+            saving_ = false;
+            return true;   // no row: nothing to store, nothing to say
+        }
+        if (!HasActivityCode(before)) {
+            saving_ = false;
+            say(kMsgNoActivityCode, this);
+            return false;
+        }
         if (v.sListID.isEmpty())
             v.sListID = NextSheetNumber(CurrentDoctorCode, Clock::today().year());
         db::Connection c = db::Connection::main();
         db::Transaction t(c);
-        // An EGN correction, or a removal, made since the form opened would
-        // leave this row under an EGN no patient has.
-        if (!c.scalar(QStringLiteral("SELECT 1 FROM Pacients WHERE EGN = ?"), {v.sEGN}).isValid())
-            throw db::DbError(QStringLiteral("Пациент с ЕГН %1 вече няма в регистъра: ЕГН е коригирано или картонът е изтрит. "
-                                             "Затворете прозореца и отворете пациента отново.")
-                                  .arg(v.sEGN));
+        RequirePatient(c, v.sEGN);
         db::Row row = before;
         result = ApplySave(row, isNew, {v.sEGN, v.sListID, CurrentDoctorCode, Clock::today()}, c);
         for (const QString& f : savedFields())
@@ -353,7 +396,36 @@ bool DenHelp::save()
 
 void DenHelp::cmdUpdate_Click()
 {
-    save();
+    saveAndGoOn();
+    ui->DBGrid1->setFocus();
+}
+
+void DenHelp::saveAndGoOn()
+{
+    // A row written, new or corrected: the next shortcut goes on a new line
+    // instead of over the row just saved.
+    rowWritten_ = false;
+    if (save() && rowWritten_ && !Data3->isNewRow())
+        goToNewLine();
+}
+
+bool DenHelp::storedRowNeedsSave() const
+{
+    // A shortcut typed over a stored row's code is expanded and stamped by
+    // the save, however the row is left; a code cleared is refused by it.
+    if (!Data3->hasCurrent() || Data3->isNewRow() || !Data3->isDirty())
+        return false;
+    const QString code = trimBlanks(Data3->text(QStringLiteral("KodHelp")));
+    return FindShortcut(code) || (code.isEmpty() && !codeAsStored_.isEmpty());
+}
+
+void DenHelp::readyForNextEntry()
+{
+    // A row being typed keeps the cursor; otherwise what the doctor types
+    // next starts a new activity.
+    if (!Data3->hasCurrent() || (!Data3->isNewRow() && !Data3->isDirty()))
+        goToNewLine();
+    ui->DBGrid1->setFocus();
 }
 
 bool DenHelp::writePending()
@@ -369,6 +441,8 @@ bool DenHelp::writePending()
         return save();
     if (!Data3->isDirty())
         return true;
+    if (storedRowNeedsSave())
+        return save();
     try {
         Hourglass wait;
         Data3->updateRecord();
@@ -399,7 +473,13 @@ void DenHelp::cmdDelete_Click()
         Data3->deleteCurrent();
     } catch (const db::DbError& e) {
         say(kMsgCannotChange + QLatin1Char('\r') + e.userText(), this);
+        ui->DBGrid1->setFocus();
+        return;
     }
+    // The next Enter must not delete the next row: "Изтрий" waits for a row
+    // clicked anew, the cursor goes where the next activity is typed.
+    ui->cmdDelete->setEnabled(false);
+    readyForNextEntry();
 }
 
 void DenHelp::cmdPrint_Click()
@@ -424,6 +504,8 @@ void DenHelp::cmdPrint_Click()
         say(e.userText(), this);
         return;
     }
+    // The refresh made the oldest row current; the preview stays beside the form.
+    readyForNextEntry();
     if (g_sheetOpener)
         g_sheetOpener();
 }
@@ -432,6 +514,7 @@ void DenHelp::cmdPrintData_Click()
 {
     if (!writePending())
         return;
+    readyForNextEntry();
     if (g_cardOpener)
         g_cardOpener();
 }
@@ -439,14 +522,20 @@ void DenHelp::cmdPrintData_Click()
 void DenHelp::cmdGrafic_Click()
 {
     vars().sGraf = QStringLiteral("1");
+    QPointer<DenHelp> self = this;
     if (g_scheduleOpener)
         g_scheduleOpener(this);
+    if (self)
+        readyForNextEntry();
 }
 
 void DenHelp::cmdParh_Click()
 {
+    QPointer<DenHelp> self = this;
     if (g_referralsOpener)
         g_referralsOpener(this);
+    if (self)
+        readyForNextEntry();
 }
 
 void DenHelp::cmdClose_Click()
@@ -492,11 +581,7 @@ void DenHelp::DBGrid1_KeyPress(int& keyAscii)
 {
     if (keyAscii != 13)
         return;
-    // A row written by Enter, new or corrected: the next shortcut goes on a
-    // new line instead of over the row just saved.
-    rowWritten_ = false;
-    if (save() && rowWritten_ && !Data3->isNewRow())
-        goToNewLine();
+    saveAndGoOn();
 }
 
 void DenHelp::DBGrid1_Change()

@@ -23,6 +23,7 @@ namespace tav {
 
 class DataControl;
 class DataGrid;
+class HeaderLine;
 
 class DenHelp : public QWidget {
     Q_OBJECT
@@ -46,9 +47,6 @@ public:
     // Closes the form (its pending edits written): for the previews that
     // close it when they close.
     static void unloadShared();
-    // How many times the form was asked to show since the last reset.
-    static int showRequests();
-    static void resetShowRequests();
 
     // What the form opens of other parts of the program; nothing until set.
     // "Печат": the outpatient sheet, after TempKarton, PrintEGN and
@@ -106,6 +104,7 @@ private:
     bool save();
     void showMinutes(int minutes);
     void showHeader();
+    void fitHeader();
     void showChart();
     void onData3Reposition();
     void paintToothNumbers(QLabel* row, bool upper);
@@ -115,6 +114,13 @@ private:
     void setUpGrid();
     // The grid's cursor to the code cell of the new-row line.
     void goToNewLine();
+    // After a button: the focus in the grid, on the new-row line's code cell
+    // unless a row is being typed.
+    void readyForNextEntry();
+    // The save, then the cursor to the new-row line when a row was written.
+    void saveAndGoOn();
+    // A stored row whose edits the save must write, not the control.
+    bool storedRowNeedsSave() const;
 
     std::unique_ptr<Ui::DenHelp> ui;
     DataControl* Data1 = nullptr;
@@ -122,7 +128,16 @@ private:
     DataControl* Data3 = nullptr;
     std::array<QLabel*, treatments::kChartPlaces> places_{};
     std::array<QLabel*, 21> milkNumbers_{};
+    // A row of the header: two lines of text and the caption between them.
+    struct HeaderRow {
+        HeaderLine* first;
+        QLabel* caption;
+        HeaderLine* second;
+        int left, right, gapBefore, gapAfter, firstDefault;
+    };
+    std::array<HeaderRow, 2> headerRows_{};
     qint64 editingRow_ = 0;   // the stored row "Поправи" opened
+    QString codeAsStored_;     // the current stored row's code when it became current
     bool saving_ = false;
     bool rowWritten_ = false;   // the last save stored the row
     bool closeWritten_ = false;

@@ -9,6 +9,7 @@
 #include "services/sharedwindow.h"
 #include "treatments/dataerror.h"
 #include "treatments/denhelp.h"
+#include "treatments/treatmentrecord.h"
 
 #include <QHeaderView>
 #include <QMessageBox>
@@ -147,9 +148,14 @@ void PathWay::cmdUpdate_Click(Kind k)
         return;
     }
     try {
+        db::Connection c = db::Connection::main();
+        db::Transaction t(c);
+        treatments::RequirePatient(c, v.sEGN);
         data->setField(QStringLiteral("EGN"), v.sEGN);
         data->setField(QStringLiteral("ListID"), nullIfEmpty(v.sListID));
-        data->updateRecord();
+        data->writeCurrent(c);
+        t.commit();
+        data->commitWritten();
     } catch (const db::DbError& e) {
         showTrappedError(this, kReferralSaveErrorTitle, e);
         return;
@@ -170,6 +176,9 @@ void PathWay::cmdDelete_Click(Kind k)
         return;
     }
     setPair(k, false);
+    // The buttons go grey under the focus: it goes to the grid, where the
+    // next referral is typed, not on to a button that Enter would press.
+    grids_[k]->setFocus();
 }
 
 void PathWay::done(int r)

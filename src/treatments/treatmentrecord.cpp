@@ -108,6 +108,28 @@ SaveResult ApplySave(db::Row& row, bool isNewRow, const SaveStamp& stamp, db::Co
     return result;
 }
 
+bool HasActivityCode(const db::Row& row)
+{
+    return !trimBlanks(row.text(QStringLiteral("KodHelp"))).isEmpty();
+}
+
+bool IsUntypedNewRow(const db::Row& row, const QDate& prefilled)
+{
+    for (const char* field : {"Vid", "Help", "KodZab", "TextHelp", "KodHelp", "ListID"})
+        if (!trimBlanks(row.text(QString::fromLatin1(field))).isEmpty())
+            return false;
+    const QVariant day = row.value(QStringLiteral("Data"));
+    return day.isNull() || dateFromIso(day) == prefilled;
+}
+
+void RequirePatient(db::Connection& c, const QString& egn)
+{
+    if (!c.scalar(QStringLiteral("SELECT 1 FROM Pacients WHERE EGN = ?"), {egn}).isValid())
+        throw db::DbError(QStringLiteral("Пациент с ЕГН %1 вече няма в регистъра: ЕГН е коригирано или картонът е изтрит. "
+                                         "Затворете прозореца и отворете пациента отново.")
+                              .arg(egn));
+}
+
 QString SheetNumberText(int number)
 {
     return QStringLiteral("%1").arg(number, 6, 10, QLatin1Char('0'));

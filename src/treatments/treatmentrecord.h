@@ -60,6 +60,20 @@ struct SaveResult {
 // new row that has none). Reads CenyZK through c. Throws db::DbError.
 SaveResult ApplySave(db::Row& row, bool isNewRow, const SaveStamp& stamp, db::Connection& c);
 
+// A row the save may store has an activity code: without one it would reach
+// the sheet and the fund's report as an activity without a code. A code that
+// is no shortcut counts (it is stored as typed).
+bool HasActivityCode(const db::Row& row);
+// A new row that holds nothing but what the form gives it (its date, the
+// default given on `prefilled`): no row at all, dropped without a word.
+bool IsUntypedNewRow(const db::Row& row, const QDate& prefilled);
+
+// The patient a treatment or a referral is saved under is still in the
+// register: an EGN corrected, or a card removed, while the window stayed
+// open would leave the row under an EGN nobody has. Throws db::DbError with
+// the message that says so.
+void RequirePatient(db::Connection& c, const QString& egn);
+
 // The doctor's next sheet number in a year: one past the highest numeric
 // ListID of the doctor's rows dated in that year (texts that are not a number
 // are passed over), six digits with leading zeros. "000001" when there is

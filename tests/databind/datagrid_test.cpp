@@ -258,6 +258,76 @@ TEST_F(Grid, TextThatIsNoDateOrPriceIsRefusedWithAMessageAndNothingWritten)
     EXPECT_EQ(closeClicks, 0);
 }
 
+// The view commits a cell of its own accord (the stock delegate's Tab,
+// Enter and focus handling, a move of the view's own): text it cannot
+// write is said there too, and the cell stays open for correction.
+TEST_F(Grid, TextTheViewCommitsThatIsRefusedIsSaidAndKeptInItsCell)
+{
+    struct Case {
+        int col;
+        int row;   // 0 the stored row, 1 the new-row line
+        QString typed;
+        QString message;
+    };
+    const Case cases[] = {
+        {Data, 0, "31.11.2026", "Невалидна дата"},
+        {Data, 1, "31.11.2026", "Невалидна дата"},
+        {Cena, 0, "12,5 лв", "Невалидна цена"},
+    };
+    addRow(QDate(2026, 3, 1), "101", "11", 1, 6.44);
+    open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString() + (c.row ? " on the new-row line" : " on a stored row"));
+        grid->setCurrentIndex(cell(c.row, c.col));
+        QString seen;
+        ModalScript script;
+        script.click("InfDialog", "OKButton", &seen);
+        QLineEdit* e = type(c.col, c.typed);
+        ASSERT_TRUE(e);
+        QAbstractItemDelegate* delegate = grid->itemDelegate();
+        Q_EMIT delegate->commitData(e);
+        Q_EMIT delegate->closeEditor(e, QAbstractItemDelegate::EditNextItem);
+        EXPECT_TRUE(script.finished());
+        EXPECT_TRUE(seen.startsWith(c.message)) << seen.toStdString();
+        EXPECT_TRUE(seen.contains(c.typed));
+        ASSERT_TRUE(grid->isEditing());
+        EXPECT_EQ(editor(), e);
+        EXPECT_EQ(e->text(), c.typed);
+        EXPECT_EQ(e->selectedText(), c.typed);   // ready to be typed over
+        EXPECT_EQ(grid->currentIndex(), cell(c.row, c.col));
+        // once corrected, the same commit writes it and closes the cell
+        const QString good = c.col == Data ? "30.11.2026" : "12,50";
+        e->setText(good);
+        Q_EMIT delegate->commitData(e);
+        Q_EMIT delegate->closeEditor(e, QAbstractItemDelegate::NoHint);
+        EXPECT_FALSE(grid->isEditing());
+        const Format f = c.col == Data ? Format::Date : Format::Money;
+        EXPECT_EQ(grid->cellText(c.col), fieldText(fieldValue(good, f), f));
+        data->refresh();   // nothing of it stored
+    }
+    EXPECT_EQ(stored().size(), 1u);
+    EXPECT_EQ(stored()[0].text("Data"), QString("2026-03-01"));
+}
+
+// A grid taken down with a cell open and focused: the cell's box is let go
+// before it is destroyed (under the sanitizers this read a half-destroyed
+// QLineEdit), and nothing of it reaches the control.
+TEST_F(Grid, AGridDestroyedWithACellOpenLetsTheCellGo)
+{
+    addRow(QDate(2026, 3, 1), "101", "11");
+    open();
+    QLineEdit* e = type(KodZab, "26");
+    ASSERT_TRUE(e);
+    ASSERT_TRUE(e->hasFocus());
+    QPointer<QLineEdit> box = e;
+    delete grid;
+    grid = nullptr;
+    EXPECT_TRUE(box.isNull());
+    EXPECT_FALSE(data->isDirty());
+    data->updateRecord();
+    EXPECT_EQ(stored()[0].text("KodZab"), QString("11"));
+}
+
 TEST_F(Grid, PricesAreShownWithTwoDecimalsAndTypedWithCommaOrPoint)
 {
     const QLocale before;

@@ -35,6 +35,12 @@ using testing_support::shownTexts;
 
 namespace {
 
+// Whether the treatment form is on screen.
+bool treatmentFormShown()
+{
+    return DenHelp::instance() && DenHelp::instance()->isVisible();
+}
+
 class Card : public ::testing::Test {
 protected:
     void SetUp() override
@@ -46,7 +52,6 @@ protected:
             questions << caption + "|" + q;
             return answer;
         };
-        DenHelp::resetShowRequests();
         DenHelp::vars() = {};
         KartonAdd::vars() = {};
         SeekName::vars() = {};
@@ -150,7 +155,7 @@ TEST_F(Card, BareNewCardBindsNothingAndWritesNothing)
     card->cmdClose_Click();
     settle();
     EXPECT_EQ(KartonAdd::instance(), nullptr);
-    EXPECT_EQ(DenHelp::showRequests(), 0);
+    EXPECT_FALSE(treatmentFormShown());
     db::Connection c = db::Connection::main();
     EXPECT_EQ(c.scalar("SELECT COUNT(*) FROM Pacients").toInt(), 1);
     EXPECT_EQ(c.scalar("SELECT COUNT(*) FROM Dental").toInt(), 1);
@@ -322,10 +327,10 @@ TEST_F(Card, NewPatientIsSavedAndHandedToTheTreatmentForm)
     EXPECT_EQ(DenHelp::vars().sAddName, QString("Мария Иванова Колева"));
     EXPECT_EQ(CardMode, QString("New"));
     EXPECT_FALSE(box<QPushButton>("cmdUpdate")->isEnabled());
-    EXPECT_EQ(DenHelp::showRequests(), 0);
+    EXPECT_FALSE(treatmentFormShown());
 
     card->cmdClose_Click();
-    EXPECT_EQ(DenHelp::showRequests(), 1);
+    EXPECT_TRUE(treatmentFormShown());
     EXPECT_EQ(DenHelp::vars().sVidDen, QString("New"));
     settle();
     EXPECT_EQ(KartonAdd::instance(), nullptr);
@@ -344,12 +349,12 @@ TEST_F(Card, ClosingATypedNewCardSavesItAndOnlyASavedOneOpensTheTreatmentForm)
     settle();
     EXPECT_EQ(count("Pacients", egn), 1);
     EXPECT_EQ(count("Dental", egn), 1);
-    EXPECT_EQ(DenHelp::showRequests(), 1);
+    EXPECT_TRUE(treatmentFormShown());
     EXPECT_EQ(DenHelp::vars().sAddEGN, egn);
     EXPECT_EQ(DenHelp::vars().sAddName, QString("Иван Петров Колев"));
 
     // a save that fails opens nothing and keeps the card and what was typed
-    DenHelp::resetShowRequests();
+    delete DenHelp::instance();
     DenHelp::vars() = {};
     {
         db::Connection c = db::Connection::main();
@@ -368,7 +373,7 @@ TEST_F(Card, ClosingATypedNewCardSavesItAndOnlyASavedOneOpensTheTreatmentForm)
     EXPECT_EQ(count("Dental", other), 0);
     card->cmdClose_Click();
     settle();
-    EXPECT_EQ(DenHelp::showRequests(), 0);
+    EXPECT_FALSE(treatmentFormShown());
     EXPECT_EQ(KartonAdd::instance(), card);
 
     // closing by the frame asks before giving the edits up
@@ -383,7 +388,7 @@ TEST_F(Card, ClosingATypedNewCardSavesItAndOnlyASavedOneOpensTheTreatmentForm)
     settle();
     EXPECT_EQ(KartonAdd::instance(), nullptr);
     EXPECT_EQ(count("Pacients", other), 0);
-    EXPECT_EQ(DenHelp::showRequests(), 0);
+    EXPECT_FALSE(treatmentFormShown());
 }
 
 TEST_F(Card, ClosingRightAfterTheEgnStoresNoNamelessPatient)
@@ -418,7 +423,7 @@ TEST_F(Card, ClosingRightAfterTheEgnStoresNoNamelessPatient)
         EXPECT_EQ(questions, QStringList{"|Данните не са записани.\rЗатваряте ли картона без запис?"}) << c.how;
         EXPECT_EQ(count("Pacients", egn), 0) << c.how;
         EXPECT_EQ(count("Dental", egn), 0) << c.how;
-        EXPECT_EQ(DenHelp::showRequests(), 0) << c.how;
+        EXPECT_FALSE(treatmentFormShown()) << c.how;
         EXPECT_TRUE(DenHelp::vars().sAddEGN.isEmpty()) << c.how;
         if (c.giveUp) {
             EXPECT_EQ(KartonAdd::instance(), nullptr) << c.how;
@@ -433,9 +438,9 @@ TEST_F(Card, ClosingRightAfterTheEgnStoresNoNamelessPatient)
         EXPECT_TRUE(messages.isEmpty()) << c.how << qPrintable(messages.join("; "));
         EXPECT_EQ(pacient(egn, "Names"), QString("Иван")) << c.how;
         EXPECT_EQ(KartonAdd::instance(), nullptr) << c.how;
-        EXPECT_EQ(DenHelp::showRequests(), 1) << c.how;
+        EXPECT_TRUE(treatmentFormShown()) << c.how;
         EXPECT_EQ(DenHelp::vars().sAddEGN, egn) << c.how;
-        DenHelp::resetShowRequests();
+        delete DenHelp::instance();
         DenHelp::vars() = {};
     }
 
@@ -799,7 +804,7 @@ TEST_F(Card, FoundFromANewCardEvenOnTheFirstPatient)
     EXPECT_TRUE(box<QPushButton>("cmdClose")->isEnabled());
     card->cmdClose_Click();
     settle();
-    EXPECT_EQ(DenHelp::showRequests(), 0);
+    EXPECT_FALSE(treatmentFormShown());
 }
 
 TEST_F(Card, SavingFromTheKeyboardLeavesTheFocusOnClose)

@@ -75,7 +75,6 @@ TEST(RegisterInTheProgram, RegisterCorrectAndFindAPatient)
     }
     QStringList messages;
     prompts().info = [&](const QString& text, QWidget*) { messages << text; };
-    DenHelp::resetShowRequests();
     StartupHooks hooks;
     hooks.splash = false;
     hooks.login = [](QWidget*) {
@@ -140,7 +139,8 @@ TEST(RegisterInTheProgram, RegisterCorrectAndFindAPatient)
     EXPECT_EQ(DenHelp::vars().sAddEGN, egn);
     QTest::mouseClick(card->findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
     settle();
-    EXPECT_EQ(DenHelp::showRequests(), 1);
+    ASSERT_NE(DenHelp::instance(), nullptr);
+    EXPECT_TRUE(DenHelp::instance()->isVisible());
     EXPECT_EQ(DenHelp::vars().sVidDen, QString("New"));
     EXPECT_EQ(KartonAdd::instance(), nullptr);
     {

@@ -31,7 +31,6 @@ protected:
     {
         CurrentDoctorCode = "220001";
         prompts().info = [this](const QString& text, QWidget*) { messages << text; };
-        DenHelp::resetShowRequests();
         SeekName::vars() = {};
     }
     void TearDown() override
@@ -159,13 +158,14 @@ TEST_F(Seek, TreatmentsAndPrintedCardModes)
     search("Иван");
     choose(0);
     EXPECT_EQ(DenHelp::vars().sVidDen, QString("Edit"));
-    EXPECT_EQ(DenHelp::showRequests(), 1);
     EXPECT_EQ(KartonAdd::instance(), nullptr);
     // The treatment form took the patient and emptied the list.
     ASSERT_NE(DenHelp::instance(), nullptr);
+    EXPECT_TRUE(DenHelp::instance()->isVisible());
     EXPECT_EQ(DenHelp::vars().sEGN, egn);
     EXPECT_EQ(list()->count(), 0);
 
+    delete DenHelp::instance();
     int printed = 0;
     QString printedEgn;
     SeekName::setPrintedCardOpener([&] {
@@ -177,7 +177,7 @@ TEST_F(Seek, TreatmentsAndPrintedCardModes)
     choose(0);
     EXPECT_EQ(printed, 1);
     EXPECT_EQ(printedEgn, egn);
-    EXPECT_EQ(DenHelp::showRequests(), 1);
+    EXPECT_EQ(DenHelp::instance(), nullptr);
 }
 
 TEST_F(Seek, AFoundPatientIsReachedWhateverTheLengthOfHisEgn)

@@ -8,11 +8,15 @@
 #include "db/values.h"
 #include "patients/kartonadd.h"
 #include "patients/koregn.h"
+#include "patients/patientsearch.h"
 #include "patients/prompts.h"
 #include "patients/seekname.h"
 #include "services/globals.h"
 #include "support/program_folder.h"
+#include "support/second_copy.h"
 #include "treatments/denhelp.h"
+#include "treatments/headerline.h"
+#include "services/plaintext.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,6 +28,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace tav;
@@ -258,6 +264,59 @@ TEST_F(Form, APartThatCannotBeReadIsSaidAndTheRestIsShown)
     }
 }
 
+// Another copy in the middle of a write that keeps every reader out: the
+// form says once that the database is in use, not that no names were
+// chosen, nor once per part of the form.
+TEST_F(Form, ADatabaseAnotherCopyHoldsIsSaidOnceAsInUse)
+{
+    addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041"});
+    testing_support::SecondCopy other("hold", {DatabasePath, "exclusive"});
+    ASSERT_FALSE(other.waitFor("holding").isEmpty()) << other.errorOutput().toStdString();
+    DenHelp* f = open();
+    ASSERT_EQ(messages.size(), 1) << qPrintable(messages.join("; "));
+    EXPECT_TRUE(messages[0].contains(db::kMsgInUse)) << qPrintable(messages[0]);
+    EXPECT_FALSE(messages[0].contains(patients::kMsgNoneChosen));
+    EXPECT_EQ(data()->recordCount(), 0);
+    EXPECT_TRUE(DenHelp::vars().sListID.isEmpty());
+
+    // Once the other copy is done, the patient opened again is all there.
+    other.send("commit");
+    EXPECT_FALSE(other.waitFor("committed").isEmpty());
+    EXPECT_EQ(other.finish(), 0);
+    messages.clear();
+    EXPECT_EQ(open(), f);
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+    EXPECT_EQ(data()->recordCount(), 1);
+    EXPECT_EQ(f->addressLine()->text(), QString("Пловдив, ул. Гладстон 12, бл.5, ап.7"));
+    EXPECT_EQ(DenHelp::vars().sListID, QString("000042"));
+}
+
+// Another patient picked while the database is in use: what cannot be read
+// leaves nothing of the patient shown before, whose rows a save would
+// otherwise take for the new one's.
+TEST_F(Form, APatientPickedWhileTheDatabaseIsInUseShowsNothingOfTheOneBefore)
+{
+    addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041"});
+    const QString other = egnOf("800101123");
+    addPatient(other, "Мария Иванова Колева");
+    DenHelp* f = open();
+    ASSERT_EQ(data()->recordCount(), 1);
+    ASSERT_EQ(f->placeLabel(8)->text(), QString("C"));
+    testing_support::SecondCopy copy("hold", {DatabasePath, "exclusive"});
+    ASSERT_FALSE(copy.waitFor("holding").isEmpty()) << copy.errorOutput().toStdString();
+    EXPECT_EQ(open(other), f);
+    EXPECT_EQ(messages.size(), 1) << qPrintable(messages.join("; "));
+    EXPECT_EQ(DenHelp::vars().sEGN, other);
+    EXPECT_FALSE(data()->isOpen());
+    EXPECT_EQ(grid()->model()->rowCount(), 0);
+    EXPECT_TRUE(f->addressLine()->text().isEmpty());
+    EXPECT_TRUE(f->findChild<QLabel*>("Label4_6")->text().isEmpty());   // the allergy of the one before
+    EXPECT_EQ(f->placeLabel(8)->text(), QString());
+    EXPECT_EQ(f->windowTitle(), QString("Картон"));
+    copy.send("commit");
+    EXPECT_EQ(copy.finish(), 0);
+}
+
 TEST_F(Form, ShortcutsTypedAndEnterSaveTheRows)
 {
     addHelp({egnOf("800101123"), QDate(2026, 1, 5), "101", "220001", "000041"});
@@ -400,16 +459,158 @@ TEST_F(Form, EnterInAnotherCellExpandsTheCodeCellOnly)
     EXPECT_EQ(rows[0].text("Help"), QString("Caries profunda"));
     EXPECT_EQ(rows[0].text("TextHelp"), QString("Обт.амалгама"));
 
-    // A tooth "31" in a row without a code: nothing expands.
+    // A tooth "31" in a row without a code: nothing expands, nothing is stored.
     goToNewLine();
     QTest::keyClick(type(KodZab, "31"), Qt::Key_Return);
-    const db::Rows after = stored(egn);
-    ASSERT_EQ(after.size(), 2);
-    EXPECT_EQ(after[0].text("KodHelp"), QString());
-    EXPECT_EQ(after[0].text("KodZab"), QString("31"));
-    EXPECT_EQ(after[0].text("Help"), QString());
-    EXPECT_EQ(after[0].value("Times").toInt(), 0);
-    EXPECT_EQ(after[0].text("ListID"), QString("000001"));
+    EXPECT_EQ(stored(egn).size(), 1u);
+    EXPECT_TRUE(data()->isNewRow());
+    EXPECT_EQ(data()->field("KodZab").toString(), QString("31"));
+    EXPECT_TRUE(data()->field("Help").isNull());
+}
+
+// A row without an activity code would reach the sheet and the fund's
+// report as an activity without a code: the save refuses it, however it is
+// asked for, and keeps what was typed.
+TEST_F(Form, ARowWithoutAnActivityCodeIsNotStored)
+{
+    const QString refused = "Няма код на дейността!\rНапишете кода в колоната „Код дейн.“; редът не е записан.";
+    struct Case {
+        const char* what;
+        bool newRow;   // else the stored row's code is cleared
+        std::function<void()> leave;
+    };
+    const Case cases[] = {
+        {"Enter in Код зъб of a new row", true, [this] { QTest::keyClick(editor(), Qt::Key_Return); }},
+        {"Запиши on a new row", true, [this] { QTest::mouseClick(button("cmdUpdate"), Qt::LeftButton); }},
+        {"a new row left with the mouse", true, [this] { click(0, Vid); }},
+        {"Enter on a stored row's cleared code", false, [this] { QTest::keyClick(editor(), Qt::Key_Return); }},
+        {"a stored row's cleared code left with the mouse", false, [this] { click(1, Vid); }},
+        {"a stored row's cleared code, the form closed", false,
+         [this] { QTest::mouseClick(button("cmdClose"), Qt::LeftButton); }},
+    };
+    const qint64 id = addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041", false, "36", "Caries media"});
+    addHelp({egn, QDate(2026, 3, 3), "509", "220001", "000041", false, "47"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.clear();
+        answer = false;   // a form closed with the row asks; it stays
+        DenHelp* f = open();
+        if (c.newRow) {
+            goToNewLine();
+            ASSERT_NE(type(KodZab, "46"), nullptr);
+        } else {
+            click(0, KodHelp);
+            ASSERT_NE(type(KodHelp, ""), nullptr);
+            QTest::keyClick(editor(), Qt::Key_Delete);
+        }
+        c.leave();
+        settle();
+        ASSERT_FALSE(messages.isEmpty());
+        EXPECT_EQ(messages[0], refused);
+        ASSERT_EQ(DenHelp::instance(), f);
+        const db::Rows rows = stored(egn);
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(helpField(id, "KodHelp").toString(), QString("301"));
+        EXPECT_EQ(helpField(id, "ZK").toInt(), 0);
+        // what was typed is kept, on the row it was typed in
+        EXPECT_EQ(data()->isNewRow(), c.newRow);
+        if (c.newRow)
+            EXPECT_EQ(data()->field("KodZab").toString(), QString("46"));
+        else
+            EXPECT_EQ(grid()->cellText(KodHelp), QString());
+        EXPECT_EQ(MinutesLeftToday, 360);
+        answer = true;
+        delete f;
+        settle();
+    }
+
+    // A code that is no shortcut is a code: stored as typed.
+    messages.clear();
+    open();
+    goToNewLine();
+    QTest::keyClick(type(KodHelp, "999"), Qt::Key_Return);
+    EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+    ASSERT_EQ(stored(egn).size(), 3u);
+    EXPECT_EQ(stored(egn)[2].text("KodHelp"), QString("999"));
+}
+
+// A new line that holds nothing but the date it was given is no row: left,
+// printed or closed, nothing is said and nothing stored.
+TEST_F(Form, ANewLineHoldingOnlyItsDateIsNoRow)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> leave;
+    };
+    const Case cases[] = {
+        {"left with the mouse", [this] { click(0, Vid); }},
+        {"Enter", [this] { QTest::keyClick(grid(), Qt::Key_Return); }},
+        {"Печат", [this] { QTest::mouseClick(button("cmdPrint"), Qt::LeftButton); }},
+        {"Затвори", [this] { QTest::mouseClick(button("cmdClose"), Qt::LeftButton); }},
+    };
+    addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041", false, "36"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.clear();
+        open();
+        goToNewLine();
+        // a tooth typed and taken back: the row holds only today's date
+        QTest::keyClick(type(KodZab, "46"), Qt::Key_Tab);
+        ASSERT_TRUE(data()->isNewRow());
+        grid()->setCurrentIndex(grid()->model()->index(1, KodZab));
+        ASSERT_NE(type(KodZab, ""), nullptr);
+        QTest::keyClick(editor(), Qt::Key_Delete);
+        ASSERT_TRUE(grid()->commitEdit());
+        ASSERT_EQ(dateFromIso(data()->field("Data")), today);
+        c.leave();
+        settle();
+        EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+        EXPECT_EQ(stored(egn).size(), 1u);
+        delete DenHelp::instance();
+        settle();
+    }
+}
+
+// A shortcut typed over a stored row's code is saved whole however the row
+// is left: expanded, priced, stamped, as by Enter; never stored as typed.
+TEST_F(Form, AShortcutOverAStoredCodeIsSavedAsByEnterHoweverTheRowIsLeft)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> leave;
+    };
+    const Case cases[] = {
+        {"Enter", [this] { QTest::keyClick(editor(), Qt::Key_Return); }},
+        {"another row clicked", [this] { click(1, Vid); }},
+        {"the form closed", [this] { QTest::mouseClick(button("cmdClose"), Qt::LeftButton); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        db::Connection::main().exec("DELETE FROM Help");
+        const qint64 id = addHelp({egn, QDate(2025, 6, 1), "101", "220002", "000300", false, "", "Преглед"});
+        addHelp({egn, QDate(2025, 6, 2), "509", "220002", "000300", false, "47"});
+        messages.clear();
+        MinutesLeftToday = 360;
+        DenHelp* f = open();
+        click(0, KodHelp);
+        ASSERT_NE(type(KodHelp, "30"), nullptr);
+        c.leave();
+        settle();
+        EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join("; "));
+        EXPECT_EQ(helpField(id, "KodHelp").toString(), QString("301"));
+        EXPECT_EQ(helpField(id, "Help").toString(), QString("Caries profunda"));
+        EXPECT_EQ(helpField(id, "TextHelp").toString(), QString("Обт.амалгама"));
+        EXPECT_EQ(helpField(id, "Cena").toDouble(), 21.13);
+        EXPECT_EQ(helpField(id, "Times").toInt(), 26);
+        EXPECT_EQ(helpField(id, "KodMedic").toString(), QString("220001"));
+        EXPECT_EQ(helpField(id, "ZK").toInt(), 1);
+        EXPECT_EQ(helpField(id, "ListID").toString(), QString("000001"));
+        if (DenHelp::instance()) {
+            EXPECT_EQ(f->minutesLabel()->text(), QString("Остават: 334 мин."));
+        }
+        delete DenHelp::instance();
+        settle();
+    }
 }
 
 TEST_F(Form, ASecondSaveKeepsWhatTheFirstStored)
@@ -583,18 +784,31 @@ TEST_F(Form, MoreMinutesThanTheDayHoldsShowANegativeNumber)
     EXPECT_EQ(f->minutesLabel()->text(), QString("Остават: -41 мин."));
 }
 
-TEST_F(Form, DeleteRemovesTheCurrentRowWithoutAsking)
+// "Изтрий" removes the row clicked, without a question, and the cursor goes
+// to the new-row line: Enter after it deletes nothing more.
+TEST_F(Form, DeleteRemovesTheRowClickedOnlyAndLeavesTheNewLineReady)
 {
-    addHelp({egn, QDate(2026, 3, 1), "101", "220001", "000041"});
-    addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041"});
-    open();
+    const qint64 first = addHelp({egn, QDate(2026, 3, 1), "101", "220001", "000041"});
+    const qint64 second = addHelp({egn, QDate(2026, 3, 2), "301", "220001", "000041", true, "36"});
+    const qint64 third = addHelp({egn, QDate(2026, 3, 3), "509", "220001", "000041", true, "47"});
+    DenHelp* f = open();
     click(0, Vid);
+    ASSERT_EQ(helpField(first, "KodHelp").toString(), QString("101"));
     ASSERT_TRUE(button("cmdDelete")->isEnabled());
     QTest::mouseClick(button("cmdDelete"), Qt::LeftButton);
+    for (int i = 0; i < 2; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    settle();
     const db::Rows rows = stored(egn);
-    ASSERT_EQ(rows.size(), 1);
-    EXPECT_EQ(rows[0].text("KodHelp"), QString("301"));
-    EXPECT_EQ(data()->field("KodHelp").toString(), QString("301"));
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0].value("RecID").toLongLong(), second);
+    EXPECT_EQ(rows[1].value("RecID").toLongLong(), third);
+    EXPECT_EQ(helpField(second, "ZK").toInt(), 1);   // the row that moved up is untouched
+    EXPECT_EQ(QApplication::focusWidget(), grid());
+    EXPECT_FALSE(data()->hasCurrent());
+    EXPECT_EQ(grid()->currentIndex(), grid()->model()->index(2, KodHelp));
+    EXPECT_FALSE(button("cmdDelete")->isEnabled());   // until a row is clicked anew
+    EXPECT_TRUE(f->isVisible());
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -706,6 +920,121 @@ TEST_F(Form, AnotherPickLoadsTheFormAfreshAfterWritingItsRow)
     EXPECT_EQ(rows[0].text("KodHelp"), QString("301"));
     EXPECT_EQ(f->placeLabel(3)->text(), QString());   // a patient without a chart
     EXPECT_TRUE(f->milkNumber(1)->isHidden());   // the milk tooth of the patient before
+}
+
+// Stored text is shown as it stands: never read as markup, blanks and line
+// breaks kept, and in the window's title never taken for the modified-mark.
+TEST_F(Form, StoredTextsAreShownAsStored)
+{
+    const QString texts[] = {
+        "Пеницилин <title>Аналгин, Новокаин",
+        "Хепатит <b>B</b>",
+        "<img src=\"/tmp/no-such-picture.png\">",
+        "&lt;7",
+        "две  празни   места",
+    };
+    // Lines of a two-line label: LF, CR LF and an older practice's lone CR.
+    const QString lines[] = {"Диабет\nАстма", "Диабет\r\nАстма", "Диабет\rАстма"};
+    QLabel* shows[] = {nullptr, nullptr};
+    for (const QString& t : texts) {
+        SCOPED_TRACE(t.toStdString());
+        db::Connection::main().exec("UPDATE Pacients SET Names = ?, UL = ?, Nep = ?, MTel = ? WHERE EGN = ?",
+                                    {"Иван [*] " + t, t, t, t, egn});
+        DenHelp* f = open();
+        auto* allergy = f->findChild<HeaderLine*>("Label4_6");
+        ASSERT_NE(allergy, nullptr);
+        shows[0] = allergy;
+        shows[1] = f->addressLine();
+        for (QLabel* l : shows)
+            EXPECT_EQ(l->textFormat(), Qt::PlainText) << l->objectName().toStdString();
+        EXPECT_EQ(allergy->text(), t);
+        EXPECT_EQ(allergy->shownText(), t);
+        EXPECT_EQ(f->addressLine()->text(), "Пловдив, " + t + ", бл.5, ап.7");
+        EXPECT_EQ(static_cast<HeaderLine*>(f->phoneLine())->shownText(), "дом.032/123456, моб." + t);
+        ASSERT_NE(f->windowHandle(), nullptr);
+        EXPECT_EQ(f->windowHandle()->title(), QString("Картон на Иван [*] %1 с ЕГН %2  ЗОК №12345678").arg(t, egn));
+        f->close();
+        settle();
+    }
+    for (const QString& t : lines) {
+        SCOPED_TRACE(t.toStdString());
+        db::Connection::main().exec("UPDATE Pacients SET Osob = ?, Nep = ? WHERE EGN = ?", {t, t, egn});
+        DenHelp* f = open();
+        auto* notes = f->findChild<QLabel*>("Label4_3");
+        EXPECT_EQ(notes->textFormat(), Qt::PlainText);
+        // one line: the first line, a sign that more follows, all of it in the tip
+        auto* allergy = f->findChild<HeaderLine*>("Label4_6");
+        EXPECT_EQ(allergy->shownText(), QString("Диабет…"));
+        EXPECT_EQ(allergy->toolTip(), Qt::convertFromPlainText(plainLines(t)));
+        f->close();
+        settle();
+    }
+    // the chart's places too
+    db::Connection::main().exec("UPDATE Dental SET Z6 = '<b>O</b>' WHERE EGN = ?", {egn});
+    // All of them at once, to be looked at.
+    db::Connection::main().exec(
+        "UPDATE Pacients SET Names = ?, Tawn = ?, UL = ?, BL = ?, Nep = ?, Osob = ?, ZabOld = ?, ZabNaw = ?, KrGr = ?, "
+        "Ph = ?, MTel = ? WHERE EGN = ?",
+        {"Иван [*] Колев", "<img src=\"/tmp/no-such-picture.png\">", "ул. Хепатит <b>B</b>", "&lt;7",
+         "Пеницилин <title>Аналгин, Новокаин", "две  празни   места\rи нов ред", "Диабет\nАстма",
+         "Хепатит <b>B</b>\r\n&lt;7", "<b>A</b>", "&lt;7", "0888  123456", egn});
+    DenHelp* f = open();
+    EXPECT_EQ(f->placeLabel(8)->textFormat(), Qt::PlainText);
+    EXPECT_EQ(f->placeLabel(8)->text(), QString("<b>O</b>"));
+    const QString dir = qEnvironmentVariable("TAV_SCREENSHOTS");
+    if (!dir.isEmpty())
+        f->grab().save(QDir(dir).filePath("denhelp_stored_texts.png"));
+}
+
+// The header's lines take the room their row has; what is longer is cut at
+// its end with "…" and shown whole, as plain text, in its tool tip.
+TEST_F(Form, HeaderLinesShareTheirRowAndWhatIsLongerIsCutWithATip)
+{
+    const QString phones = "дом.032/123456, сл.032/654321, моб.0888123456, 0899765432";
+    const QString longStreet = "жк Тракия, ул. Константин Величков " + QString(" <b>дълга</b> улица").repeated(6);
+    struct Case {
+        const char* what;
+        QString street;
+        bool addressCut, phonesCut;
+    };
+    const Case cases[] = {
+        {"short address: the telephones take its room", "ул. Гладстон 12", false, false},
+        {"both long: each cut in its own part", longStreet, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        db::Connection::main().exec("UPDATE Pacients SET UL = ?, STel = ?, MTel = ?, Nep = ? WHERE EGN = ?",
+                                    {c.street, "654321", "0888123456, 0899765432", "Пеницилин" + longStreet, egn});
+        DenHelp* f = open();
+        auto* address = static_cast<HeaderLine*>(f->addressLine());
+        auto* phone = static_cast<HeaderLine*>(f->phoneLine());
+        ASSERT_EQ(phone->text(), phones);
+        EXPECT_EQ(address->isCut(), c.addressCut);
+        EXPECT_EQ(phone->isCut(), c.phonesCut);
+        for (HeaderLine* l : {address, phone}) {
+            SCOPED_TRACE(l->objectName().toStdString());
+            // inside the frame, one after the other
+            EXPECT_GE(l->x(), 0);
+            EXPECT_LE(l->geometry().right(), f->findChild<QGroupBox*>("Frame1")->contentsRect().right());
+            if (l->isCut()) {
+                EXPECT_TRUE(l->shownText().endsWith("…"));
+                EXPECT_EQ(l->toolTip(), Qt::convertFromPlainText(l->text()));
+            } else {
+                EXPECT_EQ(l->shownText(), l->text());
+                EXPECT_TRUE(l->toolTip().isEmpty());
+            }
+        }
+        EXPECT_LT(address->geometry().right(), f->findChild<QLabel*>("lblLabels_11")->x());
+        EXPECT_LT(f->findChild<QLabel*>("lblLabels_11")->geometry().right(), phone->x());
+        auto* allergy = f->findChild<HeaderLine*>("Label4_6");
+        EXPECT_TRUE(allergy->isCut());
+        EXPECT_TRUE(allergy->toolTip().contains("&lt;b&gt;дълга&lt;/b&gt;")) << allergy->toolTip().toStdString();
+        const QString dir = qEnvironmentVariable("TAV_SCREENSHOTS");
+        if (!dir.isEmpty())
+            f->grab().save(QDir(dir).filePath(QString("denhelp_header_%1.png").arg(c.addressCut ? "cut" : "shared")));
+        f->close();
+        settle();
+    }
 }
 
 TEST_F(Form, RendersAsTheTreatmentForm)

@@ -5,6 +5,8 @@
 #include "databind/datacontrol.h"
 #include "databind/datagrid.h"
 #include "db/database.h"
+#include "patients/koregn.h"
+#include "support/egn_digits.h"
 #include "support/modal_script.h"
 #include "printing.h"
 #include "support/program_folder.h"
@@ -12,6 +14,7 @@
 #include "treatments/pathway.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -42,6 +45,7 @@ class Referrals : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        db::Connection::main().insert("Pacients", {"EGN", "Names"}, {kEgn, "Иван Петров Колев"});
         DenHelp::vars().sEGN = kEgn;
         DenHelp::vars().sListID = "000042";
     }
@@ -203,6 +207,94 @@ TEST_F(Referrals, WhatIsTypedAndLeftUnsavedIsNotStored)
     EXPECT_EQ(path[1].text("ListID"), QString("000003"));
     EXPECT_TRUE(stored("Invest").isEmpty());
     EXPECT_EQ(stored("Spec")[0].text("ListID"), QString("000042"));
+}
+
+// The patient's EGN corrected, or the card deleted, while the treatment
+// form stayed open: a referral saved now would belong to no patient and
+// fall out of the fund's report.
+TEST_F(Referrals, ASaveUnderAnEgnNoPatientHasIsRefused)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> meanwhile;
+    };
+    const Case cases[] = {
+        {"EGN corrected",
+         [] {
+             const auto moved = patients::moveEgn(kEgn, testing_support::egnOf("750102002"));
+             ASSERT_EQ(moved.outcome, patients::EgnMove::Outcome::Moved);
+         }},
+        {"card deleted", [] { db::Connection::main().exec("DELETE FROM Pacients WHERE EGN = ?", {kEgn}); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        open();
+        typeNewRow(PathWay::KindInvest, {"20.03.2026", "И-1", "10.01"});
+        c.meanwhile();
+        QString title, text;
+        ModalScript script;
+        script.then("QMessageBox", [&](QWidget* box) {
+            title = box->windowTitle();
+            text = ModalScript::textOf(box);
+            box->close();
+        });
+        w->updateButton(PathWay::KindInvest)->click();
+        EXPECT_TRUE(script.finished());
+        EXPECT_EQ(title, QString("Грешка при запис на данните!"));
+        EXPECT_TRUE(text.contains(QString("Пациент с ЕГН %1 вече няма в регистъра").arg(kEgn))) << text.toStdString();
+        EXPECT_TRUE(stored("Invest").isEmpty());
+        EXPECT_TRUE(w->updateButton(PathWay::KindInvest)->isEnabled());   // kept, to be tried again
+        EXPECT_EQ(w->Data2->text("Nomer"), QString("И-1"));
+        w->reject();
+        w.reset();
+        db::Connection::main().exec("DELETE FROM Pacients");
+        db::Connection::main().insert("Pacients", {"EGN", "Names"}, {kEgn, "Иван Петров Колев"});
+    }
+}
+
+// "Изтрий" pressed with the mouse leaves the focus in its frame's grid:
+// Enter after it deletes nothing more.
+TEST_F(Referrals, ADeleteAndTwoEntersRemoveOneRow)
+{
+    for (const KindCase& c : kKinds) {
+        SCOPED_TRACE(c.table.toStdString());
+        for (int day = 15; day <= 17; ++day)
+            insert(c.table, kEgn, "000003", QDate(2026, 1, day), QString("%1").arg(day));
+        open();
+        clickGrid(c.kind, 0);
+        QTest::mouseClick(w->deleteButton(c.kind), Qt::LeftButton);
+        for (int i = 0; i < 2; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QApplication::processEvents();
+        ASSERT_NE(PathWay::instance(), nullptr);   // nor did Enter close the window
+        EXPECT_EQ(stored(c.table).size(), 2);
+        EXPECT_EQ(QApplication::focusWidget(), w->grid(c.kind));
+        w->reject();
+        w.reset();
+    }
+}
+
+TEST_F(Referrals, ADateThatDoesNotExistIsSaidAndKeptInItsCell)
+{
+    open();
+    DataGrid* g = w->grid(PathWay::KindPath);
+    clickGrid(PathWay::KindPath, 0, 0);
+    ASSERT_TRUE(g->editCell(0));
+    auto* e = g->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(e, nullptr);
+    e->setText("31.11.2026");
+    QString seen;
+    ModalScript script;
+    script.click("InfDialog", "OKButton", &seen);
+    // as the view commits a cell it leaves
+    Q_EMIT g->itemDelegate()->commitData(e);
+    Q_EMIT g->itemDelegate()->closeEditor(e, QAbstractItemDelegate::EditNextItem);
+    EXPECT_TRUE(script.finished());
+    EXPECT_TRUE(seen.startsWith("Невалидна дата")) << seen.toStdString();
+    EXPECT_TRUE(g->isEditing());
+    EXPECT_EQ(e->text(), QString("31.11.2026"));
+    EXPECT_EQ(g->currentIndex().column(), 0);
+    EXPECT_TRUE(stored("Path").isEmpty());
 }
 
 TEST_F(Referrals, DeleteStepsBackAtTheEndAndIsSilentWithNothingToDelete)

@@ -17,6 +17,7 @@
 #include "shell/frmmain.h"
 #include "shell/password.h"
 #include "shell/startup.h"
+#include "support/modal_script.h"
 #include "support/program_folder.h"
 #include "treatments/denhelp.h"
 #include "treatments/timeday.h"
@@ -290,6 +291,142 @@ TEST(TreatmentRoad, RegisterTreatPrintAndCorrect)
     EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
 
     DenHelp::setSheetOpener({});
+    patients::prompts() = {};
+    main.reset();
+    settle();
+}
+
+// Every button of the treatment form, pressed with the mouse as a doctor
+// presses it, and then a shortcut and Enter: the shortcut goes on a new
+// row, never onto a stored one, nor into a button.
+TEST(TreatmentRoad, AfterEveryButtonTheNextShortcutMakesANewRow)
+{
+    TestFolder folder;
+    const QDate today(2026, 4, 20);
+    Clock::setToday(today);
+    const QString egn = egnOf("750312123");
+    {
+        db::Connection c = db::Connection::main();
+        c.insert("Medic", {"Names", "KodMedic", "Password"}, {"Елена Георгиева Попова", "2200001", "kod111"});
+        c.insert("Pacients", {"EGN", "Names", "LKod"}, {egn, "Иван Петров Колев", "2200001"});
+        // Last year's examination, printed, and a filling due for the sheet.
+        c.insert("Help", {"EGN", "Data", "KodHelp", "Help", "KodMedic", "ListID", "ZK", "Schet"},
+                 {egn, QDate(2025, 5, 6), "101", "Преглед", "2200001", "000007", 0, 1});
+        c.insert("Help", {"EGN", "Data", "KodHelp", "KodZab", "KodMedic", "ListID", "ZK"},
+                 {egn, QDate(2026, 3, 2), "301", "36", "2200001", "000011", 1});
+    }
+    QStringList messages;
+    patients::prompts().info = [&](const QString& text, QWidget*) { messages << text; };
+    StartupHooks hooks;
+    hooks.splash = false;
+    hooks.login = [](QWidget*) {
+        Password::vars().nIDMedic = 2200001;
+        return true;
+    };
+    std::unique_ptr<frmMain> main = loadProgram(folder.path(), hooks);
+    ASSERT_TRUE(main);
+    main->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+    settle();
+
+    SeekName::vars().sFindEGN = egn;
+    SeekName::vars().sFindName = "Иван Петров Колев";
+    DenHelp::vars().sVidDen = "Edit";
+    DenHelp* form = DenHelp::showShared(main.get());
+    ASSERT_NE(form, nullptr);
+    auto backToForm = [&] {
+        QApplication::setActiveWindow(form);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+        settle();
+    };
+    backToForm();
+    DataGrid* g = form->grid();
+    auto stored = [&] {
+        QStringList rows;
+        for (const db::Row& r : db::Connection::main().query("SELECT * FROM Help WHERE EGN = ? ORDER BY RecID", {egn})) {
+            QStringList fields;
+            for (const QVariant& v : r.values())
+                fields << v.toString();
+            rows << fields.join('|');
+        }
+        return rows;
+    };
+    auto press = [&](const char* name) {
+        QTest::mouseClick(form->button(name), Qt::LeftButton);
+        settle();
+    };
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+    };
+    const Step steps[] = {
+        {"Запиши", [&] {
+             QLineEdit* e = typeOnNewLine(g, KodHelp, "1");
+             ASSERT_NE(e, nullptr);
+             press("cmdUpdate");
+         }},
+        {"Поправи", [&] { press("cmdEdit"); }},
+        {"Изтрий", [&] {
+             // today's examination, stored by "Запиши"
+             QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(g->model()->index(2, Vid)).center());
+             ASSERT_EQ(g->dataControl()->text("KodHelp"), QString("101"));
+             press("cmdDelete");
+         }},
+        {"Печат", [&] {
+             press("cmdPrint");
+             backToForm();
+         }},
+        {"Печат данни...", [&] {
+             press("cmdPrintData");
+             backToForm();
+         }},
+        {"Преглед...", [&] {
+             testing_support::ModalScript script;
+             script.closeFrame("Grafic");
+             press("cmdGrafic");
+             EXPECT_TRUE(script.finished());
+             backToForm();
+         }},
+        {"Направления", [&] {
+             testing_support::ModalScript script;
+             script.closeFrame("PathWay");
+             press("cmdParh");
+             EXPECT_TRUE(script.finished());
+             backToForm();
+         }},
+        {"Време and back", [&] {
+             main->menuItem("mnuViewTime")->trigger();
+             settle();
+             ASSERT_NE(TimeDay::instance(), nullptr);
+             QApplication::setActiveWindow(TimeDay::instance());
+             settle();
+             backToForm();
+         }},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        s.act();
+        ASSERT_EQ(DenHelp::instance(), form);
+        const QStringList before = stored();
+        for (const char* c = "30"; *c; ++c)
+            QTest::keyClick(QApplication::focusWidget(), *c);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        settle();
+        const QStringList after = stored();
+        ASSERT_EQ(after.size(), before.size() + 1) << after.join('\n').toStdString();
+        EXPECT_EQ(after.mid(0, before.size()), before);   // no stored row changed
+        const db::Row added = db::Connection::main().first("SELECT * FROM Help WHERE EGN = ? ORDER BY RecID DESC", {egn});
+        EXPECT_EQ(added.text("KodHelp"), QString("301"));
+        EXPECT_EQ(added.text("TextHelp"), QString("Обт.амалгама"));
+        EXPECT_EQ(added.text("KodMedic"), QString("2200001"));
+        EXPECT_EQ(dateFromIso(added.value("Data")), today);
+        EXPECT_FALSE(g->dataControl()->hasCurrent());   // ready on the new-row line again
+    }
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
+    // The two rows of before are still there, as they were after the print.
+    EXPECT_EQ(db::Connection::main().scalar("SELECT COUNT(*) FROM Help WHERE EGN = ? AND Data < ?", {egn, today}).toInt(), 2);
+
     patients::prompts() = {};
     main.reset();
     settle();
