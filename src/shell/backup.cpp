@@ -44,7 +44,9 @@ db::DbError failed(const QString& failure, const db::DbError& cause)
 {
     const QString why = cause.engineText().isEmpty() ? cause.message()
                                                      : cause.message() + QStringLiteral(": ") + cause.engineText();
-    return db::DbError(failure, why, cause.code());
+    db::DbError e(failure, why, cause.code());
+    e.aboutFile(cause.file());
+    return e;
 }
 
 // Copies every page of `from` into `into` through the engine's online
@@ -60,13 +62,20 @@ void copyPages(db::Connection& from, db::Connection& into, const std::function<v
     sqlite3_backup* b = sqlite3_backup_init(dest, "main", from.handle(), "main");
     if (!b)
         throw db::engineError(QStringLiteral("Копирането не може да започне"), QString::fromUtf8(sqlite3_errmsg(dest)),
-                              sqlite3_extended_errcode(dest));
+                              sqlite3_extended_errcode(dest), into.path());
     const auto fail = [&](int rc) {
         sqlite3_backup_finish(b);   // rolls the destination back
         const bool busy = (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+        const int code = busy ? rc : sqlite3_extended_errcode(dest);
+        // The file the fault is in: a damaged page is read from the source;
+        // the lock another copy holds is the practice's, whichever way the
+        // copy goes; anything else comes of writing the destination.
+        const bool damaged = (code & 0xff) == SQLITE_CORRUPT || (code & 0xff) == SQLITE_NOTADB;
+        const QString file = damaged ? from.path()
+            : busy && QFileInfo(from.path()) == QFileInfo(DatabasePath) ? from.path()
+                                                                         : into.path();
         return db::engineError(QStringLiteral("Грешка при копиране на базата данни"),
-                               QString::fromUtf8(busy ? sqlite3_errstr(rc) : sqlite3_errmsg(dest)),
-                               busy ? rc : sqlite3_extended_errcode(dest));
+                               QString::fromUtf8(busy ? sqlite3_errstr(rc) : sqlite3_errmsg(dest)), code, file);
     };
     if (beforeLast) {
         const int pages = from.scalar(QStringLiteral("PRAGMA page_count")).toInt();
@@ -245,7 +254,8 @@ void restoreDatabase(const QString& source)
     if (sameFileKey(source) == sameFileKey(DatabasePath))
         throw db::DbError(failure, native(source) + QStringLiteral(": това е самата база данни"));
     if (isOpenInProcess(DatabasePath))
-        throw db::DbError(failure, QStringLiteral("базата данни се използва в момента"));
+        throw db::DbError(failure, QStringLiteral("базата данни се използва в момента"))
+            .aboutFile(DatabasePath);
     std::optional<db::Connection> from;
     try {
         from.emplace(source, db::OpenMode::ReadOnly);

@@ -211,6 +211,9 @@ TEST(BackupBesideAnotherCopy, ARestoreIsRefusedWhileAnotherCopyKeepsSavingAndIts
     } catch (const tav::db::DbError& e) {
         EXPECT_TRUE(e.message().contains("Данните не са заредени")) << e.what();
         EXPECT_TRUE(e.userText().contains(tav::db::kMsgInUse)) << e.what();
+        // The file in use is named: the practice's, not the archive.
+        EXPECT_TRUE(e.userText().contains("Файл: " + QDir::toNativeSeparators(tav::DatabasePath) + " (данните на практиката)"))
+            << e.userText().toStdString();
     }
     EXPECT_EQ(contentOf(tav::DatabasePath).toStdString(), before.toStdString());
     other.send("commit");

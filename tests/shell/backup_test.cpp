@@ -133,7 +133,13 @@ TEST_F(BackupTest, RestoreIsRefusedWhileTheDatabaseIsOpen)
     {
         tav::db::Connection open = tav::db::Connection::main();
         EXPECT_TRUE(tav::backup::isOpenInProcess(tav::DatabasePath));
-        EXPECT_THROW(tav::backup::restoreDatabase(archive), tav::db::DbError);
+        try {
+            tav::backup::restoreDatabase(archive);
+            ADD_FAILURE() << "restored over an open database";
+        } catch (const tav::db::DbError& e) {
+            EXPECT_TRUE(e.userText().contains("Файл: " + QDir::toNativeSeparators(tav::DatabasePath) + " (данните на практиката)"))
+                << e.userText().toStdString();
+        }
     }
     EXPECT_FALSE(tav::backup::isOpenInProcess(tav::DatabasePath));
     EXPECT_EQ(bytesOf(tav::DatabasePath), before);
