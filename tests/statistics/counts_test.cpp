@@ -179,9 +179,9 @@ TEST(FundCounts, RowsWithoutAnEgnAreLeftOutAndNamed)
     leftOut.clear();
     FillTempSpec(kFirst, kLast, "D1", {}, &leftOut);
     EXPECT_EQ(described(leftOut), QStringList({"02.03 101 000002", "03.03 509 000003", "04.03 103 "}));
-    const QMap<QString, int> spec = specCounts();
+    const QMap<QString, int> counted = specCounts();
     for (const QString& f : kSpecFields)
-        EXPECT_EQ(spec.value(f), f == "F10112" ? 1 : 0) << f.toStdString();
+        EXPECT_EQ(counted.value(f), f == "F10112" ? 1 : 0) << f.toStdString();
 
     EXPECT_EQ(leftOutMessage(leftOut), "Не са включени в отчета:\r"
                                        "ЕГН (без ЕГН), лист 000002, 02.03.2010, код 101\r"
