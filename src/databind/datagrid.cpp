@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "services/dialogs.h"
+#include "services/plaintext.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
@@ -134,10 +135,16 @@ public:
         const bool line = index.row() >= dataRows();
         switch (role) {
         case Qt::DisplayRole:
-        case Qt::EditRole:
+        case Qt::EditRole: {
             if (c.format == Format::YesNo || line)
                 return c.format == Format::YesNo ? QVariant() : QVariant(QString());
-            return fieldText(data_->rows()[index.row()].value(c.field), c.format);
+            const QString text = fieldText(data_->rows()[index.row()].value(c.field), c.format);
+            // A lone CR breaks the shown line as LF does, not running the
+            // two lines together; the box edits the text as stored.
+            if (role == Qt::DisplayRole && text.contains(QLatin1Char('\r')))
+                return plainLines(text);
+            return text;
+        }
         case Qt::CheckStateRole:
             if (c.format != Format::YesNo || line)
                 return {};

@@ -154,6 +154,32 @@ TEST_F(Grid, ShowsTheRowsInTheirColumnsWithDatesPricesAndFlags)
     EXPECT_EQ(grid->model()->headerData(0, Qt::Vertical).toString(), QString("►"));
 }
 
+TEST_F(Grid, ALineBreakOfAStoredTextShowsAsABreakWhateverItsKind)
+{
+    // An older practice's texts break lines with a lone CR: shown, the two
+    // lines do not run together; edited, the text is as stored.
+    const struct {
+        const char* stored;
+        const char* shown;
+    } cases[] = {
+        {"ул. Шипка 5\rвх. А", "ул. Шипка 5\nвх. А"},
+        {"ул. Шипка 5\r\nвх. А", "ул. Шипка 5\r\nвх. А"},
+        {"ул. Шипка 5\nвх. А", "ул. Шипка 5\nвх. А"},
+        {"Кв.  Лозенец", "Кв.  Лозенец"},
+    };
+    for (const auto& k : cases) {
+        db::Connection::main().insert("Help", {"EGN", "Data", "KodHelp", "TextHelp"},
+                                      {kEgn, QDate(2026, 3, 1), "301", QString::fromUtf8(k.stored)});
+    }
+    open(false);
+    ASSERT_EQ(grid->model()->rowCount(), int(std::size(cases)));
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        SCOPED_TRACE(cases[i].stored);
+        EXPECT_EQ(cell(i, TextHelp).data(Qt::DisplayRole).toString(), QString::fromUtf8(cases[i].shown));
+        EXPECT_EQ(cell(i, TextHelp).data(Qt::EditRole).toString(), QString::fromUtf8(cases[i].stored));
+    }
+}
+
 TEST_F(Grid, TypingAndMovingWritesTheRightFieldOfTheRightRow)
 {
     addRow(QDate(2026, 3, 1), "101", "11");
