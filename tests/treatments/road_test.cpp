@@ -116,6 +116,26 @@ QLineEdit* typeInRow(DataGrid* g, int column, const QString& text)
 
 enum Col { Vid, Data, Help, KodZab, TextHelp, KodHelp, ZK, ListID };
 
+// The program started on the folder and shown, doctor 2200001 logged in;
+// null when it did not start.
+std::unique_ptr<frmMain> startLoggedIn(const QString& folder)
+{
+    StartupHooks hooks;
+    hooks.splash = false;
+    hooks.login = [](QWidget*) {
+        Password::vars().nIDMedic = 2200001;
+        return true;
+    };
+    std::unique_ptr<frmMain> main = loadProgram(folder, hooks);
+    if (!main)
+        return main;
+    main->show();
+    if (!QTest::qWaitForWindowExposed(main.get()))
+        return nullptr;
+    settle();
+    return main;
+}
+
 } // namespace
 
 TEST(TreatmentRoad, RegisterTreatPrintAndCorrect)
@@ -134,17 +154,8 @@ TEST(TreatmentRoad, RegisterTreatPrintAndCorrect)
     }
     QStringList messages;
     patients::prompts().info = [&](const QString& text, QWidget*) { messages << text; };
-    StartupHooks hooks;
-    hooks.splash = false;
-    hooks.login = [](QWidget*) {
-        Password::vars().nIDMedic = 2200001;
-        return true;
-    };
-    std::unique_ptr<frmMain> main = loadProgram(folder.path(), hooks);
+    std::unique_ptr<frmMain> main = startLoggedIn(folder.path());
     ASSERT_TRUE(main);
-    main->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
-    settle();
     EXPECT_EQ(MinutesLeftToday, 345);
     // What the printed records issue wires: the sheet, which closes the form when it closes.
     DenHelp::setSheetOpener([] { printing::ShowOutpatientSheet(&DenHelp::unloadShared); });
@@ -317,17 +328,8 @@ TEST(TreatmentRoad, AfterEveryButtonTheNextShortcutMakesANewRow)
     }
     QStringList messages;
     patients::prompts().info = [&](const QString& text, QWidget*) { messages << text; };
-    StartupHooks hooks;
-    hooks.splash = false;
-    hooks.login = [](QWidget*) {
-        Password::vars().nIDMedic = 2200001;
-        return true;
-    };
-    std::unique_ptr<frmMain> main = loadProgram(folder.path(), hooks);
+    std::unique_ptr<frmMain> main = startLoggedIn(folder.path());
     ASSERT_TRUE(main);
-    main->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
-    settle();
 
     SeekName::vars().sFindEGN = egn;
     SeekName::vars().sFindName = "Иван Петров Колев";
