@@ -21,17 +21,11 @@ using namespace fund_fixture;
 using testing_support::RegisterHelper;
 using testing_support::SecondCopy;
 using testing_support::TestFolder;
+using testing_support::modeOf;
 using testing_support::say;
 
 namespace {
 
-int modeOf(const QString& path)
-{
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return -1;
-    return int(st.st_mode & 07777);
-}
 
 class ReportFiles : public ::testing::Test {
 protected:

@@ -16,15 +16,9 @@ using namespace tav;
 using namespace tav::statistics;
 using testing_support::SecondCopy;
 using testing_support::TestFolder;
+using testing_support::modeOf;
 
 namespace {
-int modeOf(const QString& path)
-{
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return -1;
-    return int(st.st_mode & 07777);
-}
 QByteArray bytesOf(const QString& path)
 {
     QFile f(path);

@@ -1,7 +1,9 @@
 #pragma once
 // A fresh program folder with the delivered databases, removed afterwards.
 
+#include <QFile>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 namespace testing_support {
 
@@ -16,5 +18,14 @@ public:
 private:
     QTemporaryDir dir_;
 };
+
+// A file's permission bits, -1 when it cannot be read.
+inline int modeOf(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return -1;
+    return int(st.st_mode & 07777);
+}
 
 } // namespace testing_support
