@@ -223,7 +223,9 @@ ExportResult ExportReportXml(const QString& start, const QString& stop, const Ex
     QVector<const Sheet*> written;
     written.reserve(sheets.size());
     for (const Sheet& s : sheets) {
-        if (patients.contains(s.egn))
+        // A row without an EGN bills nobody, even where older data holds a
+        // patient row of an empty EGN: the counts leave it out alike.
+        if (!trimBlanks(s.egn).isEmpty() && patients.contains(s.egn))
             written.push_back(&s);
         else
             result.skipped.push_back({s.egn, s.listId, s.firstDate, true});
@@ -275,7 +277,7 @@ QString skippedMessage(const QVector<SkippedSheet>& skipped)
     QStringList lines{QStringLiteral("Не са включени в отчета:")};
     for (int i = 0; i < skipped.size() && i < kShown; ++i) {
         const SkippedSheet& s = skipped[i];
-        const QString egn = s.egn.isEmpty() ? QStringLiteral("(без ЕГН)") : s.egn;
+        const QString egn = trimBlanks(s.egn).isEmpty() ? QStringLiteral("(без ЕГН)") : s.egn;
         if (s.noPatient)
             lines << QStringLiteral("ЕГН %1, лист %2, %3 - няма пациент с това ЕГН")
                          .arg(egn, s.listId, toDDMMYYYY(s.date));

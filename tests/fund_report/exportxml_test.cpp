@@ -149,6 +149,35 @@ TEST_F(FundReport, SheetsWithoutPatientOrNumberAreLeftOutAndNamed)
     EXPECT_EQ(message.count('\r'), 3);
 }
 
+// Older data may hold a patient row of an empty EGN: the report bills no
+// row whose EGN is Null, empty or blank, and names each as the counts do.
+TEST_F(FundReport, RowsWithoutAnEgnAreLeftOutWhateverThePatientsTableHolds)
+{
+    fillSmallPractice();
+    {
+        db::Connection c = db::Connection::main();
+        c.exec("INSERT INTO Pacients (EGN, Names, DataB) VALUES ('', 'Без ЕГН', '01.01.1980'),"
+               " ('  ', 'Без ЕГН', '01.01.1980')");
+        addService(c, "-", "000020", QDate(2010, 3, 20), "101", "x", QVariant(), 6.44, 15);
+        addService(c, "-", "000021", QDate(2010, 3, 21), "301", "x", "11", 6.44, 26);
+        addService(c, "-", "000022", QDate(2010, 3, 22), "101", "x", QVariant(), 6.44, 15);
+        addService(c, "-", "-", QDate(2010, 3, 23), "101", "x", QVariant(), 6.44, 15);
+        c.exec("UPDATE Help SET EGN = CASE ListID WHEN '000020' THEN NULL WHEN '000021' THEN '' ELSE '  ' END"
+               " WHERE EGN = '-'");
+        c.exec("UPDATE Help SET ListID = NULL WHERE ListID = '-'");
+    }
+    const ExportResult r = ExportReportXml("03/01/2010", "03/31/2010");
+    EXPECT_EQ(r.entries, 3);
+    expectSameBytes(readBytes(reportPath()), golden("small_Report.xml"), "Report.xml");
+    EXPECT_FALSE(readBytes(utf8Path()).contains("Без ЕГН"));
+    ASSERT_EQ(r.skipped.size(), 4);
+    const QStringList lines = skippedMessage(r.skipped).split('\r');
+    EXPECT_EQ(lines.mid(1), (QStringList{"ЕГН (без ЕГН), лист 000020, 20.03.2010 - няма пациент с това ЕГН",
+                                         "ЕГН (без ЕГН), лист 000021, 21.03.2010 - няма пациент с това ЕГН",
+                                         "ЕГН (без ЕГН), лист 000022, 22.03.2010 - няма пациент с това ЕГН",
+                                         "ЕГН (без ЕГН), 23.03.2010 - дейности без номер на амбулаторен лист"}));
+}
+
 TEST_F(FundReport, SheetNumbersInTextOrderAndOneNumberInEntryOrder)
 {
     {
