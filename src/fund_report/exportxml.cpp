@@ -261,7 +261,8 @@ ExportResult ExportReportXml(const QString& start, const QString& stop, const Ex
     // either replaces its old file, so a failure keeps the last run's pair.
     const QString utf8Path = QFileInfo(folder.filePath(kReportUtf8FileName)).absoluteFilePath();
     db::WholeFile utf8(utf8Path, kNotWritten);
-    utf8.write(utf8Of(bytes));
+    result.utf8 = utf8Of(bytes);
+    utf8.write(result.utf8);
     utf8.flush();
     file.commit();
     utf8.commit();
@@ -290,7 +291,7 @@ QString skippedMessage(const QVector<SkippedSheet>& skipped)
     return lines.join(QLatin1Char('\r'));
 }
 
-bool RunExportReportXml(const QString& start, const QString& stop, QWidget* owner)
+std::optional<ExportResult> RunExportReportXml(const QString& start, const QString& stop, QWidget* owner)
 {
     ExportResult result;
     try {
@@ -304,15 +305,15 @@ bool RunExportReportXml(const QString& start, const QString& stop, QWidget* owne
         });
     } catch (const db::DbError& e) {
         InfoMessage(e.userText(), owner);
-        return false;
+        return std::nullopt;
     } catch (const std::exception& e) {
         InfoMessage(QStringLiteral("Възникна грешка: ") + QString::fromUtf8(e.what()), owner);
-        return false;
+        return std::nullopt;
     }
     if (!result.skipped.isEmpty())
         InfoMessage(skippedMessage(result.skipped), owner);
     InfoMessage(QStringLiteral("Завърших обработката на данните!"), owner);
-    return true;
+    return result;
 }
 
 } // namespace tav::fund_report

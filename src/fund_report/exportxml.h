@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVector>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -29,6 +30,9 @@ struct SkippedSheet {
 struct ExportResult {
     int entries = 0;
     QVector<SkippedSheet> skipped;
+    // Report_UTF8.xml as this run wrote it: the copy the doctor saves, which
+    // another copy's export may replace in the program folder meanwhile.
+    QByteArray utf8;
 };
 
 // The logged-in doctor's sheets from `start` to `stop` (MM/DD/YYYY, both
@@ -59,7 +63,7 @@ QString skippedMessage(const QVector<SkippedSheet>& skipped);
 
 // The export as the period dialog runs it: hourglass and progress window
 // while writing, the message on skipped sheets, the end message. A failure
-// is shown and gives false; no end message then.
-bool RunExportReportXml(const QString& start, const QString& stop, QWidget* owner);
+// is shown and gives nothing; no end message then.
+std::optional<ExportResult> RunExportReportXml(const QString& start, const QString& stop, QWidget* owner);
 
 } // namespace tav::fund_report

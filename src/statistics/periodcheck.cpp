@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace tav::statistics {
 
@@ -112,22 +111,24 @@ SaveRequest reportSaveRequest(const QString& sStart)
     return r;
 }
 
-void copyReportTo(const QString& target)
+void copyReportTo(const QByteArray& report, const QString& target)
 {
-    const QString source = QDir(ProgramFolder).filePath(kReportUtf8FileName);
-    const QFileInfo to(target);
-    if (to.exists() && to.canonicalFilePath() == QFileInfo(source).canonicalFilePath())
-        return;
-    const auto failed = [&](const QString& error) {
-        return db::DbError(QStringLiteral("XML-файлът не е записан"),
-                           QDir::toNativeSeparators(target) + QStringLiteral(": ") + error);
-    };
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        throw failed(in.errorString());
-    const QByteArray bytes = in.readAll();
-    db::WholeFile out(target, QStringLiteral("XML-файлът не е записан"));
-    out.write(bytes);
+    const QString failure = QStringLiteral("XML-файлът не е записан");
+    const QString there = QFileInfo(target).canonicalFilePath();
+    for (const QString& own : {kReportFileName, kReportUtf8FileName}) {
+        const QString path = QDir(ProgramFolder).filePath(own);
+        if (there.isEmpty() || there != QFileInfo(path).canonicalFilePath())
+            continue;
+        QFile in(path);
+        if (in.open(QIODevice::ReadOnly) && in.readAll() == report)
+            return;
+        // The next export of any copy writes it anew: the report would not stay there.
+        throw db::DbError(failure, QDir::toNativeSeparators(target)
+                                       + QStringLiteral(": това е файл на програмата, който всеки експорт пише наново."
+                                                        " Изберете друго име или друга папка."));
+    }
+    db::WholeFile out(target, failure);
+    out.write(report);
     out.commit();
 }
 

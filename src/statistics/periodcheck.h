@@ -4,6 +4,7 @@
 
 #include "statistics/period.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace tav::statistics {
@@ -43,9 +44,11 @@ struct SaveRequest {
 // For the period starting `sStart` (DD.MM.YYYY), named after CurrentUserUIN.
 SaveRequest reportSaveRequest(const QString& sStart);
 
-// Replaces `target` with Report_UTF8.xml of the program folder; the old
-// target stays whole when the copy fails (db::DbError). Choosing that file
-// itself copies nothing.
-void copyReportTo(const QString& target);
+// Replaces `target` with `report`, the UTF-8 report this copy's export
+// wrote (never the program folder's file, which another copy's export may
+// have replaced since); the old target stays whole when the copy fails
+// (db::DbError). The program folder's own report files are no place for it:
+// choosing one that holds `report` already writes nothing, any other refuses.
+void copyReportTo(const QByteArray& report, const QString& target);
 
 } // namespace tav::statistics

@@ -136,13 +136,17 @@ void SeekDate::OKButton_Click()
 void SeekDate::runFundReport()
 {
     const PeriodVars period = vars();
-    if (!fund_report::RunExportReportXml(period.sDataStart, period.sDataStop, this))
+    const std::optional<fund_report::ExportResult> exported =
+        fund_report::RunExportReportXml(period.sDataStart, period.sDataStop, this);
+    if (!exported)
         return;
+    // Another copy may export while the dialog is open: the bytes this run
+    // wrote are saved, not what the program folder holds by then.
     const QString target = askSaveName(this, reportSaveRequest(period.sStart));
     if (target.isEmpty())
         return;   // cancelled: "Търси" again or "Отказ"
     try {
-        copyReportTo(target);
+        copyReportTo(exported->utf8, target);
     } catch (const db::DbError& e) {
         InfoMessage(e.userText(), this);
         return;

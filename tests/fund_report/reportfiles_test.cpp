@@ -50,8 +50,7 @@ TEST_F(ReportFiles, TheReportAndTheSavedCopyAreTheUsersAloneAlsoWhereTheyReplace
     const QString saved = QDir(documents.path()).filePath("2300012345-032010.xml");
     const QStringList files{reportPath(), utf8Path(), saved};
     for (const char* run : {"new files", "files readable by all replaced"}) {
-        fund_report::ExportReportXml("03/01/2010", "03/31/2010");
-        statistics::copyReportTo(saved);
+        statistics::copyReportTo(fund_report::ExportReportXml("03/01/2010", "03/31/2010").utf8, saved);
         for (const QString& f : files) {
             EXPECT_EQ(modeOf(f), 0600) << run << ": " << f.toStdString();
             ASSERT_TRUE(QFile::setPermissions(f, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
@@ -121,7 +120,7 @@ const RegisterHelper kFullExport("fullexport", [](const QStringList& args) {
     attempt("export", [] { fund_report::ExportReportXml("03/01/2010", "03/31/2010"); });
     say("report " + QString::fromLatin1(readBytes(reportPath()).toHex()));
     say("utf8 " + QString::fromLatin1(readBytes(utf8Path()).toHex()));
-    attempt("copy", [&] { statistics::copyReportTo(saved); });
+    attempt("copy", [&] { statistics::copyReportTo(readBytes(utf8Path()), saved); });
     say("saved " + QString::fromUtf8(readBytes(saved)));
     QStringList left = QDir(space).entryList(QDir::Files | QDir::Hidden);
     left.removeAll("filler");

@@ -1,9 +1,11 @@
 #include "fund_report/fixtures.h"
 #include "support/modal_script.h"
 #include "support/program_folder.h"
+#include "support/second_copy.h"
 
 #include "db/database.h"
 #include "db/values.h"
+#include "fund_report/exportxml.h"
 #include "services/dialogs.h"
 #include "services/globals.h"
 #include "statistics/seekdate.h"
@@ -17,6 +19,8 @@
 using namespace tav;
 using namespace tav::statistics;
 using testing_support::ModalScript;
+using testing_support::RegisterHelper;
+using testing_support::SecondCopy;
 using testing_support::TestFolder;
 
 namespace {
@@ -268,6 +272,86 @@ TEST_F(PeriodDialog, ChoosingTheUtf8FileItselfCopiesNothing)
     EXPECT_EQ(press(d, 1), QStringList{kDone});
     fund_fixture::expectWellFormed(fund_fixture::utf8Path());
     EXPECT_TRUE(fund_fixture::readBytes(fund_fixture::utf8Path()).startsWith("\xEF\xBB\xBF<?xml"));
+}
+
+// otherdoctor FOLDER: another copy, logged in as the other doctor, on the
+// same program folder: "export" writes his report, "save PATH" saves the
+// report that export wrote, as his save dialog does.
+const RegisterHelper kOtherDoctor("otherdoctor", [](const QStringList& args) {
+    setProgramFolder(args.value(0));
+    openWorkFolder();
+    Clock::setToday(QDate(2010, 4, 5));
+    CurrentDoctorCode = fund_fixture::kOtherDoctor;
+    fund_report::ExportResult exported;
+    for (QString line = testing_support::readCommand(); !line.isEmpty(); line = testing_support::readCommand()) {
+        try {
+            if (line == "export") {
+                exported = fund_report::ExportReportXml("03/01/2010", "03/31/2010");
+                testing_support::say("exported");
+            } else if (line.startsWith("save ")) {
+                copyReportTo(exported.utf8, line.mid(5));
+                testing_support::say("saved");
+            }
+        } catch (const db::DbError& e) {
+            testing_support::say("failed " + e.userText().replace('\r', '|'));
+        }
+    }
+    return 0;
+});
+
+// Two doctors export the same month on one program folder, each while the
+// other's save dialog is open: each saved file holds its own doctor's
+// sheets, whatever the folder's Report_UTF8.xml holds when it is saved.
+TEST_F(PeriodDialog, EachCopySavesTheReportItWroteThoughAnotherExportsMeanwhile)
+{
+    fund_fixture::fillSmallPractice();
+    SecondCopy other("otherdoctor", {ProgramFolder});
+    const QString mine = saveDir_.filePath("mine.xml"), his = saveDir_.filePath("his.xml");
+    SeekDate::setSaveNameQuestion([&](QWidget*, const SaveRequest&) {
+        // While this dialog is open the other doctor exports, and saves
+        // after this copy has exported again.
+        other.send("export");
+        EXPECT_FALSE(other.waitFor("exported").isEmpty()) << other.lines().join('\n').toStdString();
+        return mine;
+    });
+    SeekDate* d = open("4");
+    type(d, "01.03.2010", "31.03.2010");
+    EXPECT_EQ(press(d, 1), QStringList{kDone});
+    // The folder's report is the other doctor's by now.
+    EXPECT_TRUE(fund_fixture::readBytes(fund_fixture::utf8Path()).contains("2010-03-10"));
+
+    d = open("4");
+    type(d, "01.03.2010", "31.03.2010");
+    SeekDate::setSaveNameQuestion([&](QWidget*, const SaveRequest&) { return QString(); });
+    EXPECT_EQ(press(d, 1), QStringList{kDone});
+    other.send("save " + his);
+    EXPECT_EQ(other.waitFor("saved"), QString("saved")) << other.lines().join('\n').toStdString();
+    EXPECT_EQ(other.finish(), 0);
+
+    const QByteArray myReport = fund_fixture::readBytes(mine), hisReport = fund_fixture::readBytes(his);
+    for (const char* sheet : {"ambulatorySheetNo=\"000011\"", "ambulatorySheetNo=\"000012\"", "date=\"2010-03-01\""}) {
+        EXPECT_TRUE(myReport.contains(sheet)) << sheet;
+        EXPECT_FALSE(hisReport.contains(sheet)) << sheet;
+    }
+    EXPECT_FALSE(myReport.contains("date=\"2010-03-10\""));
+    EXPECT_TRUE(hisReport.contains("date=\"2010-03-10\""));
+    fund_fixture::expectWellFormed(mine);
+    fund_fixture::expectWellFormed(his);
+}
+
+// Report.xml holds the Windows-1251 report: the UTF-8 copy saved over it
+// would spoil the pair, and any copy's next export replaces it anyway.
+TEST_F(PeriodDialog, TheProgramsOwnReportFilesAreNoPlaceForTheSavedCopy)
+{
+    fund_fixture::fillSmallPractice();
+    SeekDate::setSaveNameQuestion([](QWidget*, const SaveRequest&) { return fund_fixture::reportPath(); });
+    SeekDate* d = open("4");
+    type(d, "01.03.2010", "31.03.2010");
+    const QStringList seen = press(d, 2);
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_TRUE(seen[1].startsWith("XML-файлът не е записан")) << seen[1].toStdString();
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_TRUE(fund_fixture::readBytes(fund_fixture::reportPath()).startsWith("<?xml"));
 }
 
 TEST_F(PeriodDialog, AFailedExportShowsTheErrorAndNoSaveDialog)
