@@ -6,12 +6,16 @@
 #include "report/layoutfile.h"
 #include "services/globals.h"
 
+#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tav::report {
 
@@ -119,6 +123,9 @@ bool Report::renderToPdf(const QString& path, QString* error)
             *error = QStringLiteral("Файлът %1 не може да бъде записан: %2").arg(path, file.errorString());
         return false;
     }
+    // Patients' names and EGNs: for the owner's eyes, whatever the umask or
+    // the replaced file's modes (a file system without modes keeps none).
+    (void)::fchmod(file.handle(), S_IRUSR | S_IWUSR);
     {
         QPdfWriter writer(&file);
         writer.setResolution(kTwipsPerInch);
@@ -150,6 +157,16 @@ bool Report::renderToPdf(const QString& path, QString* error)
 bool Report::print(QPrinter& printer)
 {
     const Rendered& r = rendered();
+    // Printed to a file, it holds what the saved PDF holds: the file is made
+    // the owner's alone before the printer opens it (it keeps the modes).
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        const int fd = ::open(QFile::encodeName(printer.outputFileName()).constData(),
+                              O_WRONLY | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+        if (fd >= 0) {
+            (void)::fchmod(fd, S_IRUSR | S_IWUSR);
+            ::close(fd);
+        }
+    }
     printer.setFullPage(true);
     printer.setPageLayout(pageLayoutOf(r, layout_.landscape));
     if (printer.docName().isEmpty())

@@ -29,7 +29,10 @@
 #include <QFileInfo>
 #include <QThread>
 #include <QTime>
+#include <cerrno>
+#include <cstring>
 #include <optional>
+#include <sys/stat.h>
 
 namespace tav {
 
@@ -43,12 +46,30 @@ QString programFolderFromArguments(const QStringList& arguments)
     return defaultProgramFolder();
 }
 
+namespace {
+
+// Makes the folder and the missing folders above it, each open to the user
+// alone whatever the umask: the practice's files are in it. A folder that is
+// there already keeps its modes.
+bool makeOwnFolder(const QString& path)
+{
+    if (QFileInfo(path).isDir())
+        return true;
+    const QString parent = QFileInfo(path).absolutePath();
+    if (parent != path && !makeOwnFolder(parent))
+        return false;
+    return ::mkdir(QFile::encodeName(path).constData(), S_IRWXU) == 0 || (errno == EEXIST && QFileInfo(path).isDir());
+}
+
+} // namespace
+
 void openProgramFolder(const QString& folder)
 {
     setProgramFolder(folder);
-    if (!QDir().mkpath(ProgramFolder))
+    if (!makeOwnFolder(ProgramFolder))
         throw db::DbError(QStringLiteral("Папката на програмата не може да бъде създадена"),
-                          QDir::toNativeSeparators(ProgramFolder));
+                          QDir::toNativeSeparators(ProgramFolder) + QStringLiteral(": ")
+                              + QString::fromLocal8Bit(std::strerror(errno)));
     // Copies left by a run that was killed (a restore, a first start); those
     // another copy of the program is still making stay.
     tidyProgramFolder();

@@ -2,6 +2,7 @@
 #include "report/preview.h"
 #include "report/report.h"
 #include "support/modal_script.h"
+#include "support/program_folder.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QPrinter>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -17,6 +19,7 @@
 #include <QWindow>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace tav::report;
 using namespace report_fixtures;
@@ -199,6 +202,45 @@ TEST(ReportPreview, ASaveThatFailsSaysSo)
     QString error;
     EXPECT_FALSE(r.renderToPdf("/nonexistent-folder/x.pdf", &error));
     EXPECT_TRUE(error.contains("/nonexistent-folder/x.pdf"));
+}
+
+// A printout holds patients' names and EGNs: saved as PDF or printed to a
+// PDF file, it is its owner's alone, whatever the umask or the modes of the
+// file it replaces.
+TEST(ReportPreview, PdfFilesAreTheOwnersAlone)
+{
+    Report r(layout(R"({"name": "Detail", "kind": "detail", "height": 300, "controls": [
+        {"type": "label", "name": "Label1", "rect": [0, 0, 3000, 255], "caption": "7501011234"}]})"));
+    r.start();
+    QTemporaryDir dir;
+    const mode_t before = ::umask(0);
+    for (const mode_t mask : {mode_t(0), mode_t(022)}) {
+        ::umask(mask);
+        for (const bool replacing : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "umask " << mask << (replacing ? ", over a file open to all" : ""));
+            const QString saved = dir.filePath("saved.pdf"), printed = dir.filePath("printed.pdf");
+            for (const QString& f : {saved, printed}) {
+                QFile::remove(f);
+                if (replacing) {
+                    QFile old(f);
+                    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+                    ASSERT_TRUE(old.setPermissions(QFileDevice::Permissions(0x6666)));
+                }
+            }
+            ASSERT_TRUE(r.renderToPdf(saved));
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printed);
+            ASSERT_TRUE(r.print(printer));
+            for (const QString& f : {saved, printed}) {
+                EXPECT_EQ(testing_support::modeOf(f), 0600) << f.toStdString();
+                QFile pdf(f);
+                ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+                EXPECT_TRUE(pdf.read(5) == "%PDF-") << f.toStdString();
+            }
+        }
+    }
+    ::umask(before);
 }
 
 namespace {

@@ -24,6 +24,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using testing_support::TestFolder;
 
@@ -107,6 +108,24 @@ TEST_F(StartupTest, AFreshFolderGetsItsDatabasesAndPathsWhereverTheCurrentDirect
     EXPECT_TRUE(QFile::exists(tav::DatabasePath));
     EXPECT_TRUE(QFile::exists(tav::ReferenceDatabasePath));
     EXPECT_FALSE(QFile::exists(tav::TempDatabasePath));
+}
+
+// The folder the program makes holds the practice: its owner's alone, also
+// under a umask that gives everything to everybody.
+TEST_F(StartupTest, AFolderTheProgramMakesIsTheOwnersAloneWhateverTheUmask)
+{
+    TestFolder base(false);
+    const mode_t before = ::umask(0);
+    tav::openProgramFolder(base.file("new/practice"));
+    ::umask(before);
+    EXPECT_EQ(testing_support::modeOf(base.file("new")), 0700);
+    EXPECT_EQ(testing_support::modeOf(base.file("new/practice")), 0700);
+    EXPECT_EQ(testing_support::modeOf(tav::DatabasePath), 0600);
+    EXPECT_EQ(testing_support::modeOf(tav::ReferenceDatabasePath), 0600);
+    // A folder that is there already is the user's to set.
+    ASSERT_TRUE(QFile::setPermissions(base.file("new/practice"), QFileDevice::Permissions(0x7755)));
+    tav::openProgramFolder(base.file("new/practice"));
+    EXPECT_EQ(testing_support::modeOf(base.file("new/practice")), 0755);
 }
 
 TEST_F(StartupTest, AnEmptyDoctorsTableShowsTheRegisterFirstThenTheLogin)
