@@ -28,8 +28,9 @@ inline const QString kTempFileName = QStringLiteral("temp.mdb");
 inline const QString kReportFileName = QStringLiteral("Report.xml");
 inline const QString kReportUtf8FileName = QStringLiteral("Report_UTF8.xml");
 inline const QString kHelpFileName = QStringLiteral("tavlinora_help.html");
-// A copy's work folder in the program folder: ".tavlinora-work-XXXXXX".
-inline const QString kWorkFolderName = QStringLiteral("tavlinora-work");
+// A copy's work folder in the program folder: ".work.tavlinora-tmp-XXXXXX",
+// holding the work database and its journal alone.
+inline const QString kWorkFolderName = QStringLiteral("work");
 
 // Fills the paths and connection strings for a program folder. A work
 // folder made for another program folder is removed.

@@ -5,8 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QTemporaryFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,8 +19,6 @@
 namespace tav::db {
 
 namespace {
-
-const QString kPart = QStringLiteral(".part-");
 
 QString native(const QString& path)
 {
@@ -69,58 +68,127 @@ bool removeIfStale(const QString& path)
     return removed;
 }
 
-// The same for a folder of a copy that is gone, with what it holds.
-bool removeFolderIfStale(const QString& path)
+// A plain file or folder entry, not a link.
+bool isPlain(const QString& path, bool folder)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    return folder ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode);
+}
+
+// The folder of a copy that is gone, when it holds nothing but the plain
+// files `contents` names: those, then the folder. Anything else in it (a
+// user's file, a folder, a link) keeps it whole.
+bool removeFolderIfStale(const QString& path, const QStringList& contents)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return false;
     bool removed = false;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && sameFile(fd, path))
-        removed = QDir(path).removeRecursively();
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && sameFile(fd, path)) {
+        const QDir dir(path);
+        const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        const bool ours = std::all_of(entries.cbegin(), entries.cend(), [&](const QString& name) {
+            return contents.contains(name) && isPlain(dir.filePath(name), false);
+        });
+        if (ours) {
+            for (const QString& name : entries)
+                ::unlink(QFile::encodeName(dir.filePath(name)).constData());
+            removed = ::rmdir(QFile::encodeName(path).constData()) == 0;
+        }
+    }
     ::close(fd);
     return removed;
 }
 
+QString randomTail()
+{
+    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString tail;
+    for (int i = 0; i < 6; ++i)
+        tail += QLatin1Char(kChars[QRandomGenerator::global()->bounded(int(sizeof kChars) - 1)]);
+    return tail;
+}
+
+// Whether a file or folder just made is this copy's: held, and still the
+// entry of its name. A start-up of another copy may take it for stale in the
+// moment between its making and its lock. Where the file system has no such
+// locks (a network folder) it goes unheld; nobody can take it for stale
+// there either.
+bool holdMade(int fd, const QString& path)
+{
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+    return held && sameFile(fd, path);
+}
+
+struct Made {
+    int fd = -1;
+    QString path;
+    int error = 0;
+};
+
+// A new, empty, held file ".NAME.tavlinora-tmp-XXXXXX" in `folder`, open for
+// reading and writing, 0600; on failure the error number.
+Made makeHeldFile(const QString& folder, const QString& name)
+{
+    const QDir dir(folder);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString path = dir.filePath(QLatin1Char('.') + name + kOwnTempMarker + randomTail());
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                              S_IRUSR | S_IWUSR);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return {-1, path, errno};
+        }
+        if (holdMade(fd, path))
+            return {fd, path, 0};
+        ::close(fd);   // the name may be someone else's now
+    }
+    return {-1, dir.path(), EEXIST};
+}
+
+const QRegularExpression& ownTempName()
+{
+    static const QRegularExpression re(QStringLiteral("^\\..+") + QRegularExpression::escape(kOwnTempMarker)
+                                       + QStringLiteral("[A-Za-z0-9]{6}$"));
+    return re;
+}
+
+const QString kJournal = QStringLiteral("-journal");
+
 } // namespace
+
+bool isOwnTempName(const QString& fileName)
+{
+    return ownTempName().match(fileName).hasMatch();
+}
 
 TempCopy::TempCopy(const QString& finalPath)
 {
     const QFileInfo target(finalPath);
-    const QString folder = target.absolutePath();
-    const QString pattern = QDir(folder).filePath(QStringLiteral(".%1%2XXXXXX").arg(target.fileName(), kPart));
-    // A start-up of another copy may take a file for stale in the moment
-    // between its creation and its lock: then another one is made.
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        auto f = std::make_unique<QTemporaryFile>(pattern);
-        if (!f->open())
-            throw DbError(QStringLiteral("Временното копие не може да бъде създадено"),
-                          native(folder) + QStringLiteral(": ") + f->errorString());
-        if (::flock(f->handle(), LOCK_EX | LOCK_NB) == 0 && sameFile(f->handle(), f->fileName())) {
-            path_ = f->fileName();
-            file_ = std::move(f);
-            return;
-        }
-        f->setAutoRemove(false);   // the name may be someone else's now
-    }
-    throw DbError(QStringLiteral("Временното копие не може да бъде създадено"), native(folder));
+    const Made made = makeHeldFile(target.absolutePath(), target.fileName());
+    if (made.fd < 0)
+        throw fileError(QStringLiteral("Временното копие не може да бъде създадено"), target.absolutePath(), made.error);
+    fd_ = made.fd;
+    path_ = made.path;
 }
 
 TempCopy::~TempCopy()
 {
     if (!placed_ && !path_.isEmpty()) {
         QFile::remove(path_);
-        QFile::remove(path_ + QStringLiteral("-journal"));
+        QFile::remove(path_ + kJournal);
     }
     release();
 }
 
 void TempCopy::release()
 {
-    if (file_) {
-        file_->setAutoRemove(false);
-        file_->close();
-        file_.reset();
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
     }
 }
 
@@ -131,7 +199,7 @@ QString TempCopy::path() const
 
 void TempCopy::sync()
 {
-    if (!file_ || ::fsync(file_->handle()) != 0)
+    if (fd_ < 0 || ::fsync(fd_) != 0)
         throw fileError(QStringLiteral("Копието не може да бъде записано"), path_, errno);
 }
 
@@ -180,38 +248,21 @@ bool TempCopy::placeIfAbsent(const QString& target)
     return true;
 }
 
-QStringList removeStalePartCopies(const QString& folder)
+QStringList removeStaleTempFiles(const QString& folder)
 {
     const QDir dir(folder);
     QStringList removed;
-    const QString part = QStringLiteral(".*") + kPart + QStringLiteral("??????");
-    for (const QString& name : dir.entryList({part}, QDir::Files | QDir::Hidden | QDir::System))
-        if (removeIfStale(dir.filePath(name)))
+    const QString pattern = QStringLiteral(".*") + kOwnTempMarker + QStringLiteral("??????");
+    for (const QString& name : dir.entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System))
+        if (isOwnTempName(name) && removeIfStale(dir.filePath(name)))
             removed << name;
     // Journals of copies that are gone.
-    for (const QString& name : dir.entryList({part + QStringLiteral("-journal")}, QDir::Files | QDir::Hidden | QDir::System)) {
-        const QString base = name.chopped(int(QStringLiteral("-journal").size()));
-        if (!QFileInfo::exists(dir.filePath(base)) && QFile::remove(dir.filePath(name)))
+    for (const QString& name : dir.entryList({pattern + kJournal}, QDir::Files | QDir::Hidden | QDir::System)) {
+        const QString base = name.chopped(kJournal.size());
+        if (isOwnTempName(base) && !QFileInfo::exists(dir.filePath(base)) && isPlain(dir.filePath(name), false)
+            && QFile::remove(dir.filePath(name)))
             removed << name;
     }
-    return removed;
-}
-
-QStringList removeStaleCopies(const QString& folder)
-{
-    const QDir dir(folder);
-    QStringList removed;
-    const QStringList copies = dir.entryList({QStringLiteral("*.mdb.new"), QStringLiteral(".tavlinora.mdb.??????")},
-                                             QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : copies)
-        if (removeIfStale(dir.filePath(name)))
-            removed << name;
-    for (const QString& name : dir.entryList({QStringLiteral("*.mdb.new-journal")}, QDir::Files | QDir::Hidden | QDir::System)) {
-        const QString base = name.chopped(int(QStringLiteral("-journal").size()));
-        if (!QFileInfo::exists(dir.filePath(base)) && QFile::remove(dir.filePath(name)))
-            removed << name;
-    }
-    removed << removeStalePartCopies(folder);
     return removed;
 }
 
@@ -220,19 +271,15 @@ QStringList removeStaleCopies(const QString& folder)
 HeldFolder::HeldFolder(const QString& parent, const QString& name) : parent_(QDir(parent).absolutePath())
 {
     const QString failure = QStringLiteral("Работната папка на програмата не може да бъде създадена");
-    const QByteArray pattern = QFile::encodeName(QDir(parent_).filePath(QStringLiteral(".%1-XXXXXX").arg(name)));
-    // As with the copies: a start-up of another copy may take the folder for
-    // stale between its making and its lock; then another one is made.
+    const QByteArray pattern =
+        QFile::encodeName(QDir(parent_).filePath(QLatin1Char('.') + name + kOwnTempMarker + QStringLiteral("XXXXXX")));
     for (int attempt = 0; attempt < 5; ++attempt) {
         QByteArray made = pattern;
         if (!::mkdtemp(made.data()))   // mode 0700
             throw fileError(failure, parent_, errno);
         const QString path = QFile::decodeName(made);
         const int fd = ::open(made.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        // Where the file system has no such locks (a network folder) the
-        // folder goes unheld; nobody can take it for stale there either.
-        const bool held = fd >= 0 && (::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK);
-        if (held && sameFile(fd, path)) {
+        if (fd >= 0 && holdMade(fd, path)) {
             fd_ = fd;
             path_ = path;
             return;
@@ -250,82 +297,95 @@ HeldFolder::~HeldFolder()
     ::close(fd_);
 }
 
-QStringList removeStaleFolders(const QString& parent, const QString& name)
+QStringList removeStaleFolders(const QString& parent, const QString& name, const QStringList& contents)
 {
     const QDir dir(parent);
     QStringList removed;
-    const QStringList folders = dir.entryList({QStringLiteral(".%1-??????").arg(name)},
+    const QString prefix = QLatin1Char('.') + name + kOwnTempMarker;
+    const QStringList folders = dir.entryList({prefix + QStringLiteral("??????")},
                                               QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
     for (const QString& folder : folders)
-        if (removeFolderIfStale(dir.filePath(folder)))
+        if (isOwnTempName(folder) && removeFolderIfStale(dir.filePath(folder), contents))
             removed << folder;
     return removed;
 }
 
 // ---------------------------------------------------------------- WholeFile
 
-WholeFile::WholeFile(const QString& path, const QString& failure) : file_(path), path_(path), failure_(failure)
+WholeFile::WholeFile(const QString& path, const QString& failure) : shown_(path), failure_(failure)
 {
-    if (!file_.open(QIODevice::WriteOnly))
-        fail(errno);
-    // Patients' names and EGNs: for the owner's eyes, whatever the old
-    // file's modes were; a file system without modes refuses, and that is all.
-    (void)::fchmod(file_.handle(), S_IRUSR | S_IWUSR);
-    (void)::flock(file_.handle(), LOCK_EX | LOCK_NB);
+    // A link named as the file is followed: its target is what gets replaced.
+    QFileInfo info(path);
+    target_ = info.absoluteFilePath();
+    for (int hops = 0; info.isSymLink(); ++hops) {
+        if (hops == 40)
+            fail(ELOOP);
+        target_ = info.symLinkTarget();
+        info.setFile(target_);
+    }
+    if (info.isDir())
+        fail(EISDIR);
+    if (info.exists() && !info.isWritable())
+        fail(EACCES);
+    const Made made = makeHeldFile(info.absolutePath(), info.fileName());
+    if (made.fd < 0)
+        fail(made.error);
+    fd_ = made.fd;
+    temp_ = made.path;
+    // Patients' names and EGNs: for the owner's eyes, whatever the umask; a
+    // file system without modes refuses, and that is all.
+    (void)::fchmod(fd_, S_IRUSR | S_IWUSR);
+}
+
+WholeFile::~WholeFile()
+{
+    if (!committed_ && !temp_.isEmpty())
+        ::unlink(QFile::encodeName(temp_).constData());
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 void WholeFile::fail(int error)
 {
-    const bool full = file_.error() == QFileDevice::ResourceError || error == ENOSPC || error == EDQUOT;
-    if (full)
-        throw DbError(failure_, kMsgDiskFull + QStringLiteral(": ") + native(path_));
-    const QString reason = file_.error() != QFileDevice::NoError || error == 0 ? file_.errorString() : systemError(error);
-    throw DbError(failure_, native(path_) + QStringLiteral(": ") + reason);
+    const QString where = native(shown_);
+    if (error == ENOSPC || error == EDQUOT)
+        throw DbError(failure_, kMsgDiskFull + QStringLiteral(": ") + where);
+    throw DbError(failure_, where + QStringLiteral(": ") + systemError(error));
 }
 
 void WholeFile::write(const QByteArray& bytes)
 {
     // A full disk may take part of a write without a word: the rest is
     // written again, which then says why it cannot be.
-    qint64 done = 0;
+    qsizetype done = 0;
     while (done < bytes.size()) {
-        errno = 0;
-        const qint64 n = file_.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0)
+        const ssize_t n = ::write(fd_, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
             fail(errno);
+        if (n == 0)
+            fail(ENOSPC);
         done += n;
     }
 }
 
 void WholeFile::flush()
 {
-    errno = 0;
-    if (!file_.flush() || file_.error() != QFileDevice::NoError)
-        fail(errno);
+    // Written straight to the file system: nothing waits in a buffer.
 }
 
 void WholeFile::commit()
 {
-    // QSaveFile would put in place a file whose last bytes the disk refused
-    // at its closing: they are written out and checked first.
-    flush();
-    errno = 0;
-    if (!file_.commit())
+    // A file whose last bytes the disk refused is never put in place.
+    if (::fsync(fd_) != 0)
         fail(errno);
-}
-
-QStringList removeStaleSaveFiles(const QString& folder, const QStringList& names)
-{
-    const QDir dir(folder);
-    QStringList removed;
-    for (const QString& name : names) {
-        const QRegularExpression own(QStringLiteral("^") + QRegularExpression::escape(name)
-                                     + QStringLiteral("\\.[A-Za-z0-9]{6}$"));
-        for (const QString& file : dir.entryList({name + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden | QDir::System))
-            if (own.match(file).hasMatch() && removeIfStale(dir.filePath(file)))
-                removed << file;
-    }
-    return removed;
+    if (::rename(QFile::encodeName(temp_).constData(), QFile::encodeName(target_).constData()) != 0)
+        fail(errno);
+    committed_ = true;
+    syncFolder(QFileInfo(target_).absolutePath());
+    ::close(fd_);
+    fd_ = -1;
 }
 
 } // namespace tav::db

@@ -1,21 +1,24 @@
 #pragma once
-// Temporary copies of the program's own naming. A file is built beside its
-// final place under a unique hidden name (".NAME.part-XXXXXX") and moved
-// into place when it is whole. The copy is held (a file lock) while it is
-// being made, so that another copy of the program starting on the same
-// folder removes only copies nobody is making any more: those of a run that
-// was killed.
-// The same holds for the other things of one copy's run that a kill may
-// leave: its work folder, and the temporary file of a file written whole.
+// The program's own temporary files and folders. Each carries a name no user
+// makes by chance: "." + the name of what it becomes + ".tavlinora-tmp-" +
+// six letters or digits. A file is built beside its final place under such
+// a name and moved into place when it is whole. It is held (a file lock)
+// while it is being made, so that another copy of the program starting on
+// the same folder removes only what nobody is making any more: what a run
+// that was killed left. Whatever else is in a folder is the user's, and no
+// tidying touches it.
 
-#include <QSaveFile>
 #include <QString>
 #include <QStringList>
-#include <memory>
-
-class QTemporaryFile;
 
 namespace tav::db {
+
+// What every temporary name of the program carries.
+inline const QString kOwnTempMarker = QStringLiteral(".tavlinora-tmp-");
+
+// True for a name the program gives its temporary files and folders:
+// ".NAME.tavlinora-tmp-XXXXXX" (X a letter or a digit).
+bool isOwnTempName(const QString& fileName);
 
 class TempCopy {
 public:
@@ -39,22 +42,20 @@ public:
 
 private:
     void release();
-    std::unique_ptr<QTemporaryFile> file_;
+    int fd_ = -1;
     QString path_;
     bool placed_ = false;
 };
 
-// Removes from the folder the temporary copies (".NAME.part-XXXXXX") that no
-// running copy holds, with their journals. Returns the names removed.
-QStringList removeStalePartCopies(const QString& folder);
+// Removes from the folder the program's temporary files that no running copy
+// holds, and the journals of those that are gone. Nothing of another name is
+// touched. Returns the names removed.
+QStringList removeStaleTempFiles(const QString& folder);
 
-// The same, and the copies left by earlier versions ("tavlinora.mdb.new",
-// ".tavlinora.mdb.XXXXXX"): for the program folder.
-QStringList removeStaleCopies(const QString& folder);
-
-// A folder of this copy's own, ".NAME-XXXXXX" in `parent`, open to its owner
-// alone and held (a file lock on the folder) while the object lives, so that
-// another copy's start-up removes only the folders of copies that are gone.
+// A folder of this copy's own, ".NAME.tavlinora-tmp-XXXXXX" in `parent`, open
+// to its owner alone and held (a file lock on the folder) while the object
+// lives, so that another copy's start-up removes only the folders of copies
+// that are gone.
 class HeldFolder {
 public:
     // Throws DbError.
@@ -73,20 +74,25 @@ private:
     int fd_ = -1;
 };
 
-// Removes the folders ".NAME-XXXXXX" of `parent` that no running copy holds.
-// Returns the names removed.
-QStringList removeStaleFolders(const QString& parent, const QString& name);
+// Removes the folders ".NAME.tavlinora-tmp-XXXXXX" of `parent` that no running
+// copy holds and that hold nothing but plain files named in `contents`; a
+// folder holding anything else stays whole. Returns the names removed.
+QStringList removeStaleFolders(const QString& parent, const QString& name, const QStringList& contents);
 
-// A file written whole or not at all (QSaveFile) and readable by its owner
-// alone: made 0600, and 0600 also where it replaces a file of wider modes (a
-// file system that keeps no modes keeps none, and the write goes on). Its
-// temporary file, "NAME.XXXXXX" where the file system gives no unnamed one,
-// is held while written, so that another copy's start-up leaves it. Every
-// failure is a DbError of `failure`, a full disk named as such; the old file
-// then stays as it was.
+// A file written whole or not at all, and readable by its owner alone: made
+// 0600, also where it replaces a file of wider modes (a file system that
+// keeps no modes keeps none, and the write goes on). It is written as a held
+// temporary file of the program's own beside it, synced and moved over the
+// old file at the commit; a link named as the file is followed to its
+// target. Every failure is a DbError of `failure`, a full disk named as
+// such; the old file then stays as it was, and the temporary one goes.
 class WholeFile {
 public:
     WholeFile(const QString& path, const QString& failure);
+    ~WholeFile();
+    WholeFile(const WholeFile&) = delete;
+    WholeFile& operator=(const WholeFile&) = delete;
+
     void write(const QByteArray& bytes);
     // Every byte written so far out to the file system.
     void flush();
@@ -95,14 +101,12 @@ public:
 
 private:
     [[noreturn]] void fail(int error);
-    QSaveFile file_;
-    QString path_;
+    QString target_;   // links followed
+    QString shown_;    // as the caller named it
     QString failure_;
+    QString temp_;
+    int fd_ = -1;
+    bool committed_ = false;
 };
-
-// Removes the temporary files of WholeFile ("NAME.XXXXXX") of `names` in the
-// folder that nobody holds: those of a run that was killed. Returns the names
-// removed.
-QStringList removeStaleSaveFiles(const QString& folder, const QStringList& names);
 
 } // namespace tav::db

@@ -125,12 +125,6 @@ void mendReportPair(const QString& folder)
     ConvertFileToUtf8(report.filePath(), utf8.filePath());
 }
 
-void tidyReportFiles(const QString& folder)
-{
-    db::removeStaleSaveFiles(folder, {kReportFileName, kReportUtf8FileName});
-    mendReportPair(folder);
-}
-
 ExportResult ExportReportXml(const QString& start, const QString& stop, const ExportProgress& progress)
 {
     const std::optional<QDate> first = dateFromMMDDYYYY(start);

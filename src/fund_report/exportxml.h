@@ -50,10 +50,6 @@ void ConvertFileToUtf8(const QString& source, const QString& target);
 // Report.xml in the folder, it is written anew from it. Throws db::DbError.
 void mendReportPair(const QString& folder);
 
-// At start-up: the temporary files of a cut-off export that nobody holds are
-// removed, and the pair mended. Report.xml itself is never removed.
-void tidyReportFiles(const QString& folder);
-
 // Windows-1251 bytes of `text`; a character the code page lacks, and a
 // control other than TAB, CR and LF, becomes "?".
 QByteArray encodeWindows1251(const QString& text);

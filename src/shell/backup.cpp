@@ -204,7 +204,7 @@ void backupDatabase(const QString& target)
         throw db::DbError(failure, native(target) + QStringLiteral(": това е самата база данни"));
     try {
         // What a killed backup left there, unless another copy is making it.
-        db::removeStalePartCopies(place.absolutePath());
+        db::removeStaleTempFiles(place.absolutePath());
         db::TempCopy copy(place.absoluteFilePath());
         {
             // Writable only so that the engine can roll back a write another

@@ -9,10 +9,10 @@ namespace tav {
 
 void tidyProgramFolder()
 {
-    db::removeStaleCopies(ProgramFolder);
-    db::removeStaleFolders(ProgramFolder, kWorkFolderName);
+    db::removeStaleTempFiles(ProgramFolder);
+    db::removeStaleFolders(ProgramFolder, kWorkFolderName, {kTempFileName, kTempFileName + QStringLiteral("-journal")});
     try {
-        fund_report::tidyReportFiles(ProgramFolder);
+        fund_report::mendReportPair(ProgramFolder);
     } catch (const db::DbError&) {
         // The next export mends the pair again, and says what stops it.
     }

@@ -5,9 +5,10 @@
 
 namespace tav {
 
-// Temporary copies and work folders nobody holds are removed, so are the
-// report's temporary files of a cut-off export; a Report_UTF8.xml older than
-// Report.xml is written anew from it. Never throws: what cannot be done now
+// The program's own temporary files and work folders that nobody holds are
+// removed (a work folder only while it holds nothing but the program's work
+// database), and nothing else; a Report_UTF8.xml older than Report.xml is
+// written anew from it. Never throws: what cannot be done now
 // is done, or said, by the report that needs it.
 void tidyProgramFolder();
 

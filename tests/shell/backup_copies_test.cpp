@@ -263,18 +263,22 @@ TEST(BackupBesideAnotherCopy, ABackupRemovesWhatAKilledBackupLeftThereNotWhatAno
         f.write(QByteArray(size, 'x'));
     };
     // Yesterday's backup, killed while it copied.
-    make(".tavlinora-2026-01-05.arh.part-Q1w2E3", 300000);
-    // Files of other names stay, earlier versions' names too: this is no program folder.
+    make(".tavlinora-2026-01-05.arh.tavlinora-tmp-Q1w2E3", 300000);
+    // Files of other names stay.
     make(".notes", 10);
     make("photo.part-123456", 10);
+    make(".photo.jpg.part-123456", 10);
     make("tavlinora.mdb.new", 10);
     // The backup another copy is making there now.
     auto inTheMaking = std::make_unique<tav::db::TempCopy>(QDir(stick.path()).filePath("other.arh"));
     const QString making = QFileInfo(inTheMaking->path()).fileName();
 
     tav::backup::backupDatabase(QDir(stick.path()).filePath("tavlinora-2026-01-06.arh"));
-    EXPECT_EQ(QDir(stick.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-              QStringList({".notes", making, "photo.part-123456", "tavlinora-2026-01-06.arh", "tavlinora.mdb.new"}));
+    EXPECT_EQ(QDir(stick.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name).join(' ').toStdString(),
+              QStringList({".notes", making, ".photo.jpg.part-123456", "photo.part-123456", "tavlinora-2026-01-06.arh",
+                           "tavlinora.mdb.new"})
+                  .join(' ')
+                  .toStdString());
     inTheMaking.reset();
 }
 

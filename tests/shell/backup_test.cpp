@@ -55,7 +55,7 @@ protected:
     // Left-over temporary copies next to a file.
     static QStringList strays(const QString& folder)
     {
-        return QDir(folder).entryList({QStringLiteral(".*.??????"), QStringLiteral(".*.part-*")}, QDir::Files | QDir::Hidden);
+        return QDir(folder).entryList({QStringLiteral(".*.??????"), QStringLiteral(".*.tavlinora-tmp-*")}, QDir::Files | QDir::Hidden);
     }
     TestFolder folder_;
 };

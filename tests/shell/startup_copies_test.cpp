@@ -25,6 +25,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/file.h>
 
 using testing_support::RegisterHelper;
@@ -148,6 +149,20 @@ TEST_F(StartupCopiesTest, ALinkToAFileThatIsGoneStopsTheStartAndNothingIsCreated
               QStringList({"tavlinora.mdb"}));
 }
 
+// Every entry of the folder, folders with what they hold, one line each.
+QStringList entriesOf(const QString& folder)
+{
+    QStringList out;
+    const QDir dir(folder);
+    for (const QFileInfo& f : dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
+        out << f.fileName() + (f.isSymLink() ? "@" : f.isDir() ? "/" : "");
+        if (f.isDir() && !f.isSymLink())
+            for (const QString& inside : entriesOf(f.filePath()))
+                out << f.fileName() + "/" + inside;
+    }
+    return out;
+}
+
 TEST_F(StartupCopiesTest, CopiesAKilledRunLeftAreRemovedThoseInTheMakingStay)
 {
     TestFolder folder;
@@ -156,27 +171,84 @@ TEST_F(StartupCopiesTest, CopiesAKilledRunLeftAreRemovedThoseInTheMakingStay)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(size, 'x'));
     };
-    // What a restore of the earlier version, killed while it checked its
-    // copy, left; an interrupted first start of it; and of this version.
-    make(".tavlinora.mdb.Ab3xYz", 300000);
-    make("tavlinora.mdb.new", 1000);
-    make(".tavlinora.mdb.part-Q1w2E3", 300000);
-    make(".tavlinora.mdb.part-Q1w2E3-journal", 512);
-    make(".data.mdb.part-R4t5Y6-journal", 512);
+    // What a killed restore, a killed first start and a killed export left.
+    make(".tavlinora.mdb.tavlinora-tmp-Q1w2E3", 300000);
+    make(".tavlinora.mdb.tavlinora-tmp-Q1w2E3-journal", 512);
+    make(".data.mdb.tavlinora-tmp-R4t5Y6-journal", 512);
+    make(".Report.xml.tavlinora-tmp-Xq3bKt", 100);
     // The practice's own files stay.
     make("tavlinora-2026-01-05.arh", 1000);
     make(".notes", 10);
     // A copy another copy of the program is making now.
     auto inTheMaking = std::make_unique<tav::db::TempCopy>(tav::DatabasePath);
     const QString making = QFileInfo(inTheMaking->path()).fileName();
+    EXPECT_TRUE(making.startsWith(".tavlinora.mdb.tavlinora-tmp-")) << making.toStdString();
 
     std::unique_ptr<tav::frmMain> main = tav::loadProgram(folder.path(), quiet());
     ASSERT_NE(main, nullptr);
     QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
     left.removeAll(tav::kHelpFileName);
-    EXPECT_EQ(left, QStringList({".notes", making, "data.mdb", "tavlinora-2026-01-05.arh", "tavlinora.mdb"}));
+    EXPECT_EQ(left.join(' ').toStdString(),
+              QStringList({".notes", making, "data.mdb", "tavlinora-2026-01-05.arh", "tavlinora.mdb"}).join(' ').toStdString());
     inTheMaking.reset();
     EXPECT_FALSE(QFile::exists(folder.file(making)));
+}
+
+// Files and folders of the user's own, named much as the program's temporary
+// ones once were, survive every start-up; so does a work folder of a copy
+// that is gone when it holds anything the program does not put there.
+TEST_F(StartupCopiesTest, AUsersOwnFilesSurviveEveryStartUp)
+{
+    TestFolder folder;
+    const auto make = [&](const QString& name) {
+        QDir().mkpath(QFileInfo(folder.file(name)).absolutePath());
+        QFile f(folder.file(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("the user's");
+    };
+    const QStringList users{"Report.xml.backup",
+                            "Report.xml.march1",
+                            "Report_UTF8.xml.xxxxxx",
+                            "tavlinora.mdb.new",
+                            "tavlinora.mdb.new-journal",
+                            "copy.mdb.new",
+                            ".tavlinora.mdb.xxxxxx",
+                            ".notes.part-xxxxxx",
+                            ".tavlinora.mdb.part-Q1w2E3",
+                            ".tavlinora-work-xxxxxx/temp.mdb",
+                            ".tavlinora-work-xxxxxx/letter.txt",
+                            ".work.tavlinora-tmp-Gone01/temp.mdb",
+                            ".work.tavlinora-tmp-Gone01/letter.txt",
+                            ".work.tavlinora-tmp-Gone02/photos/1.jpg",
+                            ".notes.tavlinora-tmp-2x",
+                            "work.tavlinora-tmp-Ab3xYz"};
+    for (const QString& name : users)
+        make(name);
+    // A link named as the program's own, and the file it points to.
+    make("target.txt");
+    ASSERT_TRUE(QFile::link(folder.file("target.txt"), folder.file(".target.txt.tavlinora-tmp-Link01")));
+    // A work folder of a copy that is gone, holding only what it made.
+    make(".work.tavlinora-tmp-Gone03/temp.mdb");
+    make(".work.tavlinora-tmp-Gone03/temp.mdb-journal");
+
+    const QStringList before = entriesOf(folder.path());
+    for (int start = 0; start < 2; ++start) {
+        std::unique_ptr<tav::frmMain> main = tav::loadProgram(folder.path(), quiet());
+        ASSERT_NE(main, nullptr);
+        main->show();
+        EXPECT_TRUE(main->close());
+    }
+    QStringList after = entriesOf(folder.path());
+    after.removeAll(tav::kHelpFileName);
+    QStringList expected = before;
+    expected.removeAll(".work.tavlinora-tmp-Gone03/");
+    expected.removeAll(".work.tavlinora-tmp-Gone03/temp.mdb");
+    expected.removeAll(".work.tavlinora-tmp-Gone03/temp.mdb-journal");
+    EXPECT_EQ(after.join('\n').toStdString(), expected.join('\n').toStdString());
+    for (const QString& name : users) {
+        QFile f(folder.file(name));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.readAll() == "the user's") << name.toStdString();
+    }
 }
 
 // work FOLDER: a copy on the folder that has made its report work table;
@@ -244,18 +316,19 @@ TEST_F(StartupCopiesTest, WhatAKilledExportLeftIsTidiedAndReportXmlKept)
         + QByteArray("\xC8\xE2\xE0\xED") + "</name>\r\n";   // "Иван" in Windows-1251
     write("Report.xml", report, 60);
     write("Report_UTF8.xml", "\xEF\xBB\xBFlast month", 3600);
-    write("Report.xml.Xq3bKt", "cut off", 60);
-    write("Report_UTF8.xml.pR7sDw", "cut off", 60);
+    write(".Report.xml.tavlinora-tmp-Xq3bKt", "cut off", 60);
+    write(".Report_UTF8.xml.tavlinora-tmp-pR7sDw", "cut off", 60);
     // One another copy is writing now.
-    write("Report.xml.HoLd9n", "being written", 0);
-    QFile held(folder.file("Report.xml.HoLd9n"));
-    ASSERT_TRUE(held.open(QIODevice::ReadWrite));
-    ASSERT_EQ(::flock(held.handle(), LOCK_EX | LOCK_NB), 0);
+    std::optional<tav::db::WholeFile> writing(std::in_place, folder.file("Report.xml"), QStringLiteral("failed"));
+    writing->write("being written");
+    const QStringList temporary = QDir(folder.path()).entryList({".Report.xml.tavlinora-tmp-*"}, QDir::Files | QDir::Hidden);
+    ASSERT_EQ(temporary.size(), 2);
+    const QString held = temporary[0] == ".Report.xml.tavlinora-tmp-Xq3bKt" ? temporary[1] : temporary[0];
 
     std::unique_ptr<tav::frmMain> main = tav::loadProgram(folder.path(), quiet());
     ASSERT_NE(main, nullptr);
-    QStringList left = QDir(folder.path()).entryList({"Report*"}, QDir::Files | QDir::Hidden);
-    EXPECT_EQ(left, QStringList({"Report.xml", "Report.xml.HoLd9n", "Report_UTF8.xml"}));
+    QStringList left = QDir(folder.path()).entryList({"*Report*"}, QDir::Files | QDir::Hidden);
+    EXPECT_EQ(left.join(' ').toStdString(), QStringList({held, "Report.xml", "Report_UTF8.xml"}).join(' ').toStdString());
     QFile r(folder.file("Report.xml")), u(folder.file("Report_UTF8.xml"));
     ASSERT_TRUE(r.open(QIODevice::ReadOnly));
     ASSERT_TRUE(u.open(QIODevice::ReadOnly));
@@ -263,7 +336,17 @@ TEST_F(StartupCopiesTest, WhatAKilledExportLeftIsTidiedAndReportXmlKept)
     EXPECT_EQ(u.readAll().toStdString(),
               ("\xEF\xBB\xBF" + QStringLiteral("<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<name>Иван</name>\r\n").toUtf8())
                   .toStdString());
+    // The other copy's file is whole once in place.
+    writing->commit();
+    writing.reset();
+    QFile written(folder.file("Report.xml"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), QByteArray("being written"));
+    EXPECT_FALSE(QFile::exists(folder.file(held)));
+    write("Report.xml", report, 60);
     // A pair that matches is left as it is.
+    main.reset();
+    main = tav::loadProgram(folder.path(), quiet());
     const QDateTime mended = QFileInfo(folder.file("Report_UTF8.xml")).lastModified();
     main.reset();
     main = tav::loadProgram(folder.path(), quiet());

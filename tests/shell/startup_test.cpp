@@ -99,7 +99,7 @@ TEST_F(StartupTest, AFreshFolderGetsItsDatabasesAndPathsWhereverTheCurrentDirect
     // This copy's work database in a folder of its own there; temp.mdb of
     // the program folder is the fund's export.
     EXPECT_EQ(QFileInfo(QFileInfo(tav::TempDatabasePath).absolutePath()).absolutePath(), QDir(folder).absolutePath());
-    EXPECT_TRUE(QFileInfo(tav::TempDatabasePath).absolutePath().startsWith(QDir(folder).filePath(".tavlinora-work-")));
+    EXPECT_TRUE(QFileInfo(tav::TempDatabasePath).absolutePath().startsWith(QDir(folder).filePath(".work.tavlinora-tmp-")));
     EXPECT_EQ(tav::TempConnectionString,
               QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.3.51;Data Source=") + tav::TempDatabasePath + ";");
     EXPECT_EQ(tav::FundExportPath, QDir(folder).filePath("temp.mdb"));
