@@ -102,8 +102,9 @@ public:
     // The stored name, matched without regard to case; empty when absent.
     virtual QString findTable(const QString& name) = 0;
     virtual QStringList fieldNames(const QString& table) = 0;
-    // Fields read of a kind that cannot hold their values, one line each.
-    virtual QStringList kindFaults(const QString& /*table*/, const QStringList& /*storedFields*/) { return {}; }
+    // Fields read whose definition cannot hold or reach their values, one
+    // line each.
+    virtual QStringList fieldFaults(const QString& /*table*/, const QStringList& /*storedFields*/) { return {}; }
     virtual ExportTable read(const QString& table, const QStringList& fields) = 0;
 };
 
@@ -202,31 +203,31 @@ public:
         }
     }
     // A damaged column definition reads a GUID, a number or a date's bits
-    // as the EGN or the names: those fields of the patients are text, their
-    // dates dates or text.
-    QStringList kindFaults(const QString& table, const QStringList& storedFields) override
+    // as the EGN or the names, another column's value, another place of the
+    // row or another column's Null. Every field read is of a kind the fund
+    // writes (text, the dates and POL a number; each also as text, a text
+    // also as a memo), and its definition agrees with its table's.
+    QStringList fieldFaults(const QString& table, const QStringList& storedFields) override
     {
-        if (table.compare(QLatin1String("patients"), Qt::CaseInsensitive) != 0)
-            return {};
-        static const struct {
-            const char* field;
-            bool date;
-        } rules[] = {{"IDNUMBER", false}, {"NAME1", false}, {"NAME2", false}, {"NAME3", false},
-                     {"BIRTHDATE", true}, {"DATEREG", true}};
+        const bool patients = table.compare(QLatin1String("patients"), Qt::CaseInsensitive) == 0;
         QStringList faults;
         for (const db::JetColumn& c : columnsOf(table)) {
             if (!storedFields.contains(c.name))
                 continue;
-            for (const auto& r : rules) {
-                if (c.name.compare(QLatin1String(r.field), Qt::CaseInsensitive) != 0)
-                    continue;
-                const bool fits = c.type == db::JetType::Text
-                    || (r.date ? c.type == db::JetType::DateTime : c.type == db::JetType::Memo);
-                if (!fits)
-                    faults << QStringLiteral("Полето %1 в таблица %2 е от вида „%3“ вместо %4")
-                                  .arg(c.name, table, db::jetTypeName(c.type),
-                                       r.date ? QStringLiteral("дата или текст") : QStringLiteral("текст"));
-            }
+            const auto is = [&c](const char* field) { return c.name.compare(QLatin1String(field), Qt::CaseInsensitive) == 0; };
+            const bool date = patients && (is("BIRTHDATE") || is("DATEREG"));
+            const bool number = patients && is("POL");
+            const bool fits = date ? c.type == db::JetType::DateTime || c.type == db::JetType::Text
+                : number           ? c.type == db::JetType::Number || c.type == db::JetType::Text
+                                   : c.type == db::JetType::Text || c.type == db::JetType::Memo;
+            if (!fits)
+                faults << QStringLiteral("Полето %1 в таблица %2 е от вида „%3“ вместо %4")
+                              .arg(c.name, table, db::jetTypeName(c.type),
+                                   date     ? QStringLiteral("дата или текст")
+                                   : number ? QStringLiteral("число или текст")
+                                            : QStringLiteral("текст"));
+            else if (!c.fault.isEmpty())
+                faults << c.fault;
         }
         return faults;
     }
@@ -401,7 +402,7 @@ ZokcExport readFrom(Source& source, const QString& path)
                                                     + QLatin1Char('\r') + zokcPlacement(folderOf(path)));
     QStringList faults;
     for (Wanted& w : wanted)
-        faults << source.kindFaults(w.stored, w.storedFields);
+        faults << source.fieldFaults(w.stored, w.storedFields);
     if (!faults.isEmpty())
         throw damaged(path, faults.join(QLatin1Char('\r')));
     for (Wanted& w : wanted)

@@ -117,6 +117,28 @@ TEST(JetFile, ColumnsComeWithTheirKinds)
     EXPECT_THROW(jet.columns("patient"), DbError);
 }
 
+// The layout check knows the files that are sound: the fixture writer's and
+// the engine's own (its variable columns keep a fixed offset, its index
+// descriptors come before the columns').
+TEST(JetFile, SoundFilesHaveNoFaultyDefinition)
+{
+    QTemporaryDir dir;
+    const QString engine = dir.filePath("testodbc.mdb");
+    ASSERT_TRUE(testing_support::unpackEngineWrittenJet(engine)) << testing_support::kEngineWrittenJetMissing;
+    const struct {
+        QString path;
+        int tables;
+    } files[] = {{testDataFile("fund_export.mdb"), 5}, {engine, 1}};
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.path.toStdString());
+        JetFile jet(f.path);
+        ASSERT_EQ(jet.tableNames().size(), f.tables);
+        for (const QString& table : jet.tableNames())
+            for (const JetColumn& c : jet.columns(table))
+                EXPECT_EQ(c.fault, QString()) << c.name.toStdString();
+    }
+}
+
 TEST(JetFile, MissingTablesFieldsAndForeignFilesAreNamed)
 {
     JetFile jet(testDataFile("fund_export.mdb"));

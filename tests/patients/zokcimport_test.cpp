@@ -145,6 +145,25 @@ QByteArray patientsColumnOfKind(int column, char type)
     return bytes;
 }
 
+// The definition pages of the fixture's tables, and the fields of a column's
+// descriptor there (18 bytes from offset 43, the fixture has no indexes).
+enum FixturePage { kPatientsPage = 4, kAddressPage = 6, kEknmPage = 8, kSCodePage = 10, kStCodePage = 12 };
+enum Descriptor { kKind = 0, kNumber = 1, kVariableIndex = 3, kFlags = 13, kFixedOffset = 14, kSize = 16 };
+
+// The fixture with a field of one column's descriptor set to `value`: one
+// byte for the kind and the flags, two little-endian ones for the rest.
+QByteArray withColumnDefinition(int page, int column, Descriptor field, int value)
+{
+    QByteArray bytes = fixtureBytes();
+    const int at = page * kPage + 43 + 18 * column + field;
+    EXPECT_EQ(bytes[page * kPage], char(0x02));
+    if (field == kKind || field == kFlags)
+        bytes[at] = char(value);
+    else
+        qToLittleEndian<quint16>(quint16(value), bytes.data() + at);
+    return bytes;
+}
+
 // The export as an SQLite temp.mdb, built from the same script as the Jet
 // fixture; `edit` runs on it afterwards.
 void writeSqliteExport(const QString& path, const QString& edit = {})
@@ -585,6 +604,54 @@ TEST_F(ZokcDamagedExport, JetColumnsOfAnotherKindAreRefusedBeforeTheRowsAreRead)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.named);
         const QString text = refusalOf(patientsColumnOfKind(c.column, c.type));
+        EXPECT_TRUE(text.contains(QString::fromUtf8(c.named))) << text.toStdString();
+    }
+}
+
+// A definition damaged in a byte other than its kind reads another column's
+// value, another place of the row or another column's Null: the EGN as
+// " 0012 ", every birth date 30.12.1899, the sex inverted. Each field read
+// must agree with its table's layout (Patients: ID, POL, BIRTHDATE, DATEREG
+// fixed in bytes 0-19; IDNUMBER, NAME1-3, HIMNUMBER, RECBOOK variable 0-5).
+TEST_F(ZokcDamagedExport, JetColumnDefinitionsAgainstTheirTablesLayoutAreRefused)
+{
+    const struct {
+        FixturePage page;
+        int column;
+        Descriptor field;
+        int value;
+        const char* named;
+    } cases[] = {
+        {kPatientsPage, 2, kVariableIndex, 5,
+         "Описанието на полето NAME1 в таблица Patients е повредено: номерът му сред полетата с променлива дължина е и на полето RECBOOK"},
+        {kAddressPage, 9, kVariableIndex, 12,
+         "Описанието на полето TOWNVILLAG в таблица address е повредено: номерът му сред полетата с променлива дължина е 12, а те са 12"},
+        {kPatientsPage, 6, kFixedOffset, 5,
+         "Описанието на полето BIRTHDATE в таблица Patients е повредено: мястото му в реда (байтове 5–12) застъпва полето DATEREG"},
+        {kPatientsPage, 7, kFixedOffset, 13,
+         "Описанието на полето DATEREG в таблица Patients е повредено: мястото му в реда (байтове 13–20) е извън постоянната част от 20 байта"},
+        {kPatientsPage, 5, kSize, 0,
+         "Описанието на полето POL в таблица Patients е повредено: размер 0 байта, а полето от вида „число“ заема 2"},
+        {kPatientsPage, 1, kSize, 256,
+         "Описанието на полето IDNUMBER в таблица Patients е повредено: размер 256 байта, а текстът е от 1 до 255 байта"},
+        {kPatientsPage, 2, kKind, 0x0c,
+         "Описанието на полето NAME1 в таблица Patients е повредено: размер 255 байта, а полето от вида „мемо“ е без размер"},
+        {kPatientsPage, 4, kFlags, 0x03,
+         "Описанието на полето NAME3 в таблица Patients е повредено: поле от вида „текст“ е отбелязано като поле с постоянна дължина"},
+        {kPatientsPage, 7, kFlags, 0x02,
+         "Описанието на полето DATEREG в таблица Patients е повредено: поле от вида „дата и час“ е отбелязано като поле с променлива дължина"},
+        {kPatientsPage, 3, kNumber, 2,
+         "Описанието на полето NAME2 в таблица Patients е повредено: номерът му 2 е и на полето NAME1"},
+        {kStCodePage, 1, kNumber, 2,
+         "Описанието на полето NAME в таблица st_code е повредено: номерът му 2 е извън полетата на таблицата (2)"},
+        // The kinds the fund writes, in the tables besides Patients as well.
+        {kEknmPage, 1, kKind, 0x04, "Полето DISTRICTCO в таблица eknm е от вида „число“ вместо текст"},
+        {kSCodePage, 1, kKind, 0x0b, "Полето NAME в таблица s_code е от вида „OLE обект“ вместо текст"},
+        {kPatientsPage, 5, kKind, 0x08, "Полето POL в таблица Patients е от вида „дата и час“ вместо число или текст"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.named);
+        const QString text = refusalOf(withColumnDefinition(c.page, c.column, c.field, c.value));
         EXPECT_TRUE(text.contains(QString::fromUtf8(c.named))) << text.toStdString();
     }
 }
