@@ -268,6 +268,16 @@ QString JetFile::findTable(const QString& name) const
     return e ? fromMdb(e->object_name) : QString();
 }
 
+int JetFile::codePage() const
+{
+    return d->mdb->f->code_page;
+}
+
+bool JetFile::unicodeText() const
+{
+    return !IS_JET3(d->mdb);
+}
+
 QVector<JetColumn> JetFile::columns(const QString& table) const
 {
     TableDef t(d->need(table));

@@ -43,6 +43,11 @@ public:
     JetFile(const JetFile&) = delete;
     JetFile& operator=(const JetFile&) = delete;
 
+    // The code page of the header, which decodes the text of a Jet 3 file.
+    int codePage() const;
+    // Jet 4 and later keep text as UCS-2, whatever the code page says.
+    bool unicodeText() const;
+
     // The user tables, in catalogue order.
     QStringList tableNames() const;
     // The table's name as stored, matched without regard to case; empty

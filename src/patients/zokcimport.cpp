@@ -83,6 +83,8 @@ constexpr bool kSanitized = false;
 #endif
 
 const QString kFileShownAs = QStringLiteral("temp.mdb");
+// Windows-1251, in which the fund writes its Jet 3 files.
+constexpr int kFundCodePage = 1251;
 
 QString folderOf(const QString& path)
 {
@@ -102,6 +104,8 @@ public:
     // The stored name, matched without regard to case; empty when absent.
     virtual QString findTable(const QString& name) = 0;
     virtual QStringList fieldNames(const QString& table) = 0;
+    // What of the whole file keeps its values from being read as stored.
+    virtual QStringList fileFaults() { return {}; }
     // Fields read whose definition cannot hold or reach their values, one
     // line each.
     virtual QStringList fieldFaults(const QString& /*table*/, const QStringList& /*storedFields*/) { return {}; }
@@ -201,6 +205,14 @@ public:
         } catch (const db::DbError& e) {
             throw damaged(path_, e.message());
         }
+    }
+    // A Jet 3 file's text is decoded by the code page of its header: the
+    // fund's is Cyrillic, any other reads "Иван" as "Èâàí".
+    QStringList fileFaults() override
+    {
+        if (jet_->unicodeText() || jet_->codePage() == kFundCodePage)
+            return {};
+        return {QStringLiteral("Файлът е в кодова таблица %1 вместо %2 (кирилица)").arg(jet_->codePage()).arg(kFundCodePage)};
     }
     // A damaged column definition reads a GUID, a number or a date's bits
     // as the EGN or the names, another column's value, another place of the
@@ -400,7 +412,7 @@ ZokcExport readFrom(Source& source, const QString& path)
     if (!missing.isEmpty())
         throw db::DbError(kMsgZokcNotTheExport, QStringLiteral("Липсва: ") + missing.join(QStringLiteral(", "))
                                                     + QLatin1Char('\r') + zokcPlacement(folderOf(path)));
-    QStringList faults;
+    QStringList faults = source.fileFaults();
     for (Wanted& w : wanted)
         faults << source.fieldFaults(w.stored, w.storedFields);
     if (!faults.isEmpty())

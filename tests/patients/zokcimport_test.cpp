@@ -164,6 +164,17 @@ QByteArray withColumnDefinition(int page, int column, Descriptor field, int valu
     return bytes;
 }
 
+// The fixture with its header's code page (offset 0x3C, masked by a stream
+// cipher, so a changed bit of the file is that bit of the value) set.
+QByteArray withCodePage(quint16 codePage)
+{
+    QByteArray bytes = fixtureBytes();
+    const quint16 change = codePage ^ 1251;
+    bytes[0x3C] = char(bytes[0x3C] ^ char(change & 0xff));
+    bytes[0x3D] = char(bytes[0x3D] ^ char(change >> 8));
+    return bytes;
+}
+
 // The export as an SQLite temp.mdb, built from the same script as the Jet
 // fixture; `edit` runs on it afterwards.
 void writeSqliteExport(const QString& path, const QString& edit = {})
@@ -653,6 +664,18 @@ TEST_F(ZokcDamagedExport, JetColumnDefinitionsAgainstTheirTablesLayoutAreRefused
         SCOPED_TRACE(c.named);
         const QString text = refusalOf(withColumnDefinition(c.page, c.column, c.field, c.value));
         EXPECT_TRUE(text.contains(QString::fromUtf8(c.named))) << text.toStdString();
+    }
+}
+
+// A Jet 3 file's text is read through the code page of its header: under
+// Windows-1252 "Иван Петров" reads "Èâàí Ïåòðîâ".
+TEST_F(ZokcDamagedExport, AJetFileInACodePageOtherThanTheFundsIsRefused)
+{
+    for (const quint16 codePage : {1252, 1250, 1253, 0, 1251 ^ 0x100}) {
+        SCOPED_TRACE(codePage);
+        const QString text = refusalOf(withCodePage(codePage));
+        EXPECT_TRUE(text.contains(QStringLiteral("Файлът е в кодова таблица %1 вместо 1251 (кирилица)").arg(codePage)))
+            << text.toStdString();
     }
 }
 
