@@ -5,6 +5,7 @@
 #include "db/paths.h"
 #include "db/statement.h"
 #include "db/values.h"
+#include "db/wholecheck.h"
 #include "patients/prompts.h"
 #include "services/dialogs.h"
 #include "services/globals.h"
@@ -118,8 +119,22 @@ class SqliteSource : public Source {
 public:
     explicit SqliteSource(const QString& path) : path_(path)
     {
+        qint64 pageSize = 0;
         guarded([&] {
             c_ = std::make_unique<db::Connection>(path, db::OpenMode::ReadOnly);
+            pageSize = c_->scalar(QStringLiteral("PRAGMA page_size")).toLongLong();
+        });
+        // A copy cut inside its last page reads that page's cut values as
+        // zeros, and the engine reads such a page without a word.
+        const qint64 size = QFileInfo(path).size();
+        if (pageSize <= 0 || size % pageSize != 0)
+            throw damaged(path_, QStringLiteral("Файлът е непълен: %1 байта не са цял брой страници по %2 байта")
+                                     .arg(size)
+                                     .arg(pageSize));
+        // Every page and record, as an archive is checked before a restore.
+        if (const QString problem = db::wholeFileProblem(path); !problem.isEmpty())
+            throw damaged(path_, problem);
+        guarded([&] {
             for (const db::Row& r : c_->query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
                 tables_ << r.text(QStringLiteral("name"));
         });

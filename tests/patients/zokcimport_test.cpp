@@ -721,7 +721,8 @@ TEST_F(ZokcRefusal, ADamagedSqliteExportIsNamedAsTheExportNotAsThePractice)
     bytes.replace(page, bytes.size() - page, QByteArray(bytes.size() - page, '\x55'));
     writeBytes(exportFile(), bytes);
     const QString text = runOnce();
-    EXPECT_TRUE(text.startsWith(kDamaged + "\rdatabase disk image is malformed\r" + placement())) << text.toStdString();
+    EXPECT_TRUE(text.startsWith(kDamaged + "\r*** in database main ***\nPage ")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("\r" + placement() + "\rНищо не е добавено.")) << text.toStdString();
 
     writeSqliteExport(exportFile());
     QByteArray practice = fileBytes(DatabasePath);
@@ -733,6 +734,51 @@ TEST_F(ZokcRefusal, ADamagedSqliteExportIsNamedAsTheExportNotAsThePractice)
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].startsWith(db::kMsgDamaged)) << messages[0].toStdString();
     EXPECT_FALSE(messages[0].contains("temp.mdb")) << messages[0].toStdString();
+}
+
+// An SQLite export is checked as an archive is before a restore: a copy cut
+// inside its last page reads the cut values as zeros ("София-гра" and a
+// replacement character), and a damaged page the import does not read is
+// damage still.
+TEST_F(ZokcDamagedExport, AnSqliteExportIsTakenOnlyWholeAndSound)
+{
+    writeSqliteExport(exportFile(), "CREATE INDEX ByEgn ON Patients (IDNUMBER)");
+    const QByteArray whole = fileBytes(exportFile());
+    const int page = qFromBigEndian<quint16>(whole.constData() + 16);
+    ASSERT_EQ(whole.size() % page, 0);
+    int indexPage = 0;
+    {
+        db::Connection c(exportFile(), db::OpenMode::ReadOnly);
+        indexPage = c.scalar("SELECT rootpage FROM sqlite_master WHERE name = 'ByEgn'").toInt();
+    }
+    QByteArray badIndex = whole;
+    badIndex[qsizetype(indexPage - 1) * page] = char(0x07);   // no kind of b-tree page
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* detail;
+    } cases[] = {
+        {"one byte short", whole.chopped(1), "Файлът е непълен: %1 байта не са цял брой страници по %2 байта"},
+        {"a page short but one byte", whole.chopped(page - 1), "Файлът е непълен: %1 байта не са цял брой страници по %2 байта"},
+        {"half a page short", whole.chopped(page / 2), "Файлът е непълен: %1 байта не са цял брой страници по %2 байта"},
+        {"one byte more", whole + QByteArray(1, '\0'), "Файлът е непълен: %1 байта не са цял брой страници по %2 байта"},
+        {"its index page damaged", badIndex, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString text = refusalOf(c.bytes);
+        if (*c.detail)
+            EXPECT_TRUE(text.startsWith(kDamaged + "\r" + QString::fromUtf8(c.detail).arg(c.bytes.size()).arg(page) + "\r"))
+                << text.toStdString();
+        else
+            EXPECT_NE(text, kDamaged + "\r" + placement() + "\rНищо не е добавено.") << "no detail";
+    }
+
+    // The sound one, index and all.
+    writeBytes(exportFile(), whole);
+    messages.clear();
+    ImportZOKCPatients();
+    EXPECT_EQ(messages, QStringList{"Завърших обработката на данните!\rНови пациенти: 6\rПропуснати редове: 4"});
 }
 
 // The reader's output is taken only whole: a last line with the counts that
