@@ -679,6 +679,27 @@ TEST_F(ZokcDamagedExport, AJetFileInACodePageOtherThanTheFundsIsRefused)
     }
 }
 
+// libmdb prints dumps and debugging lines on its standard output; the
+// reader's answer goes on a stream of its own, so that they cannot spoil it.
+TEST_F(ZokcDamagedExport, WhatLibmdbPrintsDoesNotSpoilTheReadersAnswer)
+{
+    // The column count of the catalogue's row of s_code damaged (page 3, the
+    // row at 1932): libmdb dumps the row and finds no table.
+    QByteArray catalogue = fixtureBytes();
+    catalogue[3 * kPage + 1932] = char(catalogue[3 * kPage + 1932] ^ 0xff);
+    writeBytes(exportFile(), catalogue);
+    EXPECT_EQ(runOnce(), "Файлът temp.mdb не съдържа данните от ЗОКС\rЛипсва: таблица s_code\r" + placement()
+                             + "\rНищо не е добавено.");
+
+    // Its debugging, asked for in the environment, on the sound export.
+    writeBytes(exportFile(), fixtureBytes());
+    qputenv("MDBOPTS", "debug_row");
+    messages.clear();
+    ImportZOKCPatients();
+    qunsetenv("MDBOPTS");
+    EXPECT_EQ(messages, QStringList{"Завърших обработката на данните!\rНови пациенти: 6\rПропуснати редове: 4"});
+}
+
 // Dates kept as text "YYYY-MM-DD" are dates still; the export's other
 // columns are not looked at.
 TEST_F(ZokcRefusal, JetDatesKeptAsTextImportAsDates)
