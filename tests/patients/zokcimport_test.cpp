@@ -937,10 +937,12 @@ TEST_F(ZokcRefusal, ThePracticeIsFreeToOtherCopiesWhileTheExportIsRead)
 }
 
 struct DamagedExport {
+    std::string kind;   // how it was damaged, for the counts
     std::string name;
     QByteArray bytes;
-    bool fund;          // made from the fund export fixture, else from the engine's file
-    bool valueFlipped;  // a byte flipped in a definition or data page
+    bool fund;          // made from an export of the fund, else from the engine's file
+    bool sqlite;        // the export as an SQLite file
+    bool valueFlipped;  // a byte flipped in a data page: a stored value now
 };
 
 // What a page of a Jet file is, by its first byte and, for a data page, by
@@ -983,7 +985,8 @@ std::vector<DamagedExport> damagedExports(const QByteArray& fund, const QByteArr
             for (qsizetype length = 42733; length <= 42781; length += 8)
                 cuts.push_back(length);
         for (qsizetype length : cuts)
-            out.push_back({std::string(src.name) + " cut at " + std::to_string(length), src.bytes.left(length), src.fund, false});
+            out.push_back({"Jet cut", std::string(src.name) + " cut at " + std::to_string(length), src.bytes.left(length),
+                           src.fund, false, false});
         const char* kindNames[] = {"header", "catalogue", "definition", "data"};
         for (int kind = 0; kind < 4; ++kind) {
             std::vector<qsizetype> anywhere, used;
@@ -1005,12 +1008,57 @@ std::vector<DamagedExport> damagedExports(const QByteArray& fund, const QByteArr
                 const char mask = char(1 + rng() % 255);
                 QByteArray bytes = src.bytes;
                 bytes[at] = char(bytes[at] ^ mask);
-                out.push_back({std::string(src.name) + " " + kindNames[kind] + " byte " + std::to_string(at) + " ^ "
+                out.push_back({std::string(kindNames[kind]) + " page",
+                               std::string(src.name) + " " + kindNames[kind] + " byte " + std::to_string(at) + " ^ "
                                    + std::to_string(quint8(mask)),
-                               bytes, src.fund, kind >= 2});
+                               bytes, src.fund, false, kind == 3});
             }
         }
     }
+    return out;
+}
+
+// Every byte of the column descriptors of the five tables.
+std::vector<DamagedExport> columnDefinitionFlips(const QByteArray& fund)
+{
+    std::vector<DamagedExport> out;
+    std::mt19937 rng(20270114);
+    for (const int page : {kPatientsPage, kAddressPage, kEknmPage, kSCodePage, kStCodePage}) {
+        const int columns = qFromLittleEndian<quint16>(fund.constData() + page * kPage + 25);
+        for (int i = 0; i < 18 * columns; ++i) {
+            const qsizetype at = qsizetype(page) * kPage + 43 + i;
+            const char mask = char(1 + rng() % 255);
+            QByteArray bytes = fund;
+            bytes[at] = char(bytes[at] ^ mask);
+            out.push_back({"column definition",
+                           "fund column definition byte " + std::to_string(at) + " ^ " + std::to_string(quint8(mask)), bytes,
+                           true, false, false});
+        }
+    }
+    return out;
+}
+
+// Each bit of the header's code page, and the SQLite export cut short by 1
+// to 4095 bytes, at its pages and inside them.
+std::vector<DamagedExport> codePageFlipsAndSqliteCuts(const QByteArray& fund, const QByteArray& sqlite)
+{
+    std::vector<DamagedExport> out;
+    for (const int at : {0x3C, 0x3D})
+        for (int bit = 0; bit < 8; ++bit) {
+            QByteArray bytes = fund;
+            bytes[at] = char(bytes[at] ^ (1 << bit));
+            out.push_back({"code page", "fund code page byte " + std::to_string(at) + " ^ " + std::to_string(1 << bit), bytes,
+                           true, false, false});
+        }
+    const int page = qFromBigEndian<quint16>(sqlite.constData() + 16);
+    std::vector<qsizetype> lengths;
+    for (int less = 1; less < page; ++less)
+        lengths.push_back(sqlite.size() - less);
+    for (qsizetype at = page; at < sqlite.size(); at += page)
+        for (const int inside : {0, 1, page / 2})
+            lengths.push_back(at + inside);
+    for (const qsizetype length : lengths)
+        out.push_back({"SQLite cut", "sqlite cut at " + std::to_string(length), sqlite.left(length), true, true, false});
     return out;
 }
 
@@ -1033,30 +1081,59 @@ QStringList practiceRows()
 // Hundreds of damaged exports, each through the whole import: a correct
 // import or one refusal with nothing stored, never a crash or a hang. A byte
 // flipped inside a value or key of a data page is the file's own value now
-// (Jet keeps no checksum), and one flipped in the number of a column that is
-// not checked reads that column as Null: such imports are counted and shown,
-// every other success must store what the sound file gives. The reader's wall
-// clock is shortened to keep the run short; the limits are shown above.
-TEST_F(ZokcRefusal, EveryDamagedExportEndsInOneRefusalOrAnImportOfWhatItHolds)
+// (Jet keeps no checksum): such imports are counted and shown, every other
+// success must store what the sound file gives. The reader's wall clock is
+// shortened to keep the run short; the limits are shown above. The column
+// definitions alone take as long as all the rest: the two halves run side
+// by side.
+class ZokcDamagedSet : public ZokcRefusal, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ZokcDamagedSet, EveryDamagedExportEndsInOneRefusalOrAnImportOfWhatItHolds)
 {
     const QByteArray engine = engineFileCut(1 << 20, false);
     ASSERT_FALSE(engine.isEmpty()) << testing_support::kEngineWrittenJetMissing;
     const QByteArray pristine = fileBytes(DatabasePath);
 
-    writeBytes(exportFile(), fixtureBytes());
-    messages.clear();
-    ImportZOKCPatients();
-    ASSERT_EQ(messages.size(), 1);
-    const QString doneMessage = messages[0];
-    const QStringList doneRows = practiceRows();
+    // What each sound export imports.
+    struct Done {
+        QString message;
+        QStringList rows;
+    } done[2];
+    writeSqliteExport(exportFile());
+    const QByteArray sqlite = fileBytes(exportFile());
+    for (const bool isSqlite : {false, true}) {
+        writeBytes(DatabasePath, pristine);
+        writeBytes(exportFile(), isSqlite ? sqlite : fixtureBytes());
+        messages.clear();
+        ImportZOKCPatients();
+        ASSERT_EQ(messages.size(), 1);
+        ASSERT_TRUE(messages[0].startsWith("Завърших обработката на данните!")) << messages[0].toStdString();
+        done[isSqlite] = {messages[0], practiceRows()};
+    }
 
     zokcReader().wallClockMs = 3000;
-    const std::vector<DamagedExport> cases = damagedExports(fixtureBytes(), engine);
-    int correct = 0, changed = 0, refused = 0, stoppedByClock = 0;
+    std::vector<DamagedExport> cases;
+    if (GetParam()) {
+        cases = columnDefinitionFlips(fixtureBytes());
+    } else {
+        cases = damagedExports(fixtureBytes(), engine);
+        for (DamagedExport& c : codePageFlipsAndSqliteCuts(fixtureBytes(), sqlite))
+            cases.push_back(std::move(c));
+    }
+    struct Count {
+        int cases = 0, refused = 0, sound = 0, other = 0;
+    };
+    std::vector<std::pair<std::string, Count>> byKind;
+    int stoppedByClock = 0;
     QMap<QString, int> refusals;
     QStringList changes;
     for (const DamagedExport& c : cases) {
         SCOPED_TRACE(c.name);
+        auto kind = std::find_if(byKind.begin(), byKind.end(), [&c](const auto& k) { return k.first == c.kind; });
+        if (kind == byKind.end())
+            kind = byKind.insert(byKind.end(), {c.kind, Count{}});
+        Count& count = kind->second;
+        ++count.cases;
         writeBytes(DatabasePath, pristine);
         writeBytes(exportFile(), c.bytes);
         messages.clear();
@@ -1073,38 +1150,43 @@ TEST_F(ZokcRefusal, EveryDamagedExportEndsInOneRefusalOrAnImportOfWhatItHolds)
         if (!text.startsWith("Завърших обработката на данните!")) {
             EXPECT_TRUE(text.endsWith("Нищо не е добавено.")) << text.toStdString();
             EXPECT_TRUE(fileBytes(DatabasePath) == pristine);
-            ++refused;
+            ++count.refused;
             refusals[text.section(QLatin1Char('\r'), 0, 0)]++;
             continue;
         }
         EXPECT_TRUE(c.fund) << text.toStdString();
+        const Done& sound = done[c.sqlite];
         const QStringList rows = practiceRows();
         QStringList differ;
-        if (text != doneMessage)
+        if (text != sound.message)
             differ << text.section(QLatin1Char('\r'), 1).replace('\r', ", ");
-        for (qsizetype i = 0; i < std::max(rows.size(), doneRows.size()); ++i) {
-            const QStringList got = rows.value(i).split('|'), want = doneRows.value(i).split('|');
+        for (qsizetype i = 0; i < std::max(rows.size(), sound.rows.size()); ++i) {
+            const QStringList got = rows.value(i).split('|'), want = sound.rows.value(i).split('|');
             for (qsizetype f = 0; f < std::max(got.size(), want.size()); ++f)
                 if (got.value(f) != want.value(f))
                     differ << got.value(f) + " for " + want.value(f);
         }
         if (differ.isEmpty()) {
-            ++correct;
+            ++count.sound;
             continue;
         }
         EXPECT_TRUE(c.valueFlipped) << differ.join("; ").toStdString();
-        ++changed;
+        ++count.other;
         changes << QString::fromStdString(c.name) + ": " + differ.mid(0, 3).join("; ");
     }
-    std::printf("damaged exports: %d; imported as the sound file: %d; imported with a flipped value: %d; refused: %d"
-                " (%d by the reader's wall clock)\n",
-                int(cases.size()), correct, changed, refused, stoppedByClock);
+    std::printf("damaged exports: %d (%d stopped by the reader's wall clock)\n", int(cases.size()), stoppedByClock);
+    std::printf("  %-18s %6s %8s %18s %18s\n", "kind", "cases", "refused", "as the sound file", "with other values");
+    for (const auto& [kind, n] : byKind)
+        std::printf("  %-18s %6d %8d %18d %18d\n", kind.c_str(), n.cases, n.refused, n.sound, n.other);
     for (auto it = refusals.cbegin(); it != refusals.cend(); ++it)
         std::printf("  %4d refused: %s\n", it.value(), qPrintable(it.key()));
     for (const QString& c : changes)
         std::printf("  %s\n", qPrintable(c));
     EXPECT_GE(cases.size(), 300u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Halves, ZokcDamagedSet, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "ColumnDefinitions" : "PagesCodePageAndCuts"); });
 
 // Keys with quotes in them are looked up as any other text.
 TEST_F(ZokcRefusal, QuotesInKeysAreOrdinaryText)
