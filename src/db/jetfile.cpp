@@ -50,6 +50,96 @@ JetType typeOf(int mdbType)
     }
 }
 
+// The bytes a column of a fixed kind takes in the row: a Yes/No none (its
+// value is its bit in the null mask); -1 for the kinds of variable length,
+// -2 for a kind not known here.
+int fixedSizeOf(int mdbType)
+{
+    switch (mdbType) {
+    case MDB_BOOL: return 0;
+    case MDB_BYTE: return 1;
+    case MDB_INT: return 2;
+    case MDB_LONGINT:
+    case MDB_FLOAT: return 4;
+    case MDB_MONEY:
+    case MDB_DOUBLE:
+    case MDB_DATETIME: return 8;
+    case MDB_REPID: return 16;
+    case MDB_NUMERIC: return 17;
+    case MDB_TEXT:
+    case MDB_MEMO:
+    case MDB_OLE: return -1;
+    default: return -2;
+    }
+}
+
+// Each column's definition against the table's own layout, as libmdb read
+// it: libmdb reads a value where the definition says, so a damaged byte of
+// it reads another column's value, another place of the row or another bit
+// of the null mask. The fund's tables are written whole, without deleted
+// columns: the fixed columns lie one after another, each fixed kind in its
+// own size, and the numbers count the columns from 0.
+QStringList layoutFaults(const MdbTableDef* t, bool jet3)
+{
+    const unsigned n = t->num_cols;
+    const auto column = [t](unsigned i) { return static_cast<const MdbColumn*>(g_ptr_array_index(t->columns, i)); };
+    const auto size = [](const MdbColumn* c) { return fixedSizeOf(c->col_type) >= 0 ? fixedSizeOf(c->col_type) : c->col_size; };
+    int fixedPart = 0;
+    for (unsigned i = 0; i < n; ++i)
+        if (column(i)->is_fixed)
+            fixedPart += size(column(i));
+    const int maxText = jet3 ? 255 : 510;   // Jet 4 counts UCS-2 bytes
+
+    QStringList faults;
+    for (unsigned i = 0; i < n; ++i) {
+        const MdbColumn* c = column(i);
+        const int own = fixedSizeOf(c->col_type);
+        const QString kind = jetTypeName(typeOf(c->col_type));
+        QString fault;
+        if (own >= 0 && !c->is_fixed)
+            fault = QStringLiteral("поле от вида „%1“ е отбелязано като поле с променлива дължина").arg(kind);
+        else if (own == -1 && c->is_fixed)
+            fault = QStringLiteral("поле от вида „%1“ е отбелязано като поле с постоянна дължина").arg(kind);
+        else if (own > 0 && c->col_size != own)
+            fault = QStringLiteral("размер %1 байта, а полето от вида „%2“ заема %3").arg(c->col_size).arg(kind).arg(own);
+        else if (c->col_type == MDB_TEXT && (c->col_size < 1 || c->col_size > maxText))
+            fault = QStringLiteral("размер %1 байта, а текстът е от 1 до %2 байта").arg(c->col_size).arg(maxText);
+        else if ((c->col_type == MDB_MEMO || c->col_type == MDB_OLE) && c->col_size != 0)
+            fault = QStringLiteral("размер %1 байта, а полето от вида „%2“ е без размер").arg(c->col_size).arg(kind);
+        if (fault.isEmpty() && c->is_fixed && size(c) > 0) {
+            const int from = c->fixed_offset, to = c->fixed_offset + size(c);
+            if (from < 0 || to > fixedPart)
+                fault = QStringLiteral("мястото му в реда (байтове %1–%2) е извън постоянната част от %3 байта")
+                            .arg(from).arg(to - 1).arg(fixedPart);
+            for (unsigned j = 0; fault.isEmpty() && j < n; ++j) {
+                const MdbColumn* o = column(j);
+                if (j != i && o->is_fixed && size(o) > 0 && o->fixed_offset < to && from < o->fixed_offset + size(o))
+                    fault = QStringLiteral("мястото му в реда (байтове %1–%2) застъпва полето %3")
+                                .arg(from).arg(to - 1).arg(fromMdb(o->name));
+            }
+        }
+        if (fault.isEmpty() && !c->is_fixed) {
+            if (c->var_col_num >= t->num_var_cols)
+                fault = QStringLiteral("номерът му сред полетата с променлива дължина е %1, а те са %2")
+                            .arg(c->var_col_num).arg(t->num_var_cols);
+            for (unsigned j = 0; fault.isEmpty() && j < n; ++j)
+                if (j != i && !column(j)->is_fixed && column(j)->var_col_num == c->var_col_num)
+                    fault = QStringLiteral("номерът му сред полетата с променлива дължина е и на полето %1")
+                                .arg(fromMdb(column(j)->name));
+        }
+        // The number of its bit in the null mask.
+        if (fault.isEmpty() && (c->col_num < 0 || unsigned(c->col_num) >= n))
+            fault = QStringLiteral("номерът му %1 е извън полетата на таблицата (%2)").arg(c->col_num).arg(n);
+        for (unsigned j = 0; fault.isEmpty() && j < n; ++j)
+            if (j != i && column(j)->col_num == c->col_num)
+                fault = QStringLiteral("номерът му %1 е и на полето %2").arg(c->col_num).arg(fromMdb(column(j)->name));
+        faults << (fault.isEmpty() ? QString()
+                                   : QStringLiteral("Описанието на полето %1 в таблица %2 е повредено: %3")
+                                         .arg(fromMdb(c->name), fromMdb(t->name), fault));
+    }
+    return faults;
+}
+
 struct TableDef {
     MdbTableDef* def = nullptr;
     explicit TableDef(MdbCatalogEntry* entry) : def(mdb_read_table(entry)) {}
@@ -178,15 +268,26 @@ QString JetFile::findTable(const QString& name) const
     return e ? fromMdb(e->object_name) : QString();
 }
 
+int JetFile::codePage() const
+{
+    return d->mdb->f->code_page;
+}
+
+bool JetFile::unicodeText() const
+{
+    return !IS_JET3(d->mdb);
+}
+
 QVector<JetColumn> JetFile::columns(const QString& table) const
 {
     TableDef t(d->need(table));
     if (!t.def || !mdb_read_columns(t.def))
         throw DbError(QStringLiteral("Таблицата %1 не може да бъде прочетена").arg(table), shown(d->path));
+    const QStringList faults = layoutFaults(t.def, IS_JET3(d->mdb));
     QVector<JetColumn> out;
     for (unsigned i = 0; i < t.def->num_cols; ++i) {
         const auto* col = static_cast<MdbColumn*>(g_ptr_array_index(t.def->columns, i));
-        out.push_back({fromMdb(col->name), typeOf(col->col_type)});
+        out.push_back({fromMdb(col->name), typeOf(col->col_type), faults[int(i)]});
     }
     return out;
 }

@@ -25,6 +25,10 @@ enum class JetType { Boolean, Number, Currency, DateTime, Binary, Text, Ole, Mem
 struct JetColumn {
     QString name;   // as the file spells it
     JetType type;
+    // What of its definition disagrees with the table's own layout (its kind
+    // and size, its place in the row, its numbers), in a line naming the
+    // field and the table; "" when nothing does.
+    QString fault;
 };
 
 // The kind as a user reads it: "текст", "дата и час", "GUID", ...
@@ -39,6 +43,11 @@ public:
     JetFile(const JetFile&) = delete;
     JetFile& operator=(const JetFile&) = delete;
 
+    // The code page of the header, which decodes the text of a Jet 3 file.
+    int codePage() const;
+    // Jet 4 and later keep text as UCS-2, whatever the code page says.
+    bool unicodeText() const;
+
     // The user tables, in catalogue order.
     QStringList tableNames() const;
     // The table's name as stored, matched without regard to case; empty
@@ -47,8 +56,8 @@ public:
     // The fields of a table, in their order. Throws DbError when the
     // table is missing.
     QStringList fieldNames(const QString& table) const;
-    // The columns of a table with their kinds, in their order. Throws
-    // DbError when the table is missing.
+    // The columns of a table with their kinds and the faults of their
+    // definitions, in their order. Throws DbError when the table is missing.
     QVector<JetColumn> columns(const QString& table) const;
     // The rows of a table with the fields asked (names matched without
     // regard to case). Dates read as YYYY-MM-DD, numbers as digits, a Null

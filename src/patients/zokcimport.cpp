@@ -5,6 +5,7 @@
 #include "db/paths.h"
 #include "db/statement.h"
 #include "db/values.h"
+#include "db/wholecheck.h"
 #include "patients/prompts.h"
 #include "services/dialogs.h"
 #include "services/globals.h"
@@ -83,6 +84,8 @@ constexpr bool kSanitized = false;
 #endif
 
 const QString kFileShownAs = QStringLiteral("temp.mdb");
+// Windows-1251, in which the fund writes its Jet 3 files.
+constexpr int kFundCodePage = 1251;
 
 QString folderOf(const QString& path)
 {
@@ -102,8 +105,11 @@ public:
     // The stored name, matched without regard to case; empty when absent.
     virtual QString findTable(const QString& name) = 0;
     virtual QStringList fieldNames(const QString& table) = 0;
-    // Fields read of a kind that cannot hold their values, one line each.
-    virtual QStringList kindFaults(const QString& /*table*/, const QStringList& /*storedFields*/) { return {}; }
+    // What of the whole file keeps its values from being read as stored.
+    virtual QStringList fileFaults() { return {}; }
+    // Fields read whose definition cannot hold or reach their values, one
+    // line each.
+    virtual QStringList fieldFaults(const QString& /*table*/, const QStringList& /*storedFields*/) { return {}; }
     virtual ExportTable read(const QString& table, const QStringList& fields) = 0;
 };
 
@@ -113,8 +119,22 @@ class SqliteSource : public Source {
 public:
     explicit SqliteSource(const QString& path) : path_(path)
     {
+        qint64 pageSize = 0;
         guarded([&] {
             c_ = std::make_unique<db::Connection>(path, db::OpenMode::ReadOnly);
+            pageSize = c_->scalar(QStringLiteral("PRAGMA page_size")).toLongLong();
+        });
+        // A copy cut inside its last page reads that page's cut values as
+        // zeros, and the engine reads such a page without a word.
+        const qint64 size = QFileInfo(path).size();
+        if (pageSize <= 0 || size % pageSize != 0)
+            throw damaged(path_, QStringLiteral("Файлът е непълен: %1 байта не са цял брой страници по %2 байта")
+                                     .arg(size)
+                                     .arg(pageSize));
+        // Every page and record, as an archive is checked before a restore.
+        if (const QString problem = db::wholeFileProblem(path); !problem.isEmpty())
+            throw damaged(path_, problem);
+        guarded([&] {
             for (const db::Row& r : c_->query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
                 tables_ << r.text(QStringLiteral("name"));
         });
@@ -201,32 +221,40 @@ public:
             throw damaged(path_, e.message());
         }
     }
-    // A damaged column definition reads a GUID, a number or a date's bits
-    // as the EGN or the names: those fields of the patients are text, their
-    // dates dates or text.
-    QStringList kindFaults(const QString& table, const QStringList& storedFields) override
+    // A Jet 3 file's text is decoded by the code page of its header: the
+    // fund's is Cyrillic, any other reads "Иван" as "Èâàí".
+    QStringList fileFaults() override
     {
-        if (table.compare(QLatin1String("patients"), Qt::CaseInsensitive) != 0)
+        if (jet_->unicodeText() || jet_->codePage() == kFundCodePage)
             return {};
-        static const struct {
-            const char* field;
-            bool date;
-        } rules[] = {{"IDNUMBER", false}, {"NAME1", false}, {"NAME2", false}, {"NAME3", false},
-                     {"BIRTHDATE", true}, {"DATEREG", true}};
+        return {QStringLiteral("Файлът е в кодова таблица %1 вместо %2 (кирилица)").arg(jet_->codePage()).arg(kFundCodePage)};
+    }
+    // A damaged column definition reads a GUID, a number or a date's bits
+    // as the EGN or the names, another column's value, another place of the
+    // row or another column's Null. Every field read is of a kind the fund
+    // writes (text, the dates and POL a number; each also as text, a text
+    // also as a memo), and its definition agrees with its table's.
+    QStringList fieldFaults(const QString& table, const QStringList& storedFields) override
+    {
+        const bool patients = table.compare(QLatin1String("patients"), Qt::CaseInsensitive) == 0;
         QStringList faults;
         for (const db::JetColumn& c : columnsOf(table)) {
             if (!storedFields.contains(c.name))
                 continue;
-            for (const auto& r : rules) {
-                if (c.name.compare(QLatin1String(r.field), Qt::CaseInsensitive) != 0)
-                    continue;
-                const bool fits = c.type == db::JetType::Text
-                    || (r.date ? c.type == db::JetType::DateTime : c.type == db::JetType::Memo);
-                if (!fits)
-                    faults << QStringLiteral("Полето %1 в таблица %2 е от вида „%3“ вместо %4")
-                                  .arg(c.name, table, db::jetTypeName(c.type),
-                                       r.date ? QStringLiteral("дата или текст") : QStringLiteral("текст"));
-            }
+            const auto is = [&c](const char* field) { return c.name.compare(QLatin1String(field), Qt::CaseInsensitive) == 0; };
+            const bool date = patients && (is("BIRTHDATE") || is("DATEREG"));
+            const bool number = patients && is("POL");
+            const bool fits = date ? c.type == db::JetType::DateTime || c.type == db::JetType::Text
+                : number           ? c.type == db::JetType::Number || c.type == db::JetType::Text
+                                   : c.type == db::JetType::Text || c.type == db::JetType::Memo;
+            if (!fits)
+                faults << QStringLiteral("Полето %1 в таблица %2 е от вида „%3“ вместо %4")
+                              .arg(c.name, table, db::jetTypeName(c.type),
+                                   date     ? QStringLiteral("дата или текст")
+                                   : number ? QStringLiteral("число или текст")
+                                            : QStringLiteral("текст"));
+            else if (!c.fault.isEmpty())
+                faults << c.fault;
         }
         return faults;
     }
@@ -399,9 +427,9 @@ ZokcExport readFrom(Source& source, const QString& path)
     if (!missing.isEmpty())
         throw db::DbError(kMsgZokcNotTheExport, QStringLiteral("Липсва: ") + missing.join(QStringLiteral(", "))
                                                     + QLatin1Char('\r') + zokcPlacement(folderOf(path)));
-    QStringList faults;
+    QStringList faults = source.fileFaults();
     for (Wanted& w : wanted)
-        faults << source.kindFaults(w.stored, w.storedFields);
+        faults << source.fieldFaults(w.stored, w.storedFields);
     if (!faults.isEmpty())
         throw damaged(path, faults.join(QLatin1Char('\r')));
     for (Wanted& w : wanted)

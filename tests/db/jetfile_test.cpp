@@ -117,6 +117,31 @@ TEST(JetFile, ColumnsComeWithTheirKinds)
     EXPECT_THROW(jet.columns("patient"), DbError);
 }
 
+// The layout check knows the files that are sound: the fixture writer's and
+// the engine's own (its variable columns keep a fixed offset, its index
+// descriptors come before the columns'), and their code pages.
+TEST(JetFile, SoundFilesHaveNoFaultyDefinitionAndTellTheirCodePage)
+{
+    QTemporaryDir dir;
+    const QString engine = dir.filePath("testodbc.mdb");
+    ASSERT_TRUE(testing_support::unpackEngineWrittenJet(engine)) << testing_support::kEngineWrittenJetMissing;
+    const struct {
+        QString path;
+        int codePage;
+        int tables;
+    } files[] = {{testDataFile("fund_export.mdb"), 1251, 5}, {engine, 1252, 1}};
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.path.toStdString());
+        JetFile jet(f.path);
+        EXPECT_EQ(jet.codePage(), f.codePage);
+        EXPECT_FALSE(jet.unicodeText());
+        ASSERT_EQ(jet.tableNames().size(), f.tables);
+        for (const QString& table : jet.tableNames())
+            for (const JetColumn& c : jet.columns(table))
+                EXPECT_EQ(c.fault, QString()) << c.name.toStdString();
+    }
+}
+
 TEST(JetFile, MissingTablesFieldsAndForeignFilesAreNamed)
 {
     JetFile jet(testDataFile("fund_export.mdb"));

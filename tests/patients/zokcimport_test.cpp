@@ -145,6 +145,36 @@ QByteArray patientsColumnOfKind(int column, char type)
     return bytes;
 }
 
+// The definition pages of the fixture's tables, and the fields of a column's
+// descriptor there (18 bytes from offset 43, the fixture has no indexes).
+enum FixturePage { kPatientsPage = 4, kAddressPage = 6, kEknmPage = 8, kSCodePage = 10, kStCodePage = 12 };
+enum Descriptor { kKind = 0, kNumber = 1, kVariableIndex = 3, kFlags = 13, kFixedOffset = 14, kSize = 16 };
+
+// The fixture with a field of one column's descriptor set to `value`: one
+// byte for the kind and the flags, two little-endian ones for the rest.
+QByteArray withColumnDefinition(int page, int column, Descriptor field, int value)
+{
+    QByteArray bytes = fixtureBytes();
+    const int at = page * kPage + 43 + 18 * column + field;
+    EXPECT_EQ(bytes[page * kPage], char(0x02));
+    if (field == kKind || field == kFlags)
+        bytes[at] = char(value);
+    else
+        qToLittleEndian<quint16>(quint16(value), bytes.data() + at);
+    return bytes;
+}
+
+// The fixture with its header's code page (offset 0x3C, masked by a stream
+// cipher, so a changed bit of the file is that bit of the value) set.
+QByteArray withCodePage(quint16 codePage)
+{
+    QByteArray bytes = fixtureBytes();
+    const quint16 change = codePage ^ 1251;
+    bytes[0x3C] = char(bytes[0x3C] ^ char(change & 0xff));
+    bytes[0x3D] = char(bytes[0x3D] ^ char(change >> 8));
+    return bytes;
+}
+
 // The export as an SQLite temp.mdb, built from the same script as the Jet
 // fixture; `edit` runs on it afterwards.
 void writeSqliteExport(const QString& path, const QString& edit = {})
@@ -589,6 +619,87 @@ TEST_F(ZokcDamagedExport, JetColumnsOfAnotherKindAreRefusedBeforeTheRowsAreRead)
     }
 }
 
+// A definition damaged in a byte other than its kind reads another column's
+// value, another place of the row or another column's Null: the EGN as
+// " 0012 ", every birth date 30.12.1899, the sex inverted. Each field read
+// must agree with its table's layout (Patients: ID, POL, BIRTHDATE, DATEREG
+// fixed in bytes 0-19; IDNUMBER, NAME1-3, HIMNUMBER, RECBOOK variable 0-5).
+TEST_F(ZokcDamagedExport, JetColumnDefinitionsAgainstTheirTablesLayoutAreRefused)
+{
+    const struct {
+        FixturePage page;
+        int column;
+        Descriptor field;
+        int value;
+        const char* named;
+    } cases[] = {
+        {kPatientsPage, 2, kVariableIndex, 5,
+         "Описанието на полето NAME1 в таблица Patients е повредено: номерът му сред полетата с променлива дължина е и на полето RECBOOK"},
+        {kAddressPage, 9, kVariableIndex, 12,
+         "Описанието на полето TOWNVILLAG в таблица address е повредено: номерът му сред полетата с променлива дължина е 12, а те са 12"},
+        {kPatientsPage, 6, kFixedOffset, 5,
+         "Описанието на полето BIRTHDATE в таблица Patients е повредено: мястото му в реда (байтове 5–12) застъпва полето DATEREG"},
+        {kPatientsPage, 7, kFixedOffset, 13,
+         "Описанието на полето DATEREG в таблица Patients е повредено: мястото му в реда (байтове 13–20) е извън постоянната част от 20 байта"},
+        {kPatientsPage, 5, kSize, 0,
+         "Описанието на полето POL в таблица Patients е повредено: размер 0 байта, а полето от вида „число“ заема 2"},
+        {kPatientsPage, 1, kSize, 256,
+         "Описанието на полето IDNUMBER в таблица Patients е повредено: размер 256 байта, а текстът е от 1 до 255 байта"},
+        {kPatientsPage, 2, kKind, 0x0c,
+         "Описанието на полето NAME1 в таблица Patients е повредено: размер 255 байта, а полето от вида „мемо“ е без размер"},
+        {kPatientsPage, 4, kFlags, 0x03,
+         "Описанието на полето NAME3 в таблица Patients е повредено: поле от вида „текст“ е отбелязано като поле с постоянна дължина"},
+        {kPatientsPage, 7, kFlags, 0x02,
+         "Описанието на полето DATEREG в таблица Patients е повредено: поле от вида „дата и час“ е отбелязано като поле с променлива дължина"},
+        {kPatientsPage, 3, kNumber, 2,
+         "Описанието на полето NAME2 в таблица Patients е повредено: номерът му 2 е и на полето NAME1"},
+        {kStCodePage, 1, kNumber, 2,
+         "Описанието на полето NAME в таблица st_code е повредено: номерът му 2 е извън полетата на таблицата (2)"},
+        // The kinds the fund writes, in the tables besides Patients as well.
+        {kEknmPage, 1, kKind, 0x04, "Полето DISTRICTCO в таблица eknm е от вида „число“ вместо текст"},
+        {kSCodePage, 1, kKind, 0x0b, "Полето NAME в таблица s_code е от вида „OLE обект“ вместо текст"},
+        {kPatientsPage, 5, kKind, 0x08, "Полето POL в таблица Patients е от вида „дата и час“ вместо число или текст"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.named);
+        const QString text = refusalOf(withColumnDefinition(c.page, c.column, c.field, c.value));
+        EXPECT_TRUE(text.contains(QString::fromUtf8(c.named))) << text.toStdString();
+    }
+}
+
+// A Jet 3 file's text is read through the code page of its header: under
+// Windows-1252 "Иван Петров" reads "Èâàí Ïåòðîâ".
+TEST_F(ZokcDamagedExport, AJetFileInACodePageOtherThanTheFundsIsRefused)
+{
+    for (const quint16 codePage : {1252, 1250, 1253, 0, 1251 ^ 0x100}) {
+        SCOPED_TRACE(codePage);
+        const QString text = refusalOf(withCodePage(codePage));
+        EXPECT_TRUE(text.contains(QStringLiteral("Файлът е в кодова таблица %1 вместо 1251 (кирилица)").arg(codePage)))
+            << text.toStdString();
+    }
+}
+
+// libmdb prints dumps and debugging lines on its standard output; the
+// reader's answer goes on a stream of its own, so that they cannot spoil it.
+TEST_F(ZokcDamagedExport, WhatLibmdbPrintsDoesNotSpoilTheReadersAnswer)
+{
+    // The column count of the catalogue's row of s_code damaged (page 3, the
+    // row at 1932): libmdb dumps the row and finds no table.
+    QByteArray catalogue = fixtureBytes();
+    catalogue[3 * kPage + 1932] = char(catalogue[3 * kPage + 1932] ^ 0xff);
+    writeBytes(exportFile(), catalogue);
+    EXPECT_EQ(runOnce(), "Файлът temp.mdb не съдържа данните от ЗОКС\rЛипсва: таблица s_code\r" + placement()
+                             + "\rНищо не е добавено.");
+
+    // Its debugging, asked for in the environment, on the sound export.
+    writeBytes(exportFile(), fixtureBytes());
+    qputenv("MDBOPTS", "debug_row");
+    messages.clear();
+    ImportZOKCPatients();
+    qunsetenv("MDBOPTS");
+    EXPECT_EQ(messages, QStringList{"Завърших обработката на данните!\rНови пациенти: 6\rПропуснати редове: 4"});
+}
+
 // Dates kept as text "YYYY-MM-DD" are dates still; the export's other
 // columns are not looked at.
 TEST_F(ZokcRefusal, JetDatesKeptAsTextImportAsDates)
@@ -631,7 +742,8 @@ TEST_F(ZokcRefusal, ADamagedSqliteExportIsNamedAsTheExportNotAsThePractice)
     bytes.replace(page, bytes.size() - page, QByteArray(bytes.size() - page, '\x55'));
     writeBytes(exportFile(), bytes);
     const QString text = runOnce();
-    EXPECT_TRUE(text.startsWith(kDamaged + "\rdatabase disk image is malformed\r" + placement())) << text.toStdString();
+    EXPECT_TRUE(text.startsWith(kDamaged + "\r*** in database main ***\nPage ")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("\r" + placement() + "\rНищо не е добавено.")) << text.toStdString();
 
     writeSqliteExport(exportFile());
     QByteArray practice = fileBytes(DatabasePath);
@@ -643,6 +755,51 @@ TEST_F(ZokcRefusal, ADamagedSqliteExportIsNamedAsTheExportNotAsThePractice)
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].startsWith(db::kMsgDamaged)) << messages[0].toStdString();
     EXPECT_FALSE(messages[0].contains("temp.mdb")) << messages[0].toStdString();
+}
+
+// An SQLite export is checked as an archive is before a restore: a copy cut
+// inside its last page reads the cut values as zeros ("София-гра" and a
+// replacement character), and a damaged page the import does not read is
+// damage still.
+TEST_F(ZokcDamagedExport, AnSqliteExportIsTakenOnlyWholeAndSound)
+{
+    writeSqliteExport(exportFile(), "CREATE INDEX ByEgn ON Patients (IDNUMBER)");
+    const QByteArray whole = fileBytes(exportFile());
+    const int page = qFromBigEndian<quint16>(whole.constData() + 16);
+    ASSERT_EQ(whole.size() % page, 0);
+    int indexPage = 0;
+    {
+        db::Connection c(exportFile(), db::OpenMode::ReadOnly);
+        indexPage = c.scalar("SELECT rootpage FROM sqlite_master WHERE name = 'ByEgn'").toInt();
+    }
+    QByteArray badIndex = whole;
+    badIndex[qsizetype(indexPage - 1) * page] = char(0x07);   // no kind of b-tree page
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* detail;
+    } cases[] = {
+        {"one byte short", whole.chopped(1), "Файлът е непълен: %1 байта не са цял брой страници по %2 байта"},
+        {"a page short but one byte", whole.chopped(page - 1), "Файлът е непълен: %1 байта не са цял брой страници по %2 байта"},
+        {"half a page short", whole.chopped(page / 2), "Файлът е непълен: %1 байта не са цял брой страници по %2 байта"},
+        {"one byte more", whole + QByteArray(1, '\0'), "Файлът е непълен: %1 байта не са цял брой страници по %2 байта"},
+        {"its index page damaged", badIndex, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString text = refusalOf(c.bytes);
+        if (*c.detail)
+            EXPECT_TRUE(text.startsWith(kDamaged + "\r" + QString::fromUtf8(c.detail).arg(c.bytes.size()).arg(page) + "\r"))
+                << text.toStdString();
+        else
+            EXPECT_NE(text, kDamaged + "\r" + placement() + "\rНищо не е добавено.") << "no detail";
+    }
+
+    // The sound one, index and all.
+    writeBytes(exportFile(), whole);
+    messages.clear();
+    ImportZOKCPatients();
+    EXPECT_EQ(messages, QStringList{"Завърших обработката на данните!\rНови пациенти: 6\rПропуснати редове: 4"});
 }
 
 // The reader's output is taken only whole: a last line with the counts that
@@ -780,10 +937,12 @@ TEST_F(ZokcRefusal, ThePracticeIsFreeToOtherCopiesWhileTheExportIsRead)
 }
 
 struct DamagedExport {
+    std::string kind;   // how it was damaged, for the counts
     std::string name;
     QByteArray bytes;
-    bool fund;          // made from the fund export fixture, else from the engine's file
-    bool valueFlipped;  // a byte flipped in a definition or data page
+    bool fund;          // made from an export of the fund, else from the engine's file
+    bool sqlite;        // the export as an SQLite file
+    bool valueFlipped;  // a byte flipped in a data page: a stored value now
 };
 
 // What a page of a Jet file is, by its first byte and, for a data page, by
@@ -826,7 +985,8 @@ std::vector<DamagedExport> damagedExports(const QByteArray& fund, const QByteArr
             for (qsizetype length = 42733; length <= 42781; length += 8)
                 cuts.push_back(length);
         for (qsizetype length : cuts)
-            out.push_back({std::string(src.name) + " cut at " + std::to_string(length), src.bytes.left(length), src.fund, false});
+            out.push_back({"Jet cut", std::string(src.name) + " cut at " + std::to_string(length), src.bytes.left(length),
+                           src.fund, false, false});
         const char* kindNames[] = {"header", "catalogue", "definition", "data"};
         for (int kind = 0; kind < 4; ++kind) {
             std::vector<qsizetype> anywhere, used;
@@ -848,12 +1008,57 @@ std::vector<DamagedExport> damagedExports(const QByteArray& fund, const QByteArr
                 const char mask = char(1 + rng() % 255);
                 QByteArray bytes = src.bytes;
                 bytes[at] = char(bytes[at] ^ mask);
-                out.push_back({std::string(src.name) + " " + kindNames[kind] + " byte " + std::to_string(at) + " ^ "
+                out.push_back({std::string(kindNames[kind]) + " page",
+                               std::string(src.name) + " " + kindNames[kind] + " byte " + std::to_string(at) + " ^ "
                                    + std::to_string(quint8(mask)),
-                               bytes, src.fund, kind >= 2});
+                               bytes, src.fund, false, kind == 3});
             }
         }
     }
+    return out;
+}
+
+// Every byte of the column descriptors of the five tables.
+std::vector<DamagedExport> columnDefinitionFlips(const QByteArray& fund)
+{
+    std::vector<DamagedExport> out;
+    std::mt19937 rng(20270114);
+    for (const int page : {kPatientsPage, kAddressPage, kEknmPage, kSCodePage, kStCodePage}) {
+        const int columns = qFromLittleEndian<quint16>(fund.constData() + page * kPage + 25);
+        for (int i = 0; i < 18 * columns; ++i) {
+            const qsizetype at = qsizetype(page) * kPage + 43 + i;
+            const char mask = char(1 + rng() % 255);
+            QByteArray bytes = fund;
+            bytes[at] = char(bytes[at] ^ mask);
+            out.push_back({"column definition",
+                           "fund column definition byte " + std::to_string(at) + " ^ " + std::to_string(quint8(mask)), bytes,
+                           true, false, false});
+        }
+    }
+    return out;
+}
+
+// Each bit of the header's code page, and the SQLite export cut short by 1
+// to 4095 bytes, at its pages and inside them.
+std::vector<DamagedExport> codePageFlipsAndSqliteCuts(const QByteArray& fund, const QByteArray& sqlite)
+{
+    std::vector<DamagedExport> out;
+    for (const int at : {0x3C, 0x3D})
+        for (int bit = 0; bit < 8; ++bit) {
+            QByteArray bytes = fund;
+            bytes[at] = char(bytes[at] ^ (1 << bit));
+            out.push_back({"code page", "fund code page byte " + std::to_string(at) + " ^ " + std::to_string(1 << bit), bytes,
+                           true, false, false});
+        }
+    const int page = qFromBigEndian<quint16>(sqlite.constData() + 16);
+    std::vector<qsizetype> lengths;
+    for (int less = 1; less < page; ++less)
+        lengths.push_back(sqlite.size() - less);
+    for (qsizetype at = page; at < sqlite.size(); at += page)
+        for (const int inside : {0, 1, page / 2})
+            lengths.push_back(at + inside);
+    for (const qsizetype length : lengths)
+        out.push_back({"SQLite cut", "sqlite cut at " + std::to_string(length), sqlite.left(length), true, true, false});
     return out;
 }
 
@@ -876,30 +1081,59 @@ QStringList practiceRows()
 // Hundreds of damaged exports, each through the whole import: a correct
 // import or one refusal with nothing stored, never a crash or a hang. A byte
 // flipped inside a value or key of a data page is the file's own value now
-// (Jet keeps no checksum), and one flipped in the number of a column that is
-// not checked reads that column as Null: such imports are counted and shown,
-// every other success must store what the sound file gives. The reader's wall
-// clock is shortened to keep the run short; the limits are shown above.
-TEST_F(ZokcRefusal, EveryDamagedExportEndsInOneRefusalOrAnImportOfWhatItHolds)
+// (Jet keeps no checksum): such imports are counted and shown, every other
+// success must store what the sound file gives. The reader's wall clock is
+// shortened to keep the run short; the limits are shown above. The column
+// definitions alone take as long as all the rest: the two halves run side
+// by side.
+class ZokcDamagedSet : public ZokcRefusal, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ZokcDamagedSet, EveryDamagedExportEndsInOneRefusalOrAnImportOfWhatItHolds)
 {
     const QByteArray engine = engineFileCut(1 << 20, false);
     ASSERT_FALSE(engine.isEmpty()) << testing_support::kEngineWrittenJetMissing;
     const QByteArray pristine = fileBytes(DatabasePath);
 
-    writeBytes(exportFile(), fixtureBytes());
-    messages.clear();
-    ImportZOKCPatients();
-    ASSERT_EQ(messages.size(), 1);
-    const QString doneMessage = messages[0];
-    const QStringList doneRows = practiceRows();
+    // What each sound export imports.
+    struct Done {
+        QString message;
+        QStringList rows;
+    } done[2];
+    writeSqliteExport(exportFile());
+    const QByteArray sqlite = fileBytes(exportFile());
+    for (const bool isSqlite : {false, true}) {
+        writeBytes(DatabasePath, pristine);
+        writeBytes(exportFile(), isSqlite ? sqlite : fixtureBytes());
+        messages.clear();
+        ImportZOKCPatients();
+        ASSERT_EQ(messages.size(), 1);
+        ASSERT_TRUE(messages[0].startsWith("Завърших обработката на данните!")) << messages[0].toStdString();
+        done[isSqlite] = {messages[0], practiceRows()};
+    }
 
     zokcReader().wallClockMs = 3000;
-    const std::vector<DamagedExport> cases = damagedExports(fixtureBytes(), engine);
-    int correct = 0, changed = 0, refused = 0, stoppedByClock = 0;
+    std::vector<DamagedExport> cases;
+    if (GetParam()) {
+        cases = columnDefinitionFlips(fixtureBytes());
+    } else {
+        cases = damagedExports(fixtureBytes(), engine);
+        for (DamagedExport& c : codePageFlipsAndSqliteCuts(fixtureBytes(), sqlite))
+            cases.push_back(std::move(c));
+    }
+    struct Count {
+        int cases = 0, refused = 0, sound = 0, other = 0;
+    };
+    std::vector<std::pair<std::string, Count>> byKind;
+    int stoppedByClock = 0;
     QMap<QString, int> refusals;
     QStringList changes;
     for (const DamagedExport& c : cases) {
         SCOPED_TRACE(c.name);
+        auto kind = std::find_if(byKind.begin(), byKind.end(), [&c](const auto& k) { return k.first == c.kind; });
+        if (kind == byKind.end())
+            kind = byKind.insert(byKind.end(), {c.kind, Count{}});
+        Count& count = kind->second;
+        ++count.cases;
         writeBytes(DatabasePath, pristine);
         writeBytes(exportFile(), c.bytes);
         messages.clear();
@@ -916,38 +1150,43 @@ TEST_F(ZokcRefusal, EveryDamagedExportEndsInOneRefusalOrAnImportOfWhatItHolds)
         if (!text.startsWith("Завърших обработката на данните!")) {
             EXPECT_TRUE(text.endsWith("Нищо не е добавено.")) << text.toStdString();
             EXPECT_TRUE(fileBytes(DatabasePath) == pristine);
-            ++refused;
+            ++count.refused;
             refusals[text.section(QLatin1Char('\r'), 0, 0)]++;
             continue;
         }
         EXPECT_TRUE(c.fund) << text.toStdString();
+        const Done& sound = done[c.sqlite];
         const QStringList rows = practiceRows();
         QStringList differ;
-        if (text != doneMessage)
+        if (text != sound.message)
             differ << text.section(QLatin1Char('\r'), 1).replace('\r', ", ");
-        for (qsizetype i = 0; i < std::max(rows.size(), doneRows.size()); ++i) {
-            const QStringList got = rows.value(i).split('|'), want = doneRows.value(i).split('|');
+        for (qsizetype i = 0; i < std::max(rows.size(), sound.rows.size()); ++i) {
+            const QStringList got = rows.value(i).split('|'), want = sound.rows.value(i).split('|');
             for (qsizetype f = 0; f < std::max(got.size(), want.size()); ++f)
                 if (got.value(f) != want.value(f))
                     differ << got.value(f) + " for " + want.value(f);
         }
         if (differ.isEmpty()) {
-            ++correct;
+            ++count.sound;
             continue;
         }
         EXPECT_TRUE(c.valueFlipped) << differ.join("; ").toStdString();
-        ++changed;
+        ++count.other;
         changes << QString::fromStdString(c.name) + ": " + differ.mid(0, 3).join("; ");
     }
-    std::printf("damaged exports: %d; imported as the sound file: %d; imported with a flipped value: %d; refused: %d"
-                " (%d by the reader's wall clock)\n",
-                int(cases.size()), correct, changed, refused, stoppedByClock);
+    std::printf("damaged exports: %d (%d stopped by the reader's wall clock)\n", int(cases.size()), stoppedByClock);
+    std::printf("  %-18s %6s %8s %18s %18s\n", "kind", "cases", "refused", "as the sound file", "with other values");
+    for (const auto& [kind, n] : byKind)
+        std::printf("  %-18s %6d %8d %18d %18d\n", kind.c_str(), n.cases, n.refused, n.sound, n.other);
     for (auto it = refusals.cbegin(); it != refusals.cend(); ++it)
         std::printf("  %4d refused: %s\n", it.value(), qPrintable(it.key()));
     for (const QString& c : changes)
         std::printf("  %s\n", qPrintable(c));
     EXPECT_GE(cases.size(), 300u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Halves, ZokcDamagedSet, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "ColumnDefinitions" : "PagesCodePageAndCuts"); });
 
 // Keys with quotes in them are looked up as any other text.
 TEST_F(ZokcRefusal, QuotesInKeysAreOrdinaryText)
