@@ -618,14 +618,18 @@ ZokcExport readThroughReader(const QString& path)
             setrlimit(RLIMIT_AS, &space);
         }
     });
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // libmdb would decode the text in a character set named there instead of
+    // the file's checked code page, or hand it on in another than UTF-8.
+    env.remove(QStringLiteral("MDB_JET3_CHARSET"));
+    env.remove(QStringLiteral("MDBICONV"));
     if (kSanitized) {
         // The sanitizers reserve more address space than any limit allows.
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         const QString limit = QStringLiteral("hard_rss_limit_mb=%1").arg(reader.memoryBytes >> 20);
         const QString options = env.value(QStringLiteral("ASAN_OPTIONS"));
         env.insert(QStringLiteral("ASAN_OPTIONS"), options.isEmpty() ? limit : options + QLatin1Char(':') + limit);
-        p.setProcessEnvironment(env);
     }
+    p.setProcessEnvironment(env);
 
     QElapsedTimer clock;
     clock.start();

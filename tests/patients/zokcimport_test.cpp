@@ -700,6 +700,24 @@ TEST_F(ZokcDamagedExport, WhatLibmdbPrintsDoesNotSpoilTheReadersAnswer)
     EXPECT_EQ(messages, QStringList{"Завърших обработката на данните!\rНови пациенти: 6\rПропуснати редове: 4"});
 }
 
+// libmdb takes a character set of the environment over the file's code
+// page, and hands its text on in another one than UTF-8: the reader is
+// started without them, so the checked code page is the one that decodes.
+TEST_F(ZokcRefusal, TheReaderDecodesByTheFilesCodePageWhateverTheEnvironmentSays)
+{
+    writeBytes(exportFile(), fixtureBytes());
+    qputenv("MDB_JET3_CHARSET", "CP1252");
+    qputenv("MDBICONV", "CP1251");
+    messages.clear();
+    ImportZOKCPatients();
+    qunsetenv("MDB_JET3_CHARSET");
+    qunsetenv("MDBICONV");
+    ASSERT_EQ(messages, QStringList{"Завърших обработката на данните!\rНови пациенти: 6\rПропуснати редове: 4"});
+    const db::Rows rows = pacients();
+    ASSERT_FALSE(rows.isEmpty());
+    EXPECT_EQ(stored(rows[0], "Names"), QString("Иван Петров Иванов"));
+}
+
 // Dates kept as text "YYYY-MM-DD" are dates still; the export's other
 // columns are not looked at.
 TEST_F(ZokcRefusal, JetDatesKeptAsTextImportAsDates)
