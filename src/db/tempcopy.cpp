@@ -68,13 +68,11 @@ bool removeIfStale(const QString& path)
     return removed;
 }
 
-// A plain file or folder entry, not a link.
-bool isPlain(const QString& path, bool folder)
+// A plain file, not a link, a folder or a device.
+bool isPlainFile(const QString& path)
 {
     struct stat st {};
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
-        return false;
-    return folder ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode);
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 // The folder of a copy that is gone, when it holds nothing but the plain
@@ -90,7 +88,7 @@ bool removeFolderIfStale(const QString& path, const QStringList& contents)
         const QDir dir(path);
         const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         const bool ours = std::all_of(entries.cbegin(), entries.cend(), [&](const QString& name) {
-            return contents.contains(name) && isPlain(dir.filePath(name), false);
+            return contents.contains(name) && isPlainFile(dir.filePath(name));
         });
         if (ours) {
             for (const QString& name : entries)
@@ -259,7 +257,7 @@ QStringList removeStaleTempFiles(const QString& folder)
     // Journals of copies that are gone.
     for (const QString& name : dir.entryList({pattern + kJournal}, QDir::Files | QDir::Hidden | QDir::System)) {
         const QString base = name.chopped(kJournal.size());
-        if (isOwnTempName(base) && !QFileInfo::exists(dir.filePath(base)) && isPlain(dir.filePath(name), false)
+        if (isOwnTempName(base) && !QFileInfo::exists(dir.filePath(base)) && isPlainFile(dir.filePath(name))
             && QFile::remove(dir.filePath(name)))
             removed << name;
     }
