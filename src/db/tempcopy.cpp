@@ -353,11 +353,19 @@ void WholeFile::fail(int error)
 
 void WholeFile::write(const QByteArray& bytes)
 {
+    // Gathered into large writes: a report comes in thousands of small parts.
+    pending_ += bytes;
+    if (pending_.size() >= kWriteSize)
+        flush();
+}
+
+void WholeFile::flush()
+{
     // A full disk may take part of a write without a word: the rest is
     // written again, which then says why it cannot be.
     qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd_, bytes.constData() + done, size_t(bytes.size() - done));
+    while (done < pending_.size()) {
+        const ssize_t n = ::write(fd_, pending_.constData() + done, size_t(pending_.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -366,15 +374,12 @@ void WholeFile::write(const QByteArray& bytes)
             fail(ENOSPC);
         done += n;
     }
-}
-
-void WholeFile::flush()
-{
-    // Written straight to the file system: nothing waits in a buffer.
+    pending_.clear();
 }
 
 void WholeFile::commit()
 {
+    flush();
     // A file whose last bytes the disk refused is never put in place.
     if (::fsync(fd_) != 0)
         fail(errno);

@@ -8,6 +8,7 @@
 // that was killed left. Whatever else is in a folder is the user's, and no
 // tidying touches it.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -101,6 +102,8 @@ public:
 
 private:
     [[noreturn]] void fail(int error);
+    static constexpr qsizetype kWriteSize = 1 << 16;
+    QByteArray pending_;
     QString target_;   // links followed
     QString shown_;    // as the caller named it
     QString failure_;
